@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <wx/string.h>
+
+// Small text rules shared by the report decoders and the catalogue readers.
+
+// True for the ASCII white space characters only: bytes 0x85 and 0xA0 of a Latin-1 feed are
+// report characters, not blanks.
+inline bool IsAsciiSpace(wxUniChar c) {
+  const auto v = c.GetValue();
+  return v == ' ' || v == '\t' || v == '\n' || v == '\r' || v == '\v' || v == '\f';
+}
+
+// Leading blanks skipped, an optional sign, digits up to the first other character; no digits
+// give 0. Saturates rather than wraps on absurdly long digit runs.
+std::int64_t ReadWholeNumber(const wxString& text);
+
+// The same with an optional decimal point ("12.5", "-0.45"); no digits give 0.
+double ReadDecimalNumber(const wxString& text);
+
+// Deletes the ASCII white space at the start of the text.
+void TrimLeading(wxString& text);
+
+// Cuts a text into lines at carriage returns and line feeds; a run of them is one break, so
+// empty lines produce nothing.
+std::vector<wxString> SplitLines(const wxString& text);
+
+// Appends a file's bytes to text, each byte the character of the same code (ISO 8859-1).
+// False when the file cannot be opened (the failed open goes to the library's error log).
+bool AppendLatin1File(const wxString& path, wxString& text);
+
+// Decodes bytes as ISO 8859-1.
+wxString Latin1ToString(const char* bytes, std::size_t length);

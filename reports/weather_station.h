@@ -1,0 +1,30 @@
+#pragma once
+
+#include <vector>
+
+#include <wx/string.h>
+
+#include "reports/station_entry.h"
+#include "reports/station_index.h"
+
+// The WMO station catalogue "station.dat": fixed columns, one station a line. Base of the SYNOP
+// and upper-air station classes, which each read the file when they are constructed.
+class ClWeatherStation {
+ public:
+  ClWeatherStation();
+  virtual ~ClWeatherStation();
+
+  // The same reading from any text; the constructor feeds it the file's content.
+  static std::vector<StationEntry> ParseStations(const wxString& text);
+
+ protected:
+  // Position of the first station with this WMO number in file order, or StationIndex::npos.
+  std::size_t FindStation(const wxString& id) const { return Index.Find(id); }
+
+  wxString Text;
+  std::vector<StationEntry> Stations;
+  StationIndex Index;
+};
+
+// Reads one "station.dat" line (at least 43 characters); missing columns read as 0.
+StationEntry ParseStationLine(const wxString& line);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+namespace testsupport {
+
+// Paths of the test data: our own fixtures, the real sample data beside the checkout,
+// and the shipped station catalogues.
+std::string FixturePath(const std::string& name);
+std::string SharedDataPath(const std::string& name);
+std::string CataloguePath(const std::string& name);
+
+// Whole file as bytes; empty when it cannot be read.
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+
+// Makes a fresh temporary folder the working directory for the life of the object, because
+// the program reads and writes its files ("station.dat", "Nubivane.ini", ...) by relative name.
+class ScopedWorkDir {
+ public:
+  ScopedWorkDir();
+  ~ScopedWorkDir();
+  ScopedWorkDir(const ScopedWorkDir&) = delete;
+  ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+}  // namespace testsupport
