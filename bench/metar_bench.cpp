@@ -2,11 +2,10 @@
 // Targets: identification at least 2,000,000 lines/s, decoding at least 300,000 reports/s.
 
 #include <benchmark/benchmark.h>
+#include <wx/init.h>
 
 #include <cstdio>
 #include <vector>
-
-#include <wx/init.h>
 
 #include "reports/metar.h"
 #include "reports/report_text.h"

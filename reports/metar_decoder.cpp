@@ -57,7 +57,9 @@ std::uint16_t SaturateU16(double value) {
   return value >= kMax ? std::numeric_limits<std::uint16_t>::max() : static_cast<std::uint16_t>(value);
 }
 
-std::uint16_t KnotsFromMetresPerSecond(std::uint32_t mps) { return SaturateU16(mps / kMetresPerSecondPerKnot); }
+std::uint16_t KnotsFromMetresPerSecond(std::uint32_t mps) {
+  return SaturateU16(mps / kMetresPerSecondPerKnot);
+}
 
 // Position of token inside text[0, length), or npos.
 std::size_t FindIn(const wxString& text, std::size_t length, const wxChar* token) {
@@ -168,7 +170,8 @@ void ReadVisibility(wxString& work, MetarRecord* record) {
           "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W)?)( |$)"));
   TrimLeading(work);
   record->Visibility = kUnrestrictedVisibilityM;
-  if (work.empty() || !(IsDigit(work[0]) || work[0] == 'C' || work[0] == '/' || work[0] == 'P' || work[0] == 'M'))
+  if (work.empty() ||
+      !(IsDigit(work[0]) || work[0] == 'C' || work[0] == '/' || work[0] == 'P' || work[0] == 'M'))
     return;
   if (!kVisibility.Search(work)) return;
   std::size_t start = 0, length = 0, groupLength = 0;
@@ -269,7 +272,8 @@ CloudLayer CloudLayerOf(const wxString& text, std::size_t length) {
     if (at == wxString::npos) continue;
     layer.Cover = c.cover;
     const std::size_t digits = at + wxStrlen(c.token);
-    layer.Base = static_cast<std::int32_t>(ReadDigits(text, digits, kCloudBaseDigits)) * kFeetPerCloudBaseUnit;
+    layer.Base =
+        static_cast<std::int32_t>(ReadDigits(text, digits, kCloudBaseDigits)) * kFeetPerCloudBaseUnit;
     break;
   }
   if (FindIn(text, length, wxS("CB")) != wxString::npos) {
@@ -284,7 +288,8 @@ CloudLayer CloudLayerOf(const wxString& text, std::size_t length) {
 // cover ("//////") adds nothing.
 void ReadCloudLayers(wxString& work, CloudLayer& layer, MetarRecord* record) {
   static thread_local const ReportPattern kCloud(
-      wxS("^(([A-Z/]{3}[0-9/]{3}[A-Z/]{3})|([A-Z/]{3}[0-9/]{3}[A-Z/]{2})|([A-Z/]{3}[0-9/]{3})|(CLR)|(VV[0-9]{3}))"));
+      wxS("^(([A-Z/]{3}[0-9/]{3}[A-Z/]{3})|([A-Z/]{3}[0-9/]{3}[A-Z/]{2})|([A-Z/]{3}[0-9/"
+          "]{3})|(CLR)|(VV[0-9]{3}))"));
   while (MayStartCloudGroup(work) && kCloud.Search(work)) {
     std::size_t start = 0, length = 0;
     kCloud.Group(1, &start, &length);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <atomic>
-#include <cstddef>
-
 #include <wx/regex.h>
 #include <wx/string.h>
+
+#include <atomic>
+#include <cstddef>
 
 // One regular expression of a report decoder, compiled once. wxRegEx keeps its last match inside
 // the object, so every user holds it as a `static thread_local const ReportPattern`: compiled once

@@ -1,6 +1,6 @@
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "reports/metar.h"
 #include "reports/report_text.h"
@@ -30,7 +30,8 @@ TEST(MetarFeed, WholeSampleDecodes) {
   ClMetar catalogue;
   ASSERT_TRUE(catalogue.LoadAirports(wxString::FromUTF8(testsupport::CataloguePath("airport.dat"))));
   wxString text;
-  ASSERT_TRUE(AppendLatin1File(wxString::FromUTF8(testsupport::SharedDataPath("metar-cycle-sample.txt")), text));
+  ASSERT_TRUE(
+      AppendLatin1File(wxString::FromUTF8(testsupport::SharedDataPath("metar-cycle-sample.txt")), text));
 
   ClMetar decoder;
   std::size_t reports = 0, identified = 0, decoded = 0;

@@ -79,18 +79,19 @@ int RunMetar(const DecodeArgs& args, std::ostream& out) {
 
 const bool kRegistered =
     RegisterDecodeValueOption("airports") &&
-    RegisterDecodeMode({"",
-                        "  (default)            METAR lines. --airports FILE identifies each line in an\n"
-                        "                       airport.dat catalogue (without it identification is skipped).\n"
-                        "                       Every line that is not blank prints one object: raw, identified,\n"
-                        "                       decoded, icao, name, time, latitude, longitude, elevation,\n"
-                        "                       wind_dir, wind_speed, wind_gust, var_from, var_to, visibility,\n"
-                        "                       temperature, dew_point, pressure, weather, intensity, clouds\n"
-                        "                       [{cover, base, type}]. Lines that are not reports (date lines)\n"
-                        "                       print identified:false, decoded:false; blank lines print nothing.\n"
-                        "                       The weather fields are what the record holds, also after a failed\n"
-                        "                       decode; 65535 marks a variable wind and a missing sector; the\n"
-                        "                       catalogue fields are null for a line that was not identified.",
-                        RunMetar});
+    RegisterDecodeMode(
+        {"",
+         "  (default)            METAR lines. --airports FILE identifies each line in an\n"
+         "                       airport.dat catalogue (without it identification is skipped).\n"
+         "                       Every line that is not blank prints one object: raw, identified,\n"
+         "                       decoded, icao, name, time, latitude, longitude, elevation,\n"
+         "                       wind_dir, wind_speed, wind_gust, var_from, var_to, visibility,\n"
+         "                       temperature, dew_point, pressure, weather, intensity, clouds\n"
+         "                       [{cover, base, type}]. Lines that are not reports (date lines)\n"
+         "                       print identified:false, decoded:false; blank lines print nothing.\n"
+         "                       The weather fields are what the record holds, also after a failed\n"
+         "                       decode; 65535 marks a variable wind and a missing sector; the\n"
+         "                       catalogue fields are null for a line that was not identified.",
+         RunMetar});
 
 }  // namespace
