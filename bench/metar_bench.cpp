@@ -66,6 +66,20 @@ void BM_DecodeReports(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeReports)->Unit(benchmark::kMillisecond);
 
+// Every line of the feed, date lines and junk included, as the loader would hand them over.
+void BM_DecodeAllLines(benchmark::State& state) {
+  Feed& feed = SampleFeed();
+  ClMetar decoder;
+  std::size_t decoded = 0;
+  for (auto _ : state) {
+    for (MetarRecord& record : feed.lines) decoded += decoder.DecodeMetar(&record);
+  }
+  benchmark::DoNotOptimize(decoded);
+  state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * feed.lines.size()),
+                                                 benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DecodeAllLines)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -97,31 +97,33 @@ bool ReadObservationTime(wxString& work, MetarRecord* record) {
 }
 
 // Step 4, required: the leftmost wind group, so a trend wind never stands in for the main one.
-// Speeds and gusts of three digits, a gust after a variable wind, a gust written after the unit
-// ("27015KT/G20KT") and a wind that is not reported ("/////KT", read as calm) are all taken.
+// Speeds and gusts of three digits, a gust after a variable wind and a gust written after the
+// unit ("27015KT/G20KT") are read. A missing direction ("///23KT") counts as variable; a missing
+// speed ("260//KT", "/////KT") as calm, instead of taking a wind from the remarks.
 bool ReadWind(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kWind(
-      wxS("(VRB|[0-9]{3})([0-9]{2,3})(G([0-9]{2,3}))?(KT|MPS)(/G([0-9]{2,3})(KT|MPS))?|/////(KT|MPS)"));
+      wxS("(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KT|MPS)(/G([0-9]{2,3})(KT|MPS))?"));
   if (!kWind.Search(work)) return false;
-  std::size_t start = 0, length = 0, end = 0;
+  std::size_t start = 0, length = 0;
   kWind.Group(0, &start, &length);
-  end = start + length;
-  if (kWind.Group(9, &start, &length)) {
+  const std::size_t end = start + length;
+  kWind.Group(5, &start, &length);
+  const bool metresPerSecond = work[start] == 'M';
+  auto knots = [&](std::size_t group) -> std::uint16_t {
+    std::size_t s = 0, l = 0;
+    if (!kWind.Group(group, &s, &l)) return 0;
+    const std::uint32_t value = ReadDigits(work, s, l);
+    return metresPerSecond ? KnotsFromMetresPerSecond(value) : SaturateU16(value);
+  };
+  kWind.Group(2, &start, &length);
+  if (work[start] == '/') {
     record->WindDirection = 0;
     record->WindSpeed = 0;
     record->WindGust = 0;
   } else {
-    kWind.Group(5, &start, &length);
-    const bool metresPerSecond = work[start] == 'M';
-    auto knots = [&](std::size_t group) -> std::uint16_t {
-      std::size_t s = 0, l = 0;
-      if (!kWind.Group(group, &s, &l)) return 0;
-      const std::uint32_t value = ReadDigits(work, s, l);
-      return metresPerSecond ? KnotsFromMetresPerSecond(value) : SaturateU16(value);
-    };
     kWind.Group(1, &start, &length);
-    record->WindDirection =
-        work[start] == 'V' ? kVariableWindDirection : SaturateU16(ReadDigits(work, start, length));
+    const bool variable = work[start] == 'V' || work[start] == '/';
+    record->WindDirection = variable ? kVariableWindDirection : SaturateU16(ReadDigits(work, start, length));
     record->WindSpeed = knots(2);
     record->WindGust = kWind.Group(4, &start, &length) ? knots(4) : knots(7);
   }
@@ -163,11 +165,11 @@ bool StatuteMilesVisibility(const ReportPattern& re, const wxString& work, std::
 
 // Step 6: the visibility group, read only where it stands, right after the wind and the sector.
 // A report without one ("////" included) counts as unrestricted. The whole group is consumed:
-// the whole miles before a fraction, a P or M prefix, a direction suffix.
+// the whole miles before a fraction, a P or M prefix, a direction suffix, a stray metre sign.
 void ReadVisibility(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kVisibility(
-      wxS("^(CAVOK|////|[PM]?(([0-9]{1,2}) )?([0-9]{1,2})(/([0-9]{1,2}))?SM|"
-          "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W)?)( |$)"));
+      wxS("^(CAVOK|////|[PM]?(([0-9]{1,2}) )?([0-9]{1,3})(/([0-9]{1,2}))?SM|"
+          "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?)( |$)"));
   TrimLeading(work);
   record->Visibility = kUnrestrictedVisibilityM;
   if (work.empty() ||
@@ -304,7 +306,7 @@ void ReadCloudLayers(wxString& work, CloudLayer& layer, MetarRecord* record) {
   }
 }
 
-// One side of a temperature group: "M05" is -5; "//" or nothing is not reported.
+// One side of a temperature group: "M05" is -5.
 bool ReadCelsius(const ReportPattern& re, std::size_t group, const wxString& work, std::int32_t* celsius) {
   std::size_t start = 0, length = 0;
   if (!re.Group(group, &start, &length) || work[start] == '/') return false;
@@ -314,47 +316,73 @@ bool ReadCelsius(const ReportPattern& re, std::size_t group, const wxString& wor
   return true;
 }
 
-// Step 11, required: temperature and dew point, only from a whole blank-delimited group, so
-// runs of slashes or other groups are never read as 0 degrees. A missing side is put at the
-// defaults' spread from the other; both missing keep the defaults.
+// Step 11, required: temperature and dew point, only from a whole blank-delimited group with at
+// least one of the two given, so runs of slashes ("///", "/////") are never read as 0 degrees
+// nor stand in for the real group after them. A missing side ("11/", "//" or nothing) is put at
+// the defaults' spread from the other, so the dew point never exceeds the temperature.
 bool ReadTemperatures(wxString& work, MetarRecord* record) {
-  static thread_local const ReportPattern kTemperature(wxS("(^| )(M?[0-9]{2}|//)/(M?[0-9]{2}|//)?( |$)"));
+  static thread_local const ReportPattern kTemperature(
+      wxS("(^| )(M?[0-9]{2})/(M?[0-9]{2}|//)?( |$)|(^| )(//)/(M?[0-9]{2})( |$)"));
   if (!kTemperature.Search(work)) return false;
   std::int32_t temperature = kDefaultTemperatureC, dewPoint = kDefaultDewPointC;
-  const bool haveTemperature = ReadCelsius(kTemperature, 2, work, &temperature);
-  const bool haveDewPoint = ReadCelsius(kTemperature, 3, work, &dewPoint);
-  if (haveTemperature && !haveDewPoint) dewPoint = temperature - kMissingSpreadC;
-  if (!haveTemperature && haveDewPoint) temperature = dewPoint + kMissingSpreadC;
+  const bool givenTemperature = ReadCelsius(kTemperature, 2, work, &temperature);
+  const bool givenDewPoint =
+      ReadCelsius(kTemperature, 3, work, &dewPoint) || ReadCelsius(kTemperature, 7, work, &dewPoint);
+  if (!givenDewPoint) dewPoint = temperature - kMissingSpreadC;
+  if (!givenTemperature) temperature = dewPoint + kMissingSpreadC;
   record->Temperature = temperature;
   record->DewPoint = dewPoint;
 
   std::size_t start = 0, length = 0, end = 0;
-  kTemperature.Group(4, &end, &length);
-  kTemperature.Group(2, &start, &length);
+  const bool first = kTemperature.Group(2, &start, &length);
+  if (!first) kTemperature.Group(6, &start, &length);
+  kTemperature.Group(first ? 4 : 8, &end, &length);
   work.erase(start, end - start);
   TrimLeading(work);
   return true;
 }
 
-// Step 12, required: QNH in hectopascals, else the altimeter in hundredths of an inch of mercury
-// rounded to the nearest hectopascal. Nothing is removed.
-bool ReadPressure(const wxString& work, MetarRecord* record) {
+// QNH in hectopascals ("Q1013", "Q 1009") and its position, or npos.
+std::size_t FindQnh(const wxString& work, std::int32_t* hpa) {
   static thread_local const ReportPattern kQnh(wxS("(Q[0-9]{4})|(Q [0-9]{4})"));
-  static thread_local const ReportPattern kAltimeter(wxS("(A[0-9]{4})"));
+  if (work.find('Q') == wxString::npos || !kQnh.Search(work)) return wxString::npos;
   std::size_t start = 0, length = 0;
-  if (work.find('Q') != wxString::npos && kQnh.Search(work)) {
-    kQnh.Group(0, &start, &length);
-    const std::size_t digits = start + length - 4;
-    record->Pressure = static_cast<std::int32_t>(ReadDigits(work, digits, 4));
+  kQnh.Group(0, &start, &length);
+  *hpa = static_cast<std::int32_t>(ReadDigits(work, start + length - 4, 4));
+  return start;
+}
+
+// The altimeter in hundredths of an inch of mercury ("A2992"), rounded to the nearest
+// hectopascal, and its position, or npos.
+std::size_t FindAltimeter(const wxString& work, std::int32_t* hpa) {
+  static thread_local const ReportPattern kAltimeter(wxS("(A[0-9]{4})"));
+  if (work.find('A') == wxString::npos || !kAltimeter.Search(work)) return wxString::npos;
+  std::size_t start = 0, length = 0;
+  kAltimeter.Group(1, &start, &length);
+  *hpa = static_cast<std::int32_t>(std::lround(ReadDigits(work, start + 1, 4) * kHpaPerHundredthInHg));
+  return start;
+}
+
+// Step 12, required: QNH, else the altimeter; nothing is removed. A group of the main body wins
+// over one in the remarks: US military stations add "Q1010MB" to the remarks after their
+// altimeter.
+bool ReadPressure(const wxString& work, MetarRecord* record) {
+  const std::size_t remarks = work.find(wxS("RMK"));
+  std::int32_t qnh = 0, altimeter = 0;
+  const std::size_t qnhAt = FindQnh(work, &qnh);
+  if (qnhAt != wxString::npos && qnhAt < remarks) {
+    record->Pressure = qnh;
     return true;
   }
-  if (work.find('A') != wxString::npos && kAltimeter.Search(work)) {
-    kAltimeter.Group(1, &start, &length);
-    const std::uint32_t hundredths = ReadDigits(work, start + 1, 4);
-    record->Pressure = static_cast<std::int32_t>(std::lround(hundredths * kHpaPerHundredthInHg));
+  const std::size_t altimeterAt = FindAltimeter(work, &altimeter);
+  const bool altimeterFirst = altimeterAt != wxString::npos && altimeterAt < remarks;
+  if (qnhAt != wxString::npos && !altimeterFirst) {
+    record->Pressure = qnh;
     return true;
   }
-  return false;
+  if (altimeterAt == wxString::npos) return false;
+  record->Pressure = altimeter;
+  return true;
 }
 
 void SetDefaults(MetarRecord* record) {

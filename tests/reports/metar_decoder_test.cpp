@@ -139,7 +139,8 @@ TEST(DecodeMetar, SoundWhereTheLiteralStepsFail) {
        ""},
       {"KXXX 141500Z 09004KT 10SM CLR ///M05 A3002", true, 90, 4, 0, kNone, kNone, 16090, 5, -5, 1017, "", 3,
        ""},
-      {"KXXX 141500Z 09004KT 10SM CLR ///// A3002", true, 90, 4, 0, kNone, kNone, 16090, 15, 5, 1017, "", 3,
+      // Slashes only are no temperature group: no decode, rather than 0 or invented degrees.
+      {"KXXX 141500Z 09004KT 10SM CLR ///// A3002", false, 90, 4, 0, kNone, kNone, 16090, 15, 5, 1013, "", 3,
        ""},
       // Inches of mercury rounded to the nearest hectopascal.
       {"KXXX 141500Z 09004KT 10SM CLR 11/05 A2992", true, 90, 4, 0, kNone, kNone, 16090, 11, 5, 1013, "", 3,
@@ -188,6 +189,23 @@ TEST(DecodeMetar, RealReports) {
        3, "1/1700/"},
       {"BBYD 200800Z 00000KT 9000 NSC 21/18 Q1011", true, 0, 0, 0, kNone, kNone, 9000, 21, 18, 1011, "", 3,
        ""},
+      // Slash runs before the temperature group are passed over, not read as the temperature.
+      {"KQJP 110955Z AUTO 04007KT /// /// /// 19/11 A3011 RMK AO2 SLP194", true, 40, 7, 0, kNone, kNone, 9999,
+       19, 11, 1020, "", 3, ""},
+      {"VEGT 150530Z 36006KT 1200 ///// 17/16 Q1022 NOSIG", true, 360, 6, 0, kNone, kNone, 1200, 17, 16, 1022,
+       "", 3, ""},
+      // The main body's altimeter, not the remarks' QNH.
+      {"KQSL 141455Z 14009KT 8000 DU HZ FEW150 BKN200 33/07 A2985 RMK VIS N 5000 SLP100 Q1010MB 56010", true,
+       140, 9, 0, kNone, kNone, 8000, 33, 7, 1011, "DU HZ ", 3, "1/15000/ 3/20000/"},
+      // Missing direction: variable; missing speed: calm.
+      {"FMSD 141500Z ///23KT 9999 FEW017 SCT033 24/19 Q1014", true, kNone, 23, 0, kNone, kNone, 9999, 24, 19,
+       1014, "", 3, "1/1700/ 2/3300/"},
+      {"FMNA 170900Z 260//KT 9999 BKN023 31/23 Q1013", true, 0, 0, 0, kNone, kNone, 9999, 31, 23, 1013, "", 3,
+       "3/2300/"},
+      {"PAUO 072351Z 12004KT 100SM SCT100 BKN300 M14/M16 A3037 RMK NOSPECI", true, 120, 4, 0, kNone, kNone,
+       65535, -14, -16, 1028, "", 3, "2/10000/ 3/30000/"},
+      {"OPKG 141030Z 28005KT 6000M SKC 37/22 Q1006 NOSIG", true, 280, 5, 0, kNone, kNone, 6000, 37, 22, 1006,
+       "", 3, ""},
       // QNIL: no pressure group, so no decode; what was read stays in the record.
       {"AYGN 100500Z 36010KT 9999 FEW025 32/22 QNIL", false, 360, 10, 0, kNone, kNone, 9999, 32, 22, 1013, "",
        3, "1/2500/"},
