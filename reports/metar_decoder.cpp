@@ -99,24 +99,24 @@ bool ReadObservationTime(wxString& work, MetarRecord* record) {
 // Step 4, required: the leftmost wind group, so a trend wind never stands in for the main one.
 // Speeds and gusts of three digits, a gust after a variable wind and a gust written after the
 // unit ("27015KT/G20KT") are read. A missing direction ("///23KT") counts as variable; a missing
-// speed ("260//KT", "/////KT") as calm, instead of taking a wind from the remarks.
+// speed ("260//KT", "/////KT", or "/////" where the wind stands) as calm, instead of taking a wind
+// from the remarks or dropping the report.
 bool ReadWind(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kWind(
-      wxS("(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KT|MPS)(/G([0-9]{2,3})(KT|MPS))?"));
+      wxS("(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KT|MPS)(/G([0-9]{2,3})(KT|MPS))?|^/////( |$)"));
   if (!kWind.Search(work)) return false;
   std::size_t start = 0, length = 0;
   kWind.Group(0, &start, &length);
   const std::size_t end = start + length;
-  kWind.Group(5, &start, &length);
-  const bool metresPerSecond = work[start] == 'M';
+  const bool reported = kWind.Group(5, &start, &length);
+  const bool metresPerSecond = reported && work[start] == 'M';
   auto knots = [&](std::size_t group) -> std::uint16_t {
     std::size_t s = 0, l = 0;
     if (!kWind.Group(group, &s, &l)) return 0;
     const std::uint32_t value = ReadDigits(work, s, l);
     return metresPerSecond ? KnotsFromMetresPerSecond(value) : SaturateU16(value);
   };
-  kWind.Group(2, &start, &length);
-  if (work[start] == '/') {
+  if (!reported || (kWind.Group(2, &start, &length) && work[start] == '/')) {
     record->WindDirection = 0;
     record->WindSpeed = 0;
     record->WindGust = 0;

@@ -202,6 +202,13 @@ TEST(DecodeMetar, RealReports) {
        1014, "", 3, "1/1700/ 2/3300/"},
       {"FMNA 170900Z 260//KT 9999 BKN023 31/23 Q1013", true, 0, 0, 0, kNone, kNone, 9999, 31, 23, 1013, "", 3,
        "3/2300/"},
+      {"FOGR 141400Z ///// 9999 SCT015 BKN120 30/24 Q1009", true, 0, 0, 0, kNone, kNone, 9999, 30, 24, 1009,
+       "", 3, "2/1500/ 3/12000/"},
+      {"CWPX 141500Z AUTO ///// M17/ A2976 RMK SLP106", true, 0, 0, 0, kNone, kNone, 9999, -17, -27, 1008, "",
+       3, ""},
+      // Slashes elsewhere are no wind: without one the report does not decode.
+      {"KCPT 141525Z AUTO 10SM SCT024 ///// 23/17 A2990 RMK AO2", false, 0, 0, 0, kNone, kNone, 0, 15, 5,
+       1013, "", 3, ""},
       {"PAUO 072351Z 12004KT 100SM SCT100 BKN300 M14/M16 A3037 RMK NOSPECI", true, 120, 4, 0, kNone, kNone,
        65535, -14, -16, 1028, "", 3, "2/10000/ 3/30000/"},
       {"OPKG 141030Z 28005KT 6000M SKC 37/22 Q1006 NOSIG", true, 280, 5, 0, kNone, kNone, 6000, 37, 22, 1006,

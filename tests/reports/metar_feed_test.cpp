@@ -23,7 +23,7 @@ bool WeatherGroupsEndInBlanks(const wxString& weather) {
 }
 
 // The whole real sample feed: 12,364 reports from about 8,000 stations, junk lines included.
-// The floors are what this decoder reaches, less a small margin: 85.4 % of the report lines
+// The floors are what this decoder reaches, less a small margin: 85.6 % of the report lines
 // decode (most of the rest are automatic stations without a pressure group, and junk) and
 // 72.6 % are identified in the shipped catalogue.
 TEST(MetarFeed, WholeSampleDecodes) {
@@ -65,7 +65,7 @@ TEST(MetarFeed, WholeSampleDecodes) {
     }
   }
   EXPECT_GE(reports, 11900u);
-  EXPECT_GE(static_cast<double>(decoded) / reports, 0.85);
+  EXPECT_GE(static_cast<double>(decoded) / reports, 0.845);
   EXPECT_GE(static_cast<double>(identified) / reports, 0.72);
 }
 
