@@ -147,19 +147,22 @@ void ReadVariableSector(wxString& work, MetarRecord* record) {
   work.erase(0, start + length);
 }
 
-// Statute miles of "[P|M][w ]n[/d]SM" in metres; a zero denominator is no distance at all.
+// Statute miles in metres: whole miles ("10SM"), or a fraction with a one-digit numerator and
+// optional whole miles before it ("1 1/2SM"). A zero denominator is no distance at all.
 bool StatuteMilesVisibility(const ReportPattern& re, const wxString& work, std::uint16_t* metres) {
   std::size_t start = 0, length = 0;
   double miles = 0.0;
-  if (re.Group(3, &start, &length)) miles += ReadDigits(work, start, length);
-  re.Group(4, &start, &length);
-  double part = ReadDigits(work, start, length);
-  if (re.Group(6, &start, &length)) {
+  if (re.Group(7, &start, &length)) {
+    miles = ReadDigits(work, start, length);
+  } else {
+    if (re.Group(4, &start, &length)) miles = ReadDigits(work, start, length);
+    re.Group(6, &start, &length);
     const std::uint32_t denominator = ReadDigits(work, start, length);
     if (denominator == 0) return false;
-    part /= denominator;
+    re.Group(5, &start, &length);
+    miles += static_cast<double>(ReadDigits(work, start, length)) / denominator;
   }
-  *metres = SaturateU16((miles + part) * kMetresPerStatuteMile);
+  *metres = SaturateU16(miles * kMetresPerStatuteMile);
   return true;
 }
 
@@ -168,7 +171,7 @@ bool StatuteMilesVisibility(const ReportPattern& re, const wxString& work, std::
 // the whole miles before a fraction, a P or M prefix, a direction suffix, a stray metre sign.
 void ReadVisibility(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kVisibility(
-      wxS("^(CAVOK|////|[PM]?(([0-9]{1,2}) )?([0-9]{1,3})(/([0-9]{1,2}))?SM|"
+      wxS("^(CAVOK|////|[PM]?((([0-9]{1,2}) )?([0-9])/([0-9]{1,2})|([0-9]{1,3}))SM|"
           "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?)( |$)"));
   TrimLeading(work);
   record->Visibility = kUnrestrictedVisibilityM;
@@ -178,9 +181,9 @@ void ReadVisibility(wxString& work, MetarRecord* record) {
   if (!kVisibility.Search(work)) return;
   std::size_t start = 0, length = 0, groupLength = 0;
   kVisibility.Group(1, &start, &groupLength);
-  if (kVisibility.Group(7, &start, &length)) {
+  if (kVisibility.Group(8, &start, &length)) {
     record->Visibility = SaturateU16(ReadDigits(work, start, length));
-  } else if (kVisibility.Group(4, &start, &length)) {
+  } else if (kVisibility.Group(2, &start, &length)) {
     std::uint16_t metres = kUnrestrictedVisibilityM;
     if (StatuteMilesVisibility(kVisibility, work, &metres)) record->Visibility = metres;
   }
