@@ -24,6 +24,7 @@ constexpr std::int32_t kDefaultPressureHpa = 1013;
 constexpr std::int32_t kMissingSpreadC = kDefaultTemperatureC - kDefaultDewPointC;
 constexpr double kMetresPerSecondPerKnot = 0.5144444;
 constexpr double kMetresPerStatuteMile = 1609.0;
+constexpr double kMetresPerKilometre = 1000.0;
 constexpr double kHpaPerHundredthInHg = 0.338639;
 constexpr std::int32_t kFeetPerCloudBaseUnit = 100;
 constexpr std::size_t kMinRestLength = 5;
@@ -169,10 +170,11 @@ bool StatuteMilesVisibility(const ReportPattern& re, const wxString& work, std::
 // Step 6: the visibility group, read only where it stands, right after the wind and the sector.
 // A report without one ("////" included) counts as unrestricted. The whole group is consumed:
 // the whole miles before a fraction, a P or M prefix, a direction suffix, a stray metre sign.
+// Kilometres ("30KM", New Zealand and the Pacific) are read too.
 void ReadVisibility(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kVisibility(
       wxS("^(CAVOK|////|[PM]?((([0-9]{1,2}) )?([0-9])/([0-9]{1,2})|([0-9]{1,3}))SM|"
-          "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?)( |$)"));
+          "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?|([0-9]{1,2})KM)( |$)"));
   TrimLeading(work);
   record->Visibility = kUnrestrictedVisibilityM;
   if (work.empty() ||
@@ -183,6 +185,8 @@ void ReadVisibility(wxString& work, MetarRecord* record) {
   kVisibility.Group(1, &start, &groupLength);
   if (kVisibility.Group(8, &start, &length)) {
     record->Visibility = SaturateU16(ReadDigits(work, start, length));
+  } else if (kVisibility.Group(10, &start, &length)) {
+    record->Visibility = SaturateU16(ReadDigits(work, start, length) * kMetresPerKilometre);
   } else if (kVisibility.Group(2, &start, &length)) {
     std::uint16_t metres = kUnrestrictedVisibilityM;
     if (StatuteMilesVisibility(kVisibility, work, &metres)) record->Visibility = metres;

@@ -211,6 +211,8 @@ TEST(DecodeMetar, RealReports) {
        1013, "", 3, ""},
       {"PAUO 072351Z 12004KT 100SM SCT100 BKN300 M14/M16 A3037 RMK NOSPECI", true, 120, 4, 0, kNone, kNone,
        65535, -14, -16, 1028, "", 3, "2/10000/ 3/30000/"},
+      {"NZOH 132200Z 29026G39KT 15KM VCSH FEW015CB SCT020 BKN025 12/07 Q0991 TEMPO 4000 SHRA BKN014CB", true,
+       290, 26, 39, kNone, kNone, 15000, 12, 7, 991, "VCSH ", 3, "1/1500/CB 2/2000/ 3/2500/"},
       {"OPKG 141030Z 28005KT 6000M SKC 37/22 Q1006 NOSIG", true, 280, 5, 0, kNone, kNone, 6000, 37, 22, 1006,
        "", 3, ""},
       // QNIL: no pressure group, so no decode; what was read stays in the record.
