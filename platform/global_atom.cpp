@@ -1,5 +1,6 @@
 // Global atoms shared between processes: one small file per atom in the runtime directory, named
-// by its number and holding "<use count>\n<name>". A lock file serialises the table.
+// by its number and holding "<use count>\n<name>". Changes are made under a lock file and land by
+// rename, so a lookup reads a whole entry without taking the lock.
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,10 +9,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "platform/ipc_runtime_dir.h"
@@ -23,6 +23,7 @@ namespace {
 constexpr WinAtom kFirstStringAtom = 0xC000;
 constexpr std::uint32_t kStringAtomCount = 0x4000;
 constexpr std::size_t kMaxAtomNameBytes = 255;
+constexpr std::size_t kMaxEntryBytes = 16 + kMaxAtomNameBytes;
 
 class AtomTableLock {
  public:
@@ -46,8 +47,10 @@ struct AtomEntry {
   std::string name;
 };
 
-std::string AtomDir() {
-  const std::string dir = IpcRuntimeDir() + "/atoms";
+std::string AtomDir() { return IpcRuntimeDir() + "/atoms"; }
+
+std::string MadeAtomDir() {
+  const std::string dir = EnsureIpcRuntimeDir() + "/atoms";
   ::mkdir(dir.c_str(), 0700);
   return dir;
 }
@@ -59,20 +62,26 @@ std::string AtomFile(const std::string& dir, WinAtom atom) {
 }
 
 std::optional<AtomEntry> LoadAtom(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  AtomEntry entry;
-  in >> entry.uses;
-  in.get();  // the newline after the count
-  std::getline(in, entry.name, '\0');
-  if (!in.eof() && in.fail()) return std::nullopt;
-  return entry;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  char text[kMaxEntryBytes + 1];
+  const ssize_t got = ::read(fd, text, kMaxEntryBytes);
+  ::close(fd);
+  if (got <= 0) return std::nullopt;
+  text[got] = '\0';
+  const char* newline = std::strchr(text, '\n');
+  if (newline == nullptr) return std::nullopt;
+  return AtomEntry{std::strtol(text, nullptr, 10), std::string(newline + 1)};
 }
 
 bool StoreAtom(const std::string& path, const AtomEntry& entry) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << entry.uses << '\n' << entry.name;
-  return static_cast<bool>(out);
+  const std::string text = std::to_string(entry.uses) + "\n" + entry.name;
+  const std::string temporary = path + ".new";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ::close(fd);
+  return written && ::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
 bool ValidAtom(WinAtom atom) { return atom >= kFirstStringAtom; }
@@ -88,7 +97,7 @@ WinAtom GlobalAddAtomA(const char* name) {
     SetLastError(kWinErrorInvalidParameter);
     return 0;
   }
-  const std::string dir = AtomDir();
+  const std::string dir = MadeAtomDir();
   AtomTableLock lock(dir);
   if (!lock.Held()) return 0;
   const std::uint32_t start = StableHash(name) % kStringAtomCount;
@@ -119,9 +128,7 @@ WinAtom GlobalDeleteAtom(WinAtom atom) {
 
 WinUint GlobalGetAtomNameA(WinAtom atom, char* buffer, int bufferSize) {
   if (!ValidAtom(atom) || buffer == nullptr || bufferSize <= 0) return 0;
-  const std::string dir = AtomDir();
-  AtomTableLock lock(dir);
-  const std::optional<AtomEntry> entry = LoadAtom(AtomFile(dir, atom));
+  const std::optional<AtomEntry> entry = LoadAtom(AtomFile(AtomDir(), atom));
   if (!entry) {
     SetLastError(kWinErrorFileNotFound);
     return 0;

@@ -18,7 +18,11 @@ std::string DefaultDir() {
 
 std::string IpcRuntimeDir() {
   const char* chosen = std::getenv("NUBIVANE_IPC_DIR");
-  std::string dir = (chosen != nullptr && *chosen != '\0') ? std::string(chosen) : DefaultDir();
+  return (chosen != nullptr && *chosen != '\0') ? std::string(chosen) : DefaultDir();
+}
+
+std::string EnsureIpcRuntimeDir() {
+  std::string dir = IpcRuntimeDir();
   ::mkdir(dir.c_str(), 0700);  // an existing folder is fine
   return dir;
 }

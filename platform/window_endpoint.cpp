@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -15,7 +16,7 @@
 namespace {
 
 constexpr int kListenBacklog = 64;
-constexpr std::int64_t kRequestReadMicros = 1000000;  // a sender that connects and sends nothing is dropped
+constexpr std::int64_t kRequestReadMicros = 1000000;  // a sender that stops mid-request is dropped
 
 }  // namespace
 
@@ -27,6 +28,7 @@ WindowEndpoint::~WindowEndpoint() { Close(); }
 
 bool WindowEndpoint::Open(const std::string& className, Handler handler) {
   if (IsOpen()) return false;
+  EnsureIpcRuntimeDir();
   const std::string path = WindowEndpointPath(className);
   sockaddr_un address{};
   if (!wire::FillAddress(path, &address)) return false;
@@ -55,38 +57,41 @@ void WindowEndpoint::Close() {
   ::close(listenFd_);
   ::close(wakeFds_[0]);
   ::close(wakeFds_[1]);
-  for (const int fd : unanswered_) ::close(fd);
-  unanswered_.clear();
+  for (const int fd : senders_) ::close(fd);  // their senders see the window gone
+  senders_.clear();
   listenFd_ = -1;
   wakeFds_[0] = wakeFds_[1] = -1;
 }
 
+// One thread takes the messages of every sender one at a time, as a window procedure would.
 void WindowEndpoint::Serve() {
+  std::vector<pollfd> watched;
   for (;;) {
-    pollfd watched[2] = {{listenFd_, POLLIN, 0}, {wakeFds_[0], POLLIN, 0}};
-    if (::poll(watched, 2, -1) < 0) {
+    watched.assign({{wakeFds_[0], POLLIN, 0}, {listenFd_, POLLIN, 0}});
+    for (const int fd : senders_) watched.push_back({fd, POLLIN, 0});
+    if (::poll(watched.data(), watched.size(), -1) < 0) {
       if (errno == EINTR) continue;
       return;
     }
-    if (watched[1].revents != 0) return;
-    if ((watched[0].revents & POLLIN) == 0) continue;
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd >= 0) TakeOne(fd);
+    if (watched[0].revents != 0) return;
+    for (std::size_t i = 2; i < watched.size(); ++i) {
+      if (watched[i].revents != 0 && !TakeOne(watched[i].fd)) {
+        ::close(watched[i].fd);
+        senders_.erase(std::find(senders_.begin(), senders_.end(), watched[i].fd));
+      }
+    }
+    if ((watched[1].revents & POLLIN) != 0) {
+      const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) senders_.push_back(fd);
+    }
   }
 }
 
-void WindowEndpoint::TakeOne(int fd) {
+bool WindowEndpoint::TakeOne(int fd) {
   wire::Request request{};
-  if (wire::ReadAll(fd, &request, sizeof request, kRequestReadMicros) != wire::IoResult::kDone) {
-    ::close(fd);
-    return;
-  }
+  if (wire::ReadAll(fd, &request, sizeof request, kRequestReadMicros) != wire::IoResult::kDone) return false;
   WinDwordPtr reply = 0;
-  if (!handler_(request.message, request.wparam, request.lparam, &reply)) {
-    unanswered_.push_back(fd);
-    return;
-  }
-  const wire::Reply answer{reply};
-  wire::WriteAll(fd, &answer, sizeof answer);  // a sender that gave up has closed: ignored
-  ::close(fd);
+  if (!handler_(request.message, request.wparam, request.lparam, &reply)) return true;  // left waiting
+  const wire::Reply answer{request.sequence, reply};
+  return wire::WriteAll(fd, &answer, sizeof answer);
 }

@@ -31,14 +31,15 @@ class WindowEndpoint {
 
  private:
   void Serve();
-  void TakeOne(int fd);
+  // False when the sender has gone.
+  bool TakeOne(int fd);
 
   Handler handler_;
   std::string path_;
   int listenFd_ = -1;
   int wakeFds_[2] = {-1, -1};
   std::thread thread_;
-  std::vector<int> unanswered_;  // kept open so their senders time out rather than fail
+  std::vector<int> senders_;  // connections of the processes that sent to this window
 };
 
 // Socket path of a window class in the current runtime directory.

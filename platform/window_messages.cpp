@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,11 +20,20 @@ namespace {
 constexpr WinUint kFirstRegisteredMessage = 0xC000;
 constexpr WinUint kRegisteredMessageCount = 0x4000;
 
-// A window handle is an index into this process's list of endpoint paths (1-based), so the same
-// class in the same runtime directory always gives the same handle.
+// One connection per window, kept between sends; its lock makes a send whole, so replies are read
+// by the sender they belong to.
+struct WindowLink {
+  std::string path;
+  std::mutex sendLock;
+  int fd = -1;
+  std::uint64_t lastSequence = 0;
+};
+
+// A window handle is an index into this process's list (1-based), so the same class in the same
+// runtime directory always gives the same handle.
 struct WindowTable {
   std::mutex lock;
-  std::vector<std::string> paths;
+  std::vector<std::unique_ptr<WindowLink>> windows;
 };
 
 WindowTable& Windows() {
@@ -33,22 +44,55 @@ WindowTable& Windows() {
 WinWindow HandleFor(const std::string& path) {
   WindowTable& table = Windows();
   std::lock_guard<std::mutex> guard(table.lock);
-  for (std::size_t i = 0; i < table.paths.size(); ++i) {
-    if (table.paths[i] == path) return i + 1;
+  for (std::size_t i = 0; i < table.windows.size(); ++i) {
+    if (table.windows[i]->path == path) return i + 1;
   }
-  table.paths.push_back(path);
-  return table.paths.size();
+  table.windows.push_back(std::make_unique<WindowLink>());
+  table.windows.back()->path = path;
+  return table.windows.size();
 }
 
-bool PathFor(WinWindow window, std::string* path) {
+WindowLink* LinkFor(WinWindow window) {
   WindowTable& table = Windows();
   std::lock_guard<std::mutex> guard(table.lock);
-  if (window == 0 || window > table.paths.size()) return false;
-  *path = table.paths[window - 1];
-  return true;
+  if (window == 0 || window > table.windows.size()) return nullptr;
+  return table.windows[window - 1].get();  // entries are never removed
 }
 
-WinDwordPtr WindowGone() {
+void Disconnect(WindowLink* link) {
+  if (link->fd >= 0) ::close(link->fd);
+  link->fd = -1;
+}
+
+bool Connect(WindowLink* link) {
+  sockaddr_un address{};
+  if (!wire::FillAddress(link->path, &address)) return false;
+  link->fd = wire::Connect(address);
+  return link->fd >= 0;
+}
+
+// A kept connection may lead to an endpoint that has since closed: then one fresh connection.
+bool SendRequest(WindowLink* link, const wire::Request& request) {
+  if (link->fd >= 0 && wire::WriteAll(link->fd, &request, sizeof request)) return true;
+  Disconnect(link);
+  return Connect(link) && wire::WriteAll(link->fd, &request, sizeof request);
+}
+
+// Replies to earlier sends that timed out are passed over.
+wire::IoResult AwaitReply(WindowLink* link, std::uint64_t sequence, std::int64_t timeoutMicros,
+                          wire::Reply* reply) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::microseconds(timeoutMicros);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return wire::IoResult::kTimedOut;
+    const wire::IoResult outcome = wire::ReadAll(link->fd, reply, sizeof *reply, left);
+    if (outcome != wire::IoResult::kDone || reply->sequence == sequence) return outcome;
+  }
+}
+
+WinDwordPtr WindowGone(WindowLink* link) {
+  if (link != nullptr) Disconnect(link);
   SetLastError(kWinErrorInvalidWindowHandle);
   return 0;
 }
@@ -74,24 +118,19 @@ WinUint RegisterWindowMessageA(const char* name) {
 
 WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wparam, WinLparam lparam,
                                 WinUint /*flags*/, WinUint timeoutMs, WinDwordPtr* result) {
-  std::string path;
-  sockaddr_un address{};
-  if (!PathFor(window, &path) || !wire::FillAddress(path, &address)) return WindowGone();
-  const int fd = wire::Connect(address);
-  if (fd < 0) return WindowGone();
-  const wire::Request request{message, 0, static_cast<std::uint64_t>(wparam),
+  WindowLink* link = LinkFor(window);
+  if (link == nullptr) return WindowGone(nullptr);
+  std::lock_guard<std::mutex> guard(link->sendLock);
+  const wire::Request request{++link->lastSequence, message, 0, static_cast<std::uint64_t>(wparam),
                               static_cast<std::int64_t>(lparam)};
+  if (!SendRequest(link, request)) return WindowGone(link);
   wire::Reply reply{};
-  wire::IoResult outcome = wire::IoResult::kBroken;
-  if (wire::WriteAll(fd, &request, sizeof request)) {
-    outcome = wire::ReadAll(fd, &reply, sizeof reply, ScaledMicros(timeoutMs));
-  }
-  ::close(fd);
+  const wire::IoResult outcome = AwaitReply(link, request.sequence, ScaledMicros(timeoutMs), &reply);
   if (outcome == wire::IoResult::kTimedOut) {
     SetLastError(0);
     return 0;
   }
-  if (outcome != wire::IoResult::kDone) return WindowGone();
+  if (outcome != wire::IoResult::kDone) return WindowGone(link);
   if (result != nullptr) *result = static_cast<WinDwordPtr>(reply.value);
   return 1;
 }

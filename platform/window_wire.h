@@ -7,12 +7,13 @@
 
 #include "platform/win_ipc.h"
 
-// What one message looks like on a window endpoint's socket: one request, one reply, then the
-// connection closes. A connection per message keeps a late reply from being read as the answer
-// to a later message.
+// What a message looks like on a window endpoint's socket. A sender keeps its connection; each
+// request carries a number that its reply repeats, so a late reply to a message the sender gave
+// up on is never taken for the answer to a later one.
 namespace wire {
 
 struct Request {
+  std::uint64_t sequence;
   std::uint32_t message;
   std::uint32_t unused;
   std::uint64_t wparam;
@@ -20,6 +21,7 @@ struct Request {
 };
 
 struct Reply {
+  std::uint64_t sequence;
   std::uint64_t value;
 };
 
