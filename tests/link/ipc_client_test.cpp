@@ -187,6 +187,17 @@ TEST_F(LinkTest, NineSilentTriesTimeOutWithCodeEleven) {
   EXPECT_EQ(flag, 0xAA);
 }
 
+TEST_F(LinkTest, OpenAgainstASilentModuleEndsWithTheExchangesCodeAndClosed) {
+  SimStub& stub = StartStub();
+  SetPlatformTimeScale(0.01);
+  stub.SetSilentReplies(-1);
+  EXPECT_EQ(OpenLink(), kFsuipcTimedOut);
+  EXPECT_TRUE(AtomTableEmpty(Dir()));
+  stub.SetSilentReplies(0);
+  SetPlatformTimeScale(kTimeScale);
+  EXPECT_EQ(OpenLink(), kFsuipcOk);
+}
+
 TEST_F(LinkTest, WindowThatHasGoneGivesCodeTwelve) {
   StartStub();
   ASSERT_EQ(OpenLink(), kFsuipcOk);

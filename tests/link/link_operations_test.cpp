@@ -110,6 +110,17 @@ TEST(VersionText, NamesTheSimulatorAndTheModulesVersion) {
 }
 
 TEST_F(LinkTest, VersionTextComesFromTheLastOpen) {
+  StartStub();
+  FSUIPC link;
+  bool connected = false;
+  ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+  std::string text;
+  EXPECT_EQ(link.GetVersionText(&text), kFsuipcOk);
+  EXPECT_EQ(text, "FS2004 - FSUIPC-Ver: 3.650");
+  EXPECT_EQ(text.size(), 26u);
+}
+
+TEST_F(LinkTest, VersionTextOfFsx) {
   SimStubScript script;
   script.moduleVersion = 0x41000000;
   script.simVersion = 0xFADE0008;
