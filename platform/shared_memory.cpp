@@ -119,10 +119,14 @@ void* MapViewOfFile(WinHandle mapping, WinDword /*access*/, WinDword offsetHigh,
     SetLastError(kWinErrorNotEnoughMemory);
     return nullptr;
   }
+  // A view larger than the object fails, as on Windows, so no one touches pages past its end.
   struct stat info {};
-  if (::fstat(object->fd, &info) != 0 || info.st_size <= 0) return nullptr;
-  const auto whole = static_cast<std::size_t>(info.st_size);
-  const std::size_t length = (bytes == 0 || bytes > whole) ? whole : bytes;
+  if (::fstat(object->fd, &info) != 0 || info.st_size <= 0 ||
+      bytes > static_cast<std::size_t>(info.st_size)) {
+    SetLastError(kWinErrorInvalidParameter);
+    return nullptr;
+  }
+  const std::size_t length = bytes == 0 ? static_cast<std::size_t>(info.st_size) : bytes;
   void* view = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, object->fd, 0);
   if (view == MAP_FAILED) {
     SetLastError(kWinErrorNotEnoughMemory);

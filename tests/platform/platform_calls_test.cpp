@@ -70,6 +70,7 @@ TEST_F(PlatformTest, ExistingMappingGives183AndClosingItLeavesTheOwnersObject) {
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(GetLastError(), kWinErrorAlreadyExists);
 
+  EXPECT_EQ(MapViewOfFile(owner, kWinFileMapWrite, 0, 0, 4097), nullptr);  // past the object's end
   auto* mine = static_cast<char*>(MapViewOfFile(owner, kWinFileMapWrite, 0, 0, 0));
   auto* other = static_cast<char*>(MapViewOfFile(second, kWinFileMapWrite, 0, 0, 0));
   ASSERT_NE(mine, nullptr);
