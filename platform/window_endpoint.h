@@ -1,8 +1,6 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
