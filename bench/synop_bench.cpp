@@ -33,7 +33,7 @@ const char* const kBodies[] = {
 };
 
 std::string StationNumber(int i) {
-  char id[8];
+  char id[16];
   std::snprintf(id, sizeof id, "%05d", 10000 + i);
   return id;
 }
