@@ -1,9 +1,9 @@
-#include "reports/geometry.h"
+#include <cmath>
+#include <random>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <random>
+#include "reports/geometry.h"
 
 namespace {
 
