@@ -106,6 +106,12 @@ TEST(FindSynopStation, EveryStationOfRealMultiStationBulletins) {
   }
 }
 
+TEST(FindSynopStation, RealBulletinsAgainstTheShippedCatalogue) {
+  const ClSynop synop(wxString(testsupport::CataloguePath("station.dat")));
+  const auto found = IdentifyAll(synop, Fixture("synop_multi_station_bulletins.txt"));
+  EXPECT_EQ(found.size(), 11u);
+}
+
 TEST(SynopHeaderAfter, FollowsSectionsAndBulletins) {
   struct Case {
     const char* piece;
