@@ -3,7 +3,6 @@
 #include <wx/regex.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "reports/geometry.h"
 #include "reports/report_text.h"
@@ -12,7 +11,6 @@ namespace {
 
 constexpr std::size_t kMinSynopPieceLength = 40;
 constexpr double kNearestSynopLimitKm = 300.0;
-constexpr double kKmPerNm = kKmPerNauticalMile;
 constexpr double kFeetPerMetre = 3.28084;
 constexpr std::uint32_t kMaxCloudBaseFt = 65535;
 
@@ -66,9 +64,9 @@ std::uint8_t DigitAt(const wxString& group, std::size_t at) {
 double VisibilityNm(const wxString& vv) {
   if (vv.length() != 2 || HasSlash(vv)) return kSynopNoVisibility;
   const int v = static_cast<int>(ReadWholeNumber(vv));
-  if (v <= 50) return v / 10.0 / kKmPerNm;
-  if (v <= 80) return (v - 50) / kKmPerNm;
-  if (v <= 89) return (5 * v - 370) / kKmPerNm;
+  if (v <= 50) return v / 10.0 / kKmPerNauticalMile;
+  if (v <= 80) return (v - 50) / kKmPerNauticalMile;
+  if (v <= 89) return (5 * v - 370) / kKmPerNauticalMile;
   static const double kCodedNm[] = {0.02, 0.02, 0.1, 0.27, 0.53, 1.07, 2.16, 5.39, 10.79, 40.0};
   return kCodedNm[v - 90];
 }
@@ -109,7 +107,8 @@ SynopCloudGroup ReadCloudGroup(const wxString& group) {
 enum class SynopSection { kMain, kSea, kRegional };
 
 // Walks the groups after the header: section 1 cloud types, section 3 cloud groups. Section 2
-// (222Dsvs, sea data) carries 8swTbTbTb wet-bulb groups, which are not cloud groups.
+// (222Dsvs, sea data) carries 8swTbTbTb wet-bulb groups, which are not cloud groups. 444 and 555
+// leave the section-3 state as it is.
 void DecodeGroups(wxString text, SynopRecord* record) {
   const wxRegEx& re = GroupPattern();
   SynopSection section = SynopSection::kMain;

@@ -158,7 +158,8 @@ void ReadTropopause(const wxString& first, const TtaaContext& ttaa, UpperLevel* 
   ReadWindGroup(wind, ttaa.knotsPerUnit, &tropopause->Direction, &tropopause->Speed);
 }
 
-// 77PPP or 66PPP dddff (4vbvbvava), or the single group 77999 / 66999 (no maximum wind).
+// 77PPP or 66PPP dddff (4vbvbvava), or the single group 77999 / 66999 (no maximum wind). Of
+// several maximum-wind levels the strongest is kept.
 void ReadMaxWind(const wxString& first, const TtaaContext& ttaa, UpperLevel* maxWind) {
   if (first.Mid(2) == wxS("999")) return;
   wxString wind;
@@ -172,7 +173,8 @@ void ReadMaxWind(const wxString& first, const TtaaContext& ttaa, UpperLevel* max
   level.Temperature = kMissingTemperatureC;
   level.DewPoint = kMissingTemperatureC;
   ReadWindGroup(wind, ttaa.knotsPerUnit, &level.Direction, &level.Speed);
-  if (HasWind(level.Direction)) *maxWind = level;
+  if (!HasWind(level.Direction)) return;
+  if (maxWind->Pressure == kNoMaxWindPressure || level.Speed > maxWind->Speed) *maxWind = level;
 }
 
 // Sections 2 to 4: standard levels, then the tropopause and maximum-wind groups. What follows

@@ -144,6 +144,9 @@ TEST(DecodeTTAA, TropopauseMaximumWindAndTheEndOfThePart) {
       {"10654 73358 27515 88999 77999", 1, 0, kNoMaxWindPressure},
       {"10654 73358 27515 88999 66216 25563", 1, 0, 216},  // 66PPP like 77PPP
       {"10654 73358 27515 88999 66999 31313", 1, 0, kNoMaxWindPressure},
+      // Of two maximum-wind levels, the strongest.
+      {"10654 73358 27515 88999 77216 25563 66150 27080", 1, 0, 150},
+      {"10654 73358 27515 88999 77216 25563 66150 27040", 1, 0, 216},
       // A maximum wind without a wind is none.
       {"10654 73358 27515 88999 77216 /////", 1, 0, kNoMaxWindPressure},
       // After the maximum wind: regional groups, never levels.
