@@ -91,7 +91,10 @@ void SmtpPeer::Listen(int fd) {
 bool SmtpPeer::Converse(int fd) {
   const auto reply = [this](const std::string& verb) {
     const auto it = script_.replies.find(verb);
-    return it != script_.replies.end() ? it->second : std::string("250 ok\r\n");
+    if (it != script_.replies.end()) {
+      return it->second;
+    }
+    return std::string(verb == "DATA" ? "354 go ahead\r\n" : verb == "QUIT" ? "221 bye\r\n" : "250 ok\r\n");
   };
   WriteAll(fd, script_.greeting);
   std::string pending;
@@ -111,7 +114,7 @@ bool SmtpPeer::Converse(int fd) {
       CloseWithReset(fd);
       return false;
     }
-    const std::string answer = verb == "QUIT" && !script_.replies.count("QUIT") ? "221 bye\r\n" : reply(verb);
+    const std::string answer = reply(verb);
     WriteAll(fd, answer);
     if (verb == "QUIT") {
       return true;

@@ -11,7 +11,7 @@
 namespace testpeers {
 
 // How the SMTP peer answers. Replies are whole reply texts with their line ends; a verb without
-// an entry gets "250 ok". "." stands for the reply to the end of the data.
+// an entry gets "250 ok" (DATA "354", QUIT "221"). "." stands for the reply to the end of the data.
 struct SmtpScript {
   std::string greeting = "220 peer ready\r\n";
   std::map<std::string, std::string> replies;
