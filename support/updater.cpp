@@ -6,6 +6,7 @@
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
+#include <wx/protocol/protocol.h>
 #include <wx/stream.h>
 #include <wx/url.h>
 
@@ -44,9 +45,67 @@ struct Transfer {
   bool lastPieceFull = false;
 };
 
+enum class Outcome { kComplete, kBroken, kWriteFailed };
+
+Transfer AnnouncedTransfer(const wxInputStream& in) {
+  Transfer transfer;
+  const std::size_t announced = in.GetSize();
+  transfer.sizeKnown = announced != ~static_cast<std::size_t>(0) && announced <= INT_MAX;
+  transfer.size = transfer.sizeKnown ? announced : 0;
+  return transfer;
+}
+
+wxString ProgressText(const wxString& fileName, const Transfer& transfer) {
+  return transfer.sizeKnown ? DownloadProgressText(fileName, transfer.total, transfer.size)
+                            : wxS("Download ") + fileName + wxString::Format(wxS(" %iKB"), KbOf(transfer.total));
+}
+
+int ProgressRange(const Transfer& transfer) {
+  return transfer.sizeKnown ? ClampToInt(transfer.size) : kUnknownLengthRange;
+}
+
 bool ReachedEnd(const wxInputStream& in) { return in.GetLastError() == wxSTREAM_EOF; }
 
-bool IsComplete(const Transfer& transfer) { return !transfer.sizeKnown || transfer.total == transfer.size; }
+// Without a length, the stream turns a reset connection into an end like any other; only an
+// orderly close of the connection tells that the server sent everything.
+bool IsComplete(const Transfer& transfer, const wxProtocol& protocol) {
+  return transfer.sizeKnown ? transfer.total == transfer.size : protocol.IsClosed();
+}
+
+void ShowProgress(ProgressView& progress, const wxString& fileName, const Transfer& transfer) {
+  if (transfer.sizeKnown) {
+    progress.Update(ClampToInt(transfer.total), ProgressText(fileName, transfer));
+  } else {
+    progress.Pulse(ProgressText(fileName, transfer));
+  }
+}
+
+// Streams the file to disk piece by piece. A read that yields nothing ends the transfer: it is
+// whole only after a full piece and at the stream's end, like a read that reaches the end.
+Outcome ReceiveInto(wxInputStream& in, const wxProtocol& protocol, wxFile& file, ProgressView& progress,
+                    const wxString& fileName, Transfer& transfer) {
+  char piece[kPieceBytes];
+  for (;;) {
+    in.Read(piece, sizeof piece);
+    const std::size_t n = in.LastRead();
+    if (n == 0) {
+      return transfer.lastPieceFull && ReachedEnd(in) && IsComplete(transfer, protocol) ? Outcome::kComplete
+                                                                                        : Outcome::kBroken;
+    }
+    if (file.Write(piece, n) != n) {
+      return Outcome::kWriteFailed;
+    }
+    transfer.total += n;
+    if (transfer.sizeKnown && transfer.total > transfer.size) {
+      return Outcome::kBroken;
+    }
+    ShowProgress(progress, fileName, transfer);
+    transfer.lastPieceFull = n == sizeof piece;
+    if (ReachedEnd(in)) {
+      return IsComplete(transfer, protocol) ? Outcome::kComplete : Outcome::kBroken;
+    }
+  }
+}
 
 }  // namespace
 
@@ -74,14 +133,17 @@ bool ClUpdater::Download() {
     return false;
   }
   url.GetProtocol().SetTimeout(kSocketTimeoutS);
-  const wxString cannotDownload = wxS("Error: File ") + FileName + wxS(" cannot be downloaded!");
   SupportUi& ui = CurrentSupportUi();
+  const auto reportFailure = [&] {
+    ui.ShowMessage(wxS("Error: File ") + FileName + wxS(" cannot be downloaded!"), wxS("Upload Error"),
+                   wxOK | wxICON_ERROR, Parent);
+  };
+  wxLogNull quiet;  // failures are reported by the box, not by the library's log
 
   const wxString partialName = FileName + kPartialSuffix;
-  wxLogNull quiet;  // failures are reported by the box below, not by the library's log
   wxFile file;
   if (!file.Create(partialName, true, wxS_DEFAULT)) {
-    ui.ShowMessage(cannotDownload, wxS("Upload Error"), wxOK | wxICON_ERROR, Parent);
+    reportFailure();
     return false;
   }
   std::unique_ptr<wxInputStream> in(url.GetInputStream());
@@ -89,56 +151,25 @@ bool ClUpdater::Download() {
     in.reset();
     file.Close();
     RemoveQuietly(partialName);
-    ui.ShowMessage(cannotDownload, wxS("Upload Error"), wxOK | wxICON_ERROR, Parent);
+    reportFailure();
     return false;
   }
-
-  Transfer transfer;
-  const std::size_t announced = in->GetSize();
-  transfer.sizeKnown = announced != ~static_cast<std::size_t>(0) && announced <= INT_MAX;
-  transfer.size = transfer.sizeKnown ? announced : 0;
-  const auto progressText = [&] {
-    return transfer.sizeKnown ? DownloadProgressText(FileName, transfer.total, transfer.size)
-                              : wxS("Download ") + FileName + wxString::Format(wxS(" %iKB"), KbOf(transfer.total));
-  };
-  Progress = ui.ShowProgress(wxS("Updater"), progressText(),
-                             transfer.sizeKnown ? ClampToInt(transfer.size) : kUnknownLengthRange, Parent,
+  Transfer transfer = AnnouncedTransfer(*in);
+  Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, transfer), ProgressRange(transfer), Parent,
                              kProgressStyle);
-
-  bool complete = false;
-  char piece[kPieceBytes];
-  for (;;) {
-    in->Read(piece, sizeof piece);
-    const std::size_t n = in->LastRead();
-    if (n == 0) {
-      complete = transfer.lastPieceFull && ReachedEnd(*in) && IsComplete(transfer);
-      break;
-    }
-    if (file.Write(piece, n) != n) {
-      break;
-    }
-    transfer.total += n;
-    if (transfer.sizeKnown && transfer.total > transfer.size) {
-      break;
-    }
-    if (transfer.sizeKnown) {
-      Progress->Update(ClampToInt(transfer.total), progressText());
-    } else {
-      Progress->Pulse(progressText());
-    }
-    transfer.lastPieceFull = n == sizeof piece;
-    if (ReachedEnd(*in)) {
-      complete = IsComplete(transfer);
-      break;
-    }
-  }
+  const Outcome outcome = ReceiveInto(*in, url.GetProtocol(), file, *Progress, FileName, transfer);
   Progress.reset();
   in.reset();
   const bool closed = file.Close();
-  if (complete && closed && std::rename(partialName.fn_str(), FileName.fn_str()) == 0) {
+  if (outcome == Outcome::kComplete && closed &&
+      std::rename(partialName.fn_str(), FileName.fn_str()) == 0) {
     return true;
   }
   RemoveQuietly(partialName);
+  // A file that cannot be written or put in place is worth a word; a broken transfer says nothing.
+  if (outcome != Outcome::kBroken) {
+    reportFailure();
+  }
   return false;
 }
 
