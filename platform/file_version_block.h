@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
-
 #include <wx/string.h>
+
+#include <cstdint>
 
 // Stand-ins for the version API: the version information of a file is the version block it
 // carries (platform/version_block_layout.h), found by reading the file.
@@ -18,8 +18,7 @@ bool GetVersionInfo(const wxString& path, std::uint32_t size, void* data);
 // Looks a value up in version information read by GetVersionInfo: "\\" gives the fixed file
 // information (13 words), "\\VarFileInfo\\Translation" the translation table (pairs of
 // 16-bit words: language, code page). value points into data.
-bool QueryVersionValue(const void* data, const wxString& subBlock, const void** value,
-                       std::uint32_t* length);
+bool QueryVersionValue(const void* data, const wxString& subBlock, const void** value, std::uint32_t* length);
 
 // Full path of the running executable; false when it cannot be found.
 bool GetOwnExecutablePath(wxString& path);

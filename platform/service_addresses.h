@@ -1,9 +1,9 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <cstdint>
 #include <string>
-
-#include <wx/string.h>
 
 // The remote services the program talks to, kept in one place. Each value can be replaced by
 // an environment variable, so that tests point the program at servers they start on 127.0.0.1.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <functional>
-
 #include <wx/string.h>
+
+#include <functional>
 
 // Stand-in for handing a file to the shell: opens it with the desktop's default handler.
 // Tests put a recorder in its place, so that no downloaded file is ever run by a test.

@@ -1,13 +1,13 @@
 #include "platform/sockets.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 
 namespace platform {
@@ -21,18 +21,6 @@ int MsLeft(Clock::time_point deadline) {
 }
 
 }  // namespace
-
-const char* SocketResultText(SocketResult result) {
-  switch (result) {
-    case SocketResult::kOk: return "ok";
-    case SocketResult::kBadAddress: return "bad address";
-    case SocketResult::kConnectFailed: return "connect failed";
-    case SocketResult::kTimedOut: return "timed out";
-    case SocketResult::kClosed: return "connection closed";
-    case SocketResult::kFailed: return "socket error";
-  }
-  return "socket error";
-}
 
 TcpClient::~TcpClient() { Close(); }
 

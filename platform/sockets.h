@@ -15,11 +15,9 @@ enum class SocketResult {
   kBadAddress,     // not an IPv4 address in dotted-decimal text, or port 0
   kConnectFailed,  // refused or unreachable
   kTimedOut,
-  kClosed,         // the peer closed the connection, or it was already closed
-  kFailed,         // any other socket error
+  kClosed,  // the peer closed the connection, or it was already closed
+  kFailed,  // any other socket error
 };
-
-const char* SocketResultText(SocketResult result);
 
 class TcpClient {
  public:

@@ -55,8 +55,8 @@ constexpr std::uint32_t VersionBlockCheck(const EmbeddedVersionBlock& block) {
 
 // The marker is spelled out only here, in a function evaluated at compile time, so that the
 // one copy of it in an executable is the block itself (the reader keeps it scrambled).
-constexpr EmbeddedVersionBlock MakeVersionBlock(std::uint16_t major, std::uint16_t minor,
-                                                std::uint16_t build, std::uint16_t revision) {
+constexpr EmbeddedVersionBlock MakeVersionBlock(std::uint16_t major, std::uint16_t minor, std::uint16_t build,
+                                                std::uint16_t revision) {
   EmbeddedVersionBlock block{{'N', 'u', 'b', 'i', 'v', 'a', 'n', 'e', '-', 'V', 'e', 'r', 's', 'i', 'o', 'n'},
                              kVersionBlockLayout,
                              {},
@@ -78,6 +78,6 @@ constexpr EmbeddedVersionBlock MakeVersionBlock(std::uint16_t major, std::uint16
 
 // Defines an executable's block. It is a writable object so that the compiler keeps no second,
 // constant copy of it (debug information, merged constants), and "used" keeps it in the file.
-#define NUB_DEFINE_VERSION_BLOCK(name, major, minor, build, revision)       \
-  __attribute__((used)) platform::EmbeddedVersionBlock name =               \
+#define NUB_DEFINE_VERSION_BLOCK(name, major, minor, build, revision) \
+  __attribute__((used)) platform::EmbeddedVersionBlock name =         \
       platform::MakeVersionBlock((major), (minor), (build), (revision))

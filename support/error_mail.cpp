@@ -55,9 +55,12 @@ class SmtpSession {
 
   MailResult Open() {
     switch (client_.Connect(service_.serverAddress, service_.port, service_.connectTimeoutMs)) {
-      case platform::SocketResult::kOk: break;
-      case platform::SocketResult::kBadAddress: return MailResult::kBadService;
-      default: return MailResult::kConnectFailed;
+      case platform::SocketResult::kOk:
+        break;
+      case platform::SocketResult::kBadAddress:
+        return MailResult::kBadService;
+      default:
+        return MailResult::kConnectFailed;
     }
     return Expect('2');
   }
@@ -106,7 +109,8 @@ class SmtpSession {
         client_.Close();
         return false;
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       char piece[kReceiveBytes];
       std::size_t received = 0;
       if (left <= 0 || client_.Receive(piece, sizeof piece, static_cast<int>(left), received) !=
@@ -124,17 +128,6 @@ class SmtpSession {
 };
 
 }  // namespace
-
-const char* MailResultText(MailResult result) {
-  switch (result) {
-    case MailResult::kSent: return "sent";
-    case MailResult::kBadService: return "bad mail service";
-    case MailResult::kConnectFailed: return "connect failed";
-    case MailResult::kNoReply: return "no reply";
-    case MailResult::kRejected: return "rejected";
-  }
-  return "rejected";
-}
 
 std::string MailHeaderPiece(const platform::MailService& service) {
   // The empty line ends the header: without it the body's first lines would be read as headers.

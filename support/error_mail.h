@@ -15,8 +15,6 @@ enum class MailResult {
   kRejected,       // the server refused a command or the message
 };
 
-const char* MailResultText(MailResult result);
-
 // The message as it travels after DATA: header lines, an empty line, the body with every line
 // end made "\r\n" and every line that begins with "." given a second one, then "\r\n.\r\n".
 std::string MailHeaderPiece(const platform::MailService& service);

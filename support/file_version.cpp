@@ -54,5 +54,6 @@ wxString ClFileVersion::GetFileVersion(bool dotted) const {
     return wxString();
   }
   std::memcpy(fixed, value, sizeof fixed);
-  return FormatFileVersion(fixed[platform::kFixedFileVersionMs], fixed[platform::kFixedFileVersionLs], dotted);
+  return FormatFileVersion(fixed[platform::kFixedFileVersionMs], fixed[platform::kFixedFileVersionLs],
+                           dotted);
 }

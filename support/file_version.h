@@ -1,9 +1,9 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <cstdint>
 #include <memory>
-
-#include <wx/string.h>
 
 // The version a file carries, in practice the program's own: shown in the status bar and the
 // About dialog, and compared with the newest version the update host announces.

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include <wx/file.h>
 #include <wx/string.h>
+
+#include <cstdint>
+#include <string>
 
 // The run's log "nubivane.log": every run starts it afresh, after keeping what the previous run
 // wrote, so that the start-up can tell whether that run ended cleanly. One line per message,

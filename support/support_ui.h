@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include <wx/string.h>
+
+#include <memory>
 
 class wxWindow;
 
@@ -13,12 +13,12 @@ class wxWindow;
 // The GUI library's progress dialog flags, so that callers need no GUI header (the window
 // implementation checks that they match).
 namespace progress_style {
-constexpr int kAppModal = 0x0002;      // wxPD_APP_MODAL
-constexpr int kAutoHide = 0x0004;      // wxPD_AUTO_HIDE
-constexpr int kElapsedTime = 0x0008;   // wxPD_ELAPSED_TIME
-constexpr int kEstimatedTime = 0x0010; // wxPD_ESTIMATED_TIME
-constexpr int kSmooth = 0x0020;        // wxPD_SMOOTH
-constexpr int kRemainingTime = 0x0040; // wxPD_REMAINING_TIME
+constexpr int kAppModal = 0x0002;       // wxPD_APP_MODAL
+constexpr int kAutoHide = 0x0004;       // wxPD_AUTO_HIDE
+constexpr int kElapsedTime = 0x0008;    // wxPD_ELAPSED_TIME
+constexpr int kEstimatedTime = 0x0010;  // wxPD_ESTIMATED_TIME
+constexpr int kSmooth = 0x0020;         // wxPD_SMOOTH
+constexpr int kRemainingTime = 0x0040;  // wxPD_REMAINING_TIME
 }  // namespace progress_style
 
 class ProgressView {

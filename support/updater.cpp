@@ -1,14 +1,14 @@
 #include "support/updater.h"
 
-#include <climits>
-#include <cstdio>
-
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
 #include <wx/protocol/protocol.h>
 #include <wx/stream.h>
 #include <wx/url.h>
+
+#include <climits>
+#include <cstdio>
 
 #include "platform/service_addresses.h"
 #include "platform/shell_open.h"
@@ -25,7 +25,9 @@ constexpr int kProgressStyle = progress_style::kAppModal | progress_style::kAuto
                                progress_style::kElapsedTime | progress_style::kEstimatedTime |
                                progress_style::kSmooth | progress_style::kRemainingTime;
 
-int KbOf(std::uint64_t bytes) { return static_cast<int>(static_cast<std::uint32_t>(bytes >> kBytesPerKbShift)); }
+int KbOf(std::uint64_t bytes) {
+  return static_cast<int>(static_cast<std::uint32_t>(bytes >> kBytesPerKbShift));
+}
 
 int ClampToInt(std::uint64_t value) { return value > INT_MAX ? INT_MAX : static_cast<int>(value); }
 
@@ -56,8 +58,9 @@ Transfer AnnouncedTransfer(const wxInputStream& in) {
 }
 
 wxString ProgressText(const wxString& fileName, const Transfer& transfer) {
-  return transfer.sizeKnown ? DownloadProgressText(fileName, transfer.total, transfer.size)
-                            : wxS("Download ") + fileName + wxString::Format(wxS(" %iKB"), KbOf(transfer.total));
+  return transfer.sizeKnown
+             ? DownloadProgressText(fileName, transfer.total, transfer.size)
+             : wxS("Download ") + fileName + wxString::Format(wxS(" %iKB"), KbOf(transfer.total));
 }
 
 int ProgressRange(const Transfer& transfer) {
@@ -115,7 +118,8 @@ wxString EncodeUrlPathBlanks(const wxString& name) {
   return encoded;
 }
 
-wxString DownloadProgressText(const wxString& fileName, std::uint64_t receivedBytes, std::uint64_t sizeBytes) {
+wxString DownloadProgressText(const wxString& fileName, std::uint64_t receivedBytes,
+                              std::uint64_t sizeBytes) {
   return wxS("Download ") + fileName +
          wxString::Format(wxS(" %iKB from %iKB"), KbOf(receivedBytes), KbOf(sizeBytes));
 }
@@ -155,14 +159,13 @@ bool ClUpdater::Download() {
     return false;
   }
   Transfer transfer = AnnouncedTransfer(*in);
-  Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, transfer), ProgressRange(transfer), Parent,
-                             kProgressStyle);
+  Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, transfer), ProgressRange(transfer),
+                             Parent, kProgressStyle);
   const Outcome outcome = ReceiveInto(*in, url.GetProtocol(), file, *Progress, FileName, transfer);
   Progress.reset();
   in.reset();
   const bool closed = file.Close();
-  if (outcome == Outcome::kComplete && closed &&
-      std::rename(partialName.fn_str(), FileName.fn_str()) == 0) {
+  if (outcome == Outcome::kComplete && closed && std::rename(partialName.fn_str(), FileName.fn_str()) == 0) {
     return true;
   }
   RemoveQuietly(partialName);

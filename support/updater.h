@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include <wx/string.h>
+
+#include <memory>
 
 #include "support/support_ui.h"
 

@@ -1,13 +1,14 @@
 #include "support/gui/gui_support_ui.h"
 
-#include <algorithm>
-
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 
+#include <algorithm>
+
 static_assert(progress_style::kAppModal == wxPD_APP_MODAL && progress_style::kAutoHide == wxPD_AUTO_HIDE &&
                   progress_style::kElapsedTime == wxPD_ELAPSED_TIME &&
-                  progress_style::kEstimatedTime == wxPD_ESTIMATED_TIME && progress_style::kSmooth == wxPD_SMOOTH &&
+                  progress_style::kEstimatedTime == wxPD_ESTIMATED_TIME &&
+                  progress_style::kSmooth == wxPD_SMOOTH &&
                   progress_style::kRemainingTime == wxPD_REMAINING_TIME,
               "progress flags differ from the GUI library's");
 
@@ -16,7 +17,8 @@ namespace {
 class DialogProgress : public ProgressView {
  public:
   DialogProgress(const wxString& title, const wxString& message, int maximum, wxWindow* parent, int style)
-      : maximum_(std::max(maximum, 1)), dialog_(new wxProgressDialog(title, message, maximum_, parent, style)) {}
+      : maximum_(std::max(maximum, 1)),
+        dialog_(new wxProgressDialog(title, message, maximum_, parent, style)) {}
   ~DialogProgress() override { dialog_->Destroy(); }
 
   // The dialog refuses a value beyond its maximum.

@@ -17,7 +17,8 @@ std::string StatusText(int status) { return status == 200 ? "OK" : status == 404
 
 }  // namespace
 
-HttpPeer::HttpPeer(std::vector<HttpRoute> routes) : routes_(std::move(routes)), thread_([this] { Serve(); }) {}
+HttpPeer::HttpPeer(std::vector<HttpRoute> routes)
+    : routes_(std::move(routes)), thread_([this] { Serve(); }) {}
 
 HttpPeer::~HttpPeer() {
   stop_ = true;
@@ -60,9 +61,11 @@ void HttpPeer::Answer(int fd) {
       route = &candidate;
     }
   }
-  std::string response = "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
+  std::string response =
+      "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
   if (route->announceLength) {
-    const std::size_t length = route->announcedLength == SIZE_MAX ? route->body.size() : route->announcedLength;
+    const std::size_t length =
+        route->announcedLength == SIZE_MAX ? route->body.size() : route->announcedLength;
     response += "Content-Length: " + std::to_string(length) + "\r\n";
   }
   response += "Connection: close\r\n\r\n" + route->body;

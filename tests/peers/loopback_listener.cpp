@@ -62,7 +62,8 @@ bool ReadUntil(int fd, std::string& text, const std::string& needle, int timeout
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (text.find(needle) == std::string::npos) {
     const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+            .count();
     pollfd entry{fd, POLLIN, 0};
     if (left <= 0 || ::poll(&entry, 1, static_cast<int>(left)) <= 0) {
       return false;

@@ -15,7 +15,7 @@ namespace testpeers {
 struct SmtpScript {
   std::string greeting = "220 peer ready\r\n";
   std::map<std::string, std::string> replies;
-  bool silent = false;  // accepts the connection and never says a word
+  bool silent = false;   // accepts the connection and never says a word
   std::string hangUpAt;  // a verb at which the peer resets the connection instead of answering
 };
 

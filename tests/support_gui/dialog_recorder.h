@@ -1,10 +1,10 @@
 #pragma once
 
-#include <vector>
-
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+
+#include <vector>
 
 namespace supportguitest {
 

@@ -1,8 +1,8 @@
-#include <cstdio>
-
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/init.h>
+
+#include <cstdio>
 
 namespace {
 

@@ -1,13 +1,12 @@
-#include <sys/stat.h>
-
-#include <cstdlib>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/progdlg.h>
 #include <wx/toplevel.h>
+
+#include <cstdlib>
 
 #include "dialog_recorder.h"
 #include "peers/http_peer.h"

@@ -1,11 +1,12 @@
-#include <chrono>
-#include <cstdlib>
+#include "support/error_mail.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+
 #include "peers/loopback_listener.h"
 #include "peers/smtp_peer.h"
-#include "support/error_mail.h"
 #include "support/log_file.h"
 #include "support/test_paths.h"
 
@@ -31,8 +32,8 @@ platform::MailService LocalService(std::uint16_t port, int replyTimeoutMs = 3000
 }
 
 std::string Dialogue(const std::string& data) {
-  return "HELO test.example\r\nMAIL FROM:errorlog@test.example\r\nRCPT TO:debug@test.example\r\nDATA\r\n" + data +
-         "QUIT\r\n";
+  return "HELO test.example\r\nMAIL FROM:errorlog@test.example\r\nRCPT TO:debug@test.example\r\nDATA\r\n" +
+         data + "QUIT\r\n";
 }
 
 // The data as the server receives it: the body's lines end in CR LF, a leading dot is doubled,
@@ -98,7 +99,8 @@ TEST(ErrorMail, StopsAtTheFirstRejection) {
       {"RCPT", "550 no such user\r\n",
        "HELO test.example\r\nMAIL FROM:errorlog@test.example\r\nRCPT TO:debug@test.example\r\nQUIT\r\n"},
       {"DATA", "250 no data please\r\n",
-       "HELO test.example\r\nMAIL FROM:errorlog@test.example\r\nRCPT TO:debug@test.example\r\nDATA\r\nQUIT\r\n"},
+       "HELO test.example\r\nMAIL FROM:errorlog@test.example\r\nRCPT "
+       "TO:debug@test.example\r\nDATA\r\nQUIT\r\n"},
       {".", "552 too big\r\n", Dialogue(data)},
       {"HELO", "hello there\r\n", "HELO test.example\r\nQUIT\r\n"},  // no reply code at all
   };
@@ -117,7 +119,8 @@ TEST(ErrorMail, StopsAtTheFirstRejection) {
 }
 
 TEST(ErrorMail, NoServerListeningFailsQuietly) {
-  EXPECT_EQ(SendMailMessage(LocalService(testpeers::ClosedLoopbackPort()), "body"), MailResult::kConnectFailed);
+  EXPECT_EQ(SendMailMessage(LocalService(testpeers::ClosedLoopbackPort()), "body"),
+            MailResult::kConnectFailed);
 }
 
 // A server that never answers holds the call only for the reply time, and hears no command.
@@ -160,14 +163,17 @@ TEST(ErrorMail, UnusableServiceIsNotContacted) {
       with([](platform::MailService& s) { s.serverAddress = "mail.test.example"; }),
   };
   for (const auto& service : cases) {
-    EXPECT_EQ(SendMailMessage(service, "body"), MailResult::kBadService) << service.sender << service.recipient;
+    EXPECT_EQ(SendMailMessage(service, "body"), MailResult::kBadService)
+        << service.sender << service.recipient;
   }
   EXPECT_LT(listener.Accept(0), 0);
 }
 
 class ScopedEnvironment {
  public:
-  ScopedEnvironment(const char* name, const std::string& value) : name_(name) { ::setenv(name, value.c_str(), 1); }
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    ::setenv(name, value.c_str(), 1);
+  }
   ~ScopedEnvironment() { ::unsetenv(name_); }
 
  private:

@@ -1,11 +1,12 @@
-#include <cstddef>
-#include <cstring>
+#include "support/file_version.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+
 #include "platform/file_version_block.h"
 #include "platform/version_block_layout.h"
-#include "support/file_version.h"
 #include "support/test_paths.h"
 
 namespace {
@@ -126,7 +127,8 @@ TEST(FileVersion, QueryKnowsTheFixedInformationAndTheTranslation) {
   EXPECT_EQ(fixed[platform::kFixedFileVersionLs], 0x0003002Du);
   ASSERT_TRUE(platform::QueryVersionValue(block.data(), "\\VarFileInfo\\Translation", &value, &length));
   EXPECT_EQ(length, 4u);
-  EXPECT_FALSE(platform::QueryVersionValue(block.data(), "\\StringFileInfo\\040904B0\\FileVersion", &value, &length));
+  EXPECT_FALSE(
+      platform::QueryVersionValue(block.data(), "\\StringFileInfo\\040904B0\\FileVersion", &value, &length));
   EXPECT_FALSE(platform::GetVersionInfo(probe, 4, block.data()));
 }
 

@@ -1,11 +1,11 @@
+#include "support/log_file.h"
+
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <ctime>
 #include <regex>
 
-#include <gtest/gtest.h>
-
-#include "support/log_file.h"
 #include "recorders.h"
 #include "support/test_paths.h"
 
@@ -61,7 +61,10 @@ TEST(LogFile, LinesAreTimeDashMessageCrLfInUtf8) {
   const Case cases[] = {
       {"Nubivane Start", "Nubivane Start"},
       {"", ""},
-      {wxString::FromUTF8("Temp 5\xC2\xB0" "C"), "Temp 5\xC2\xB0" "C"},
+      {wxString::FromUTF8("Temp 5\xC2\xB0"
+                          "C"),
+       "Temp 5\xC2\xB0"
+       "C"},
       {"two\nlines\tand a tab", "two\nlines\tand a tab"},
       {"100% sure %s %d", "100% sure %s %d"},
   };

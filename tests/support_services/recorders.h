@@ -1,9 +1,9 @@
 #pragma once
 
+#include <wx/log.h>
+
 #include <string>
 #include <vector>
-
-#include <wx/log.h>
 
 #include "support/support_ui.h"
 
@@ -49,7 +49,9 @@ class RecordingUi : public SupportUi {
    public:
     explicit View(std::vector<ProgressEvent>& events) : events_(events) {}
     ~View() override { events_.push_back({"close", 0, {}}); }
-    void Update(int value, const wxString& message) override { events_.push_back({"update", value, message}); }
+    void Update(int value, const wxString& message) override {
+      events_.push_back({"update", value, message});
+    }
     void Pulse(const wxString& message) override { events_.push_back({"pulse", 0, message}); }
 
    private:

@@ -1,11 +1,12 @@
-#include <chrono>
-#include <thread>
+#include "platform/sockets.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "peers/loopback_listener.h"
-#include "platform/sockets.h"
 
 namespace {
 

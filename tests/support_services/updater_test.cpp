@@ -1,16 +1,16 @@
-#include <sys/stat.h>
-
-#include <cstdlib>
+#include "support/updater.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/filefn.h>
+
+#include <cstdlib>
 
 #include "peers/http_peer.h"
 #include "peers/loopback_listener.h"
 #include "platform/shell_open.h"
 #include "recorders.h"
 #include "support/test_paths.h"
-#include "support/updater.h"
 
 namespace {
 
@@ -88,7 +88,8 @@ TEST_F(UpdaterTest, CompleteDownloadsReplaceTheFile) {
     EXPECT_TRUE(ReadBytes(kSetup) == body);
     EXPECT_FALSE(wxFileExists(wxString(kSetup) + ".part"));
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(peer.RequestLines(), std::vector<std::string>{"GET /source/Nubivane%20Lite%20Setup.exe HTTP/1.0"});
+    EXPECT_EQ(peer.RequestLines(),
+              std::vector<std::string>{"GET /source/Nubivane%20Lite%20Setup.exe HTTP/1.0"});
 
     ASSERT_EQ(ui.events.size(), c.values.size() + 2);
     EXPECT_EQ(ui.progressTitle, "Updater");
@@ -164,8 +165,8 @@ TEST_F(UpdaterTest, SetupThatCannotBeWrittenFailsTheDownload) {
     const char* directory;
     std::size_t requests;
   } cases[] = {
-    {"download file cannot be created", "Nubivane Lite Setup.exe.part", 0},
-    {"setup file cannot be replaced", "Nubivane Lite Setup.exe", 1},
+      {"download file cannot be created", "Nubivane Lite Setup.exe.part", 0},
+      {"setup file cannot be replaced", "Nubivane Lite Setup.exe", 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
