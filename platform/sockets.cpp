@@ -88,7 +88,6 @@ SocketResult TcpClient::SendAll(const char* data, std::size_t length, int timeou
   if (fd_ < 0) {
     return SocketResult::kClosed;
   }
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   std::size_t sent = 0;
   while (sent < length) {
     const ssize_t n = ::send(fd_, data + sent, length - sent, MSG_NOSIGNAL);
@@ -100,7 +99,7 @@ SocketResult TcpClient::SendAll(const char* data, std::size_t length, int timeou
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      const SocketResult waited = WaitFor(POLLOUT, MsLeft(deadline));
+      const SocketResult waited = WaitFor(POLLOUT, timeoutMs);
       if (waited != SocketResult::kOk) {
         return Fail(waited);
       }

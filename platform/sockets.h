@@ -27,7 +27,8 @@ class TcpClient {
   TcpClient& operator=(const TcpClient&) = delete;
 
   SocketResult Connect(const std::string& ipv4Address, std::uint16_t port, int timeoutMs);
-  // Sends every byte, however many pieces the kernel takes them in.
+  // Sends every byte, however many pieces the kernel takes them in. timeoutMs bounds each stall,
+  // not the whole send, so that a long body on a slow line still goes through.
   SocketResult SendAll(const char* data, std::size_t length, int timeoutMs);
   // Waits for at least one byte; received is the number of bytes put into buffer.
   SocketResult Receive(char* buffer, std::size_t capacity, int timeoutMs, std::size_t& received);

@@ -61,6 +61,21 @@ TEST(Sockets, ConnectGivesUpAtItsTimeLimit) {
   EXPECT_LT(took, std::chrono::seconds(3));
 }
 
+// A peer that takes nothing in stalls the send once the buffers are full; the stall is bounded.
+TEST(Sockets, StalledSendGivesUpAtItsTimeLimit) {
+  testpeers::LoopbackListener listener;
+  TcpClient client;
+  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
+  const int accepted = listener.Accept(2000);
+  ASSERT_GE(accepted, 0);
+  const std::string lots(64 << 20, 'x');
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.SendAll(lots.data(), lots.size(), 200), SocketResult::kTimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_FALSE(client.IsOpen());
+  ::close(accepted);
+}
+
 TEST(Sockets, ReceiveWaitsOnlyItsTime) {
   testpeers::LoopbackListener listener;
   TcpClient client;

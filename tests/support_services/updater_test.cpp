@@ -8,6 +8,7 @@
 
 #include "peers/http_peer.h"
 #include "peers/loopback_listener.h"
+#include "platform/service_addresses.h"
 #include "platform/shell_open.h"
 #include "recorders.h"
 #include "support/test_paths.h"
@@ -219,6 +220,21 @@ TEST_F(UpdaterTest, UnusableHostAddressTouchesNothing) {
   EXPECT_TRUE(ui_.messages.empty());
   EXPECT_TRUE(ReadBytes(kSetup) == kGoodOldSetup);
   EXPECT_FALSE(wxFileExists(wxString(kSetup) + ".part"));
+}
+
+TEST(UpdaterText, UpdateHostComesFromOnePlace) {
+  EXPECT_TRUE(platform::UpdateHostUrl().StartsWith("http://"));
+  const struct {
+    const char* set;
+    const char* url;
+  } cases[] = {
+      {"http://127.0.0.1:8080", "http://127.0.0.1:8080"},
+      {"http://127.0.0.1:8080//", "http://127.0.0.1:8080"},
+  };
+  for (const auto& c : cases) {
+    ScopedUpdateHost host(c.set);
+    EXPECT_EQ(platform::UpdateHostUrl(), c.url);
+  }
 }
 
 TEST(UpdaterText, ProgressTextCountsKbOf1024Bytes) {
