@@ -39,7 +39,7 @@ void RemoveQuietly(const wxString& name) {
 }
 
 // How one download is going; the stream's announced length is known unless the server sent
-// none (or one that does not fit the dialog).
+// none. The dialog counts in int, so its range and value stop at INT_MAX.
 struct Transfer {
   std::uint64_t total = 0;
   std::uint64_t size = 0;
@@ -52,7 +52,7 @@ enum class Outcome { kComplete, kBroken, kWriteFailed };
 Transfer AnnouncedTransfer(const wxInputStream& in) {
   Transfer transfer;
   const std::size_t announced = in.GetSize();
-  transfer.sizeKnown = announced != ~static_cast<std::size_t>(0) && announced <= INT_MAX;
+  transfer.sizeKnown = announced != ~static_cast<std::size_t>(0);
   transfer.size = transfer.sizeKnown ? announced : 0;
   return transfer;
 }
