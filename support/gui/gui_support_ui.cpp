@@ -19,7 +19,9 @@ class DialogProgress : public ProgressView {
   DialogProgress(const wxString& title, const wxString& message, int maximum, wxWindow* parent, int style)
       : maximum_(std::max(maximum, 1)),
         dialog_(new wxProgressDialog(title, message, maximum_, parent, style)) {}
-  ~DialogProgress() override { dialog_->Destroy(); }
+  // Deleted at once, like the library's own stack-held progress dialogs, so that the windows it
+  // disabled are enabled again before the download returns.
+  ~DialogProgress() override = default;
 
   // The dialog refuses a value beyond its maximum.
   void Update(int value, const wxString& message) override {
@@ -29,7 +31,7 @@ class DialogProgress : public ProgressView {
 
  private:
   int maximum_;
-  wxProgressDialog* dialog_;
+  std::unique_ptr<wxProgressDialog> dialog_;
 };
 
 }  // namespace

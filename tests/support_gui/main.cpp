@@ -3,6 +3,7 @@
 #include <wx/init.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   if (::testing::GTEST_FLAG(list_tests)) {
     return RUN_ALL_TESTS();
   }
+  ::unsetenv("HTTP_PROXY");  // the tests' servers are on this machine: no proxy in between
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     std::fprintf(stderr, "the window tests need a display (DISPLAY is not usable)\n");
     return 1;

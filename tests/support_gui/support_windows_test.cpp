@@ -110,6 +110,23 @@ TEST(SupportWindows, ErrorLineReachesTheErrorBoxWithItsPercentSigns) {
       << dialogs.boxes[0].message;
 }
 
+// While the dialog stands the other windows are disabled; they are enabled again once it goes,
+// whether or not the download reached its end.
+TEST(SupportWindows, ProgressDialogDisablesTheOtherWindowsWhileItStands) {
+  ScopedGui gui;
+  wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "Nubivane lite");
+  frame->Show();
+  {
+    std::unique_ptr<ProgressView> view = CurrentSupportUi().ShowProgress(
+        "Updater", "Download f 0KB from 8KB", 8192, frame, wxPD_APP_MODAL | wxPD_AUTO_HIDE);
+    view->Update(4096, "Download f 4KB from 8KB");
+    EXPECT_FALSE(frame->IsEnabled());
+  }
+  EXPECT_TRUE(frame->IsEnabled());
+  frame->Destroy();
+  SettleWindows();
+}
+
 TEST(SupportWindows, ProgressDialogFollowsTheDownloadAndGoes) {
   ScopedGui gui;
   const int style = wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME | wxPD_ESTIMATED_TIME | wxPD_SMOOTH |
@@ -131,7 +148,6 @@ TEST(SupportWindows, ProgressDialogFollowsTheDownloadAndGoes) {
     EXPECT_EQ(dialog->GetValue(), 8192);
     EXPECT_FALSE(dialog->IsShown());  // hides itself at its maximum
   }
-  SettleWindows();
   EXPECT_TRUE(ProgressDialogs().empty());
 }
 
