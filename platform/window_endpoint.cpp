@@ -1,0 +1,97 @@
+#include "platform/window_endpoint.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/ipc_runtime_dir.h"
+#include "window_wire.h"
+
+namespace {
+
+constexpr int kListenBacklog = 64;
+constexpr std::int64_t kRequestReadMicros = 1000000;  // a sender that stops mid-request is dropped
+
+}  // namespace
+
+std::string WindowEndpointPath(const std::string& className) {
+  return IpcRuntimeDir() + "/window." + className;
+}
+
+WindowEndpoint::~WindowEndpoint() { Close(); }
+
+bool WindowEndpoint::Open(const std::string& className, Handler handler) {
+  if (IsOpen()) return false;
+  EnsureIpcRuntimeDir();
+  const std::string path = WindowEndpointPath(className);
+  sockaddr_un address{};
+  if (!wire::FillAddress(path, &address)) return false;
+  if (wire::EndpointAnswers(address)) return false;  // another live window of this class
+  ::unlink(path.c_str());                            // a stale one from a process that died
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(fd, kListenBacklog) != 0 || ::pipe2(wakeFds_, O_CLOEXEC) != 0) {
+    ::close(fd);
+    return false;
+  }
+  handler_ = std::move(handler);
+  path_ = path;
+  listenFd_ = fd;
+  thread_ = std::thread(&WindowEndpoint::Serve, this);
+  return true;
+}
+
+void WindowEndpoint::Close() {
+  if (!IsOpen()) return;
+  ::unlink(path_.c_str());
+  const char stop = 1;
+  (void)!::write(wakeFds_[1], &stop, 1);
+  thread_.join();
+  ::close(listenFd_);
+  ::close(wakeFds_[0]);
+  ::close(wakeFds_[1]);
+  for (const int fd : senders_) ::close(fd);  // their senders see the window gone
+  senders_.clear();
+  listenFd_ = -1;
+  wakeFds_[0] = wakeFds_[1] = -1;
+}
+
+// One thread takes the messages of every sender one at a time, as a window procedure would.
+void WindowEndpoint::Serve() {
+  std::vector<pollfd> watched;
+  for (;;) {
+    watched.assign({{wakeFds_[0], POLLIN, 0}, {listenFd_, POLLIN, 0}});
+    for (const int fd : senders_) watched.push_back({fd, POLLIN, 0});
+    if (::poll(watched.data(), watched.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    if (watched[0].revents != 0) return;
+    for (std::size_t i = 2; i < watched.size(); ++i) {
+      if (watched[i].revents != 0 && !TakeOne(watched[i].fd)) {
+        ::close(watched[i].fd);
+        senders_.erase(std::find(senders_.begin(), senders_.end(), watched[i].fd));
+      }
+    }
+    if ((watched[1].revents & POLLIN) != 0) {
+      const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) senders_.push_back(fd);
+    }
+  }
+}
+
+bool WindowEndpoint::TakeOne(int fd) {
+  wire::Request request{};
+  if (wire::ReadAll(fd, &request, sizeof request, kRequestReadMicros) != wire::IoResult::kDone) return false;
+  WinDwordPtr reply = 0;
+  if (!handler_(request.message, request.wparam, request.lparam, &reply)) return true;  // left waiting
+  const wire::Reply answer{request.sequence, reply};
+  return wire::WriteAll(fd, &answer, sizeof answer);
+}

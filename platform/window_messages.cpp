@@ -1,0 +1,136 @@
+// Finding a window by class, registered message ids and the blocking send with time-out.
+
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/ipc_runtime_dir.h"
+#include "platform/test_knobs.h"
+#include "platform/win_ipc.h"
+#include "platform/window_endpoint.h"
+#include "window_wire.h"
+
+namespace {
+
+// Registered ids lie where Windows puts them.
+constexpr WinUint kFirstRegisteredMessage = 0xC000;
+constexpr WinUint kRegisteredMessageCount = 0x4000;
+
+// One connection per window, kept between sends; its lock makes a send whole, so replies are read
+// by the sender they belong to.
+struct WindowLink {
+  std::string path;
+  std::mutex sendLock;
+  int fd = -1;
+  std::uint64_t lastSequence = 0;
+};
+
+// A window handle is an index into this process's list (1-based), so the same class in the same
+// runtime directory always gives the same handle.
+struct WindowTable {
+  std::mutex lock;
+  std::vector<std::unique_ptr<WindowLink>> windows;
+};
+
+WindowTable& Windows() {
+  static WindowTable table;
+  return table;
+}
+
+WinWindow HandleFor(const std::string& path) {
+  WindowTable& table = Windows();
+  std::lock_guard<std::mutex> guard(table.lock);
+  for (std::size_t i = 0; i < table.windows.size(); ++i) {
+    if (table.windows[i]->path == path) return i + 1;
+  }
+  table.windows.push_back(std::make_unique<WindowLink>());
+  table.windows.back()->path = path;
+  return table.windows.size();
+}
+
+WindowLink* LinkFor(WinWindow window) {
+  WindowTable& table = Windows();
+  std::lock_guard<std::mutex> guard(table.lock);
+  if (window == 0 || window > table.windows.size()) return nullptr;
+  return table.windows[window - 1].get();  // entries are never removed
+}
+
+void Disconnect(WindowLink* link) {
+  if (link->fd >= 0) ::close(link->fd);
+  link->fd = -1;
+}
+
+bool Connect(WindowLink* link) {
+  sockaddr_un address{};
+  if (!wire::FillAddress(link->path, &address)) return false;
+  link->fd = wire::Connect(address);
+  return link->fd >= 0;
+}
+
+// A kept connection may lead to an endpoint that has since closed: then one fresh connection.
+bool SendRequest(WindowLink* link, const wire::Request& request) {
+  if (link->fd >= 0 && wire::WriteAll(link->fd, &request, sizeof request)) return true;
+  Disconnect(link);
+  return Connect(link) && wire::WriteAll(link->fd, &request, sizeof request);
+}
+
+// Replies to earlier sends that timed out are passed over.
+wire::IoResult AwaitReply(WindowLink* link, std::uint64_t sequence, std::int64_t timeoutMicros,
+                          wire::Reply* reply) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::microseconds(timeoutMicros);
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return wire::IoResult::kTimedOut;
+    const wire::IoResult outcome = wire::ReadAll(link->fd, reply, sizeof *reply, left);
+    if (outcome != wire::IoResult::kDone || reply->sequence == sequence) return outcome;
+  }
+}
+
+WinDwordPtr WindowGone(WindowLink* link) {
+  if (link != nullptr) Disconnect(link);
+  SetLastError(kWinErrorInvalidWindowHandle);
+  return 0;
+}
+
+}  // namespace
+
+WinWindow FindWindowExA(WinWindow parent, WinWindow childAfter, const char* className,
+                        const char* /*windowName*/) {
+  if (parent != 0 || childAfter != 0 || className == nullptr) return 0;
+  const std::string path = WindowEndpointPath(className);
+  sockaddr_un address{};
+  if (!wire::FillAddress(path, &address) || !wire::EndpointAnswers(address)) return 0;
+  return HandleFor(path);
+}
+
+WinUint RegisterWindowMessageA(const char* name) {
+  if (PlatformFaultActive(PlatformFault::kRegisterMessage) || name == nullptr || *name == '\0') {
+    SetLastError(kWinErrorInvalidParameter);
+    return 0;
+  }
+  return kFirstRegisteredMessage + StableHash(name) % kRegisteredMessageCount;
+}
+
+WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wparam, WinLparam lparam,
+                                WinUint /*flags*/, WinUint timeoutMs, WinDwordPtr* result) {
+  WindowLink* link = LinkFor(window);
+  if (link == nullptr) return WindowGone(nullptr);
+  std::lock_guard<std::mutex> guard(link->sendLock);
+  const wire::Request request{++link->lastSequence, message, 0, static_cast<std::uint64_t>(wparam),
+                              static_cast<std::int64_t>(lparam)};
+  if (!SendRequest(link, request)) return WindowGone(link);
+  wire::Reply reply{};
+  const wire::IoResult outcome = AwaitReply(link, request.sequence, ScaledMicros(timeoutMs), &reply);
+  if (outcome == wire::IoResult::kTimedOut) {
+    SetLastError(0);
+    return 0;
+  }
+  if (outcome != wire::IoResult::kDone) return WindowGone(link);
+  if (result != nullptr) *result = static_cast<WinDwordPtr>(reply.value);
+  return 1;
+}

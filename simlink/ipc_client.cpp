@@ -1,0 +1,274 @@
+#include "simlink/ipc_client.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/win_ipc.h"
+
+std::uint32_t FSUIPC_Version = 0;
+std::uint32_t FSUIPC_FS_Version = 0;
+std::uint32_t FSUIPC_OpenCount = 0;
+
+namespace {
+
+constexpr char kMainWindowClass[] = "UIPCMAIN";
+constexpr char kFallbackWindowClass[] = "FS98MAIN";
+constexpr char kMessageName[] = "FsasmLib:IPC";
+
+constexpr std::uint32_t kReadId = 1;
+constexpr std::uint32_t kWriteId = 2;
+constexpr std::uint32_t kEndId = 0;
+constexpr std::uint32_t kReadHeaderBytes = 16;
+constexpr std::uint32_t kWriteHeaderBytes = 12;
+constexpr std::uint32_t kRoomHeaderBytes = 16;  // the room test uses 16 for writes too
+
+constexpr std::uint32_t kOffsetModuleVersion = 0x3304;
+constexpr std::uint32_t kOffsetSimVersion = 0x3308;
+constexpr std::uint32_t kOffsetLibVersion = 0x330A;
+constexpr std::uint32_t kOldestModuleVersion = 0x19980005;
+constexpr std::uint32_t kSimVersionMark = 0xFADE;
+constexpr int kVersionPasses = 5;
+constexpr WinDword kVersionPauseMs = 100;
+
+constexpr int kSendTries = 9;
+constexpr WinUint kSendTimeoutMs = 2000;
+constexpr WinDword kRetryPauseMs = 100;
+
+// Our reads, in queue order. The area's 32-bit destination field cannot hold a pointer here, so
+// the destinations stay on this side; at most one read per 16 bytes of queue.
+struct PendingRead {
+  void* destination;
+  std::uint32_t size;
+  std::uint32_t headerOffset;
+};
+constexpr std::size_t kMaxPendingReads = kFsuipcQueueLimitBytes / kReadHeaderBytes;
+
+struct LinkState {
+  WinWindow FSUIPC_Window = 0;
+  WinUint FSUIPC_Message = 0;
+  WinAtom FSUIPC_Atom = 0;
+  WinHandle FSUIPC_Mapping = nullptr;
+  std::uint8_t* FSUIPC_View = nullptr;
+  std::uint32_t FSUIPC_Next = 0;  // offset into the area
+  std::array<PendingRead, kMaxPendingReads> reads{};
+  std::size_t readCount = 0;
+};
+
+LinkState gLink;
+
+bool Fail(std::uint32_t code, std::uint32_t* result) {
+  *result = code;
+  return false;
+}
+
+bool Succeed(std::uint32_t* result) {
+  *result = kFsuipcOk;
+  return true;
+}
+
+void StoreWord(std::uint32_t offset, std::uint32_t value) {
+  std::memcpy(gLink.FSUIPC_View + offset, &value, 4);
+}
+
+std::uint32_t LoadWord(std::uint64_t offset) {
+  std::uint32_t value;
+  std::memcpy(&value, gLink.FSUIPC_View + offset, 4);
+  return value;
+}
+
+// Done in 64 bits: a size near 2^32 must not wrap into a small one.
+bool HasRoom(std::uint32_t size) {
+  return std::uint64_t{gLink.FSUIPC_Next} + size + kRoomHeaderBytes <= kFsuipcQueueLimitBytes;
+}
+
+void ResetQueue() {
+  gLink.FSUIPC_Next = 0;
+  gLink.readCount = 0;
+}
+
+WinWindow FindModuleWindow(bool* fallback) {
+  *fallback = false;
+  WinWindow window = FindWindowExA(0, 0, kMainWindowClass, nullptr);
+  if (window == 0) {
+    window = FindWindowExA(0, 0, kFallbackWindowClass, nullptr);
+    *fallback = window != 0;
+  }
+  return window;
+}
+
+bool CreateArea(std::uint32_t* result) {
+  ++FSUIPC_OpenCount;
+  char name[64];
+  std::snprintf(name, sizeof name, "FsasmLib:IPC:%X:%X", static_cast<unsigned>(GetCurrentProcessId()),
+                static_cast<unsigned>(FSUIPC_OpenCount));
+  gLink.FSUIPC_Atom = GlobalAddAtomA(name);
+  if (gLink.FSUIPC_Atom == 0) return Fail(kFsuipcAtom, result);
+  gLink.FSUIPC_Mapping =
+      CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, kFsuipcAreaBytes, name);
+  // Someone else's area of that name would be read and written by both: refuse it.
+  if (gLink.FSUIPC_Mapping == nullptr || GetLastError() == kWinErrorAlreadyExists)
+    return Fail(kFsuipcMapping, result);
+  gLink.FSUIPC_View =
+      static_cast<std::uint8_t*>(MapViewOfFile(gLink.FSUIPC_Mapping, kWinFileMapWrite, 0, 0, 0));
+  if (gLink.FSUIPC_View == nullptr) return Fail(kFsuipcView, result);
+  ResetQueue();
+  return Succeed(result);
+}
+
+bool ExchangeVersions(std::uint32_t* result) {
+  for (int pass = 0; pass < kVersionPasses; ++pass) {
+    if (pass > 0 && FSUIPC_Version != 0 && FSUIPC_FS_Version != 0) break;
+    FSUIPC_Read(kOffsetModuleVersion, 4, &FSUIPC_Version, result);
+    FSUIPC_Read(kOffsetSimVersion, 4, &FSUIPC_FS_Version, result);
+    if (pass == 0) FSUIPC_Write(kOffsetLibVersion, 2, &FSUIPC_Lib_Version, result);
+    if (!FSUIPC_Process(result)) return false;
+    Sleep(kVersionPauseMs);
+  }
+  return Succeed(result);
+}
+
+bool SendQueue(WinDwordPtr* reply) {
+  for (int attempt = 0; attempt < kSendTries; ++attempt) {
+    if (SendMessageTimeoutA(gLink.FSUIPC_Window, gLink.FSUIPC_Message, gLink.FSUIPC_Atom, 0, kWinSmtoBlock,
+                            kSendTimeoutMs, reply) != 0) {
+      return true;
+    }
+    Sleep(kRetryPauseMs);
+  }
+  return false;
+}
+
+// Walks the answered area. Each read answer goes only to the next of our own reads, and only when
+// it sits where we queued it; no header or size from the other side takes the walk outside the
+// area or a copy past the size we asked for.
+void DeliverAnswers(std::size_t readCount) {
+  std::uint64_t at = 0;
+  std::size_t nextRead = 0;
+  while (at + 4 <= kFsuipcAreaBytes) {
+    const std::uint32_t id = LoadWord(at);
+    if (id == kEndId) return;
+    if (id == kReadId) {
+      if (at + kReadHeaderBytes > kFsuipcAreaBytes || nextRead >= readCount) return;
+      const PendingRead& read = gLink.reads[nextRead++];
+      if (read.headerOffset != at) return;
+      const std::uint32_t size = LoadWord(at + 8);
+      const std::uint64_t available = kFsuipcAreaBytes - (at + kReadHeaderBytes);
+      const std::uint64_t bytes = std::min<std::uint64_t>({size, read.size, available});
+      if (read.destination != nullptr && bytes != 0) {
+        std::memcpy(read.destination, gLink.FSUIPC_View + at + kReadHeaderBytes,
+                    static_cast<std::size_t>(bytes));
+      }
+      at += kReadHeaderBytes + std::uint64_t{size};
+    } else if (id == kWriteId) {
+      if (at + kWriteHeaderBytes > kFsuipcAreaBytes) return;
+      at += kWriteHeaderBytes + std::uint64_t{LoadWord(at + 8)};
+    } else {
+      StoreWord(static_cast<std::uint32_t>(at), kEndId);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+std::recursive_mutex& FSUIPC_Lock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
+bool FSUIPC_Open(std::uint32_t simRequired, std::uint32_t* result) {
+  std::lock_guard<std::recursive_mutex> guard(FSUIPC_Lock());
+  if (gLink.FSUIPC_View != nullptr) return Fail(kFsuipcAlreadyOpen, result);
+  FSUIPC_Version = 0;
+  FSUIPC_FS_Version = 0;
+  bool fallback = false;
+  gLink.FSUIPC_Window = FindModuleWindow(&fallback);
+  if (gLink.FSUIPC_Window == 0) return Fail(kFsuipcNoWindow, result);
+  gLink.FSUIPC_Message = RegisterWindowMessageA(kMessageName);
+  if (gLink.FSUIPC_Message == 0) {
+    gLink.FSUIPC_Window = 0;
+    return Fail(kFsuipcRegisterMessage, result);
+  }
+  if (!CreateArea(result) || !ExchangeVersions(result)) {
+    FSUIPC_Close();
+    return false;
+  }
+  if (FSUIPC_Version < kOldestModuleVersion || (FSUIPC_FS_Version >> 16) != kSimVersionMark) {
+    FSUIPC_Close();
+    return Fail(fallback ? kFsuipcVersionFallback : kFsuipcVersion, result);
+  }
+  FSUIPC_FS_Version &= 0xFFFFu;
+  if (simRequired != 0 && simRequired != FSUIPC_FS_Version) {
+    FSUIPC_Close();
+    return Fail(kFsuipcWrongSim, result);
+  }
+  return Succeed(result);
+}
+
+void FSUIPC_Close() {
+  std::lock_guard<std::recursive_mutex> guard(FSUIPC_Lock());
+  gLink.FSUIPC_Window = 0;
+  gLink.FSUIPC_Message = 0;
+  if (gLink.FSUIPC_Atom != 0) {
+    GlobalDeleteAtom(gLink.FSUIPC_Atom);
+    gLink.FSUIPC_Atom = 0;
+  }
+  if (gLink.FSUIPC_View != nullptr) {
+    UnmapViewOfFile(gLink.FSUIPC_View);
+    gLink.FSUIPC_View = nullptr;
+  }
+  if (gLink.FSUIPC_Mapping != nullptr) {
+    CloseHandle(gLink.FSUIPC_Mapping);
+    gLink.FSUIPC_Mapping = nullptr;
+  }
+  ResetQueue();
+}
+
+bool FSUIPC_Read(std::uint32_t offset, std::uint32_t size, void* destination, std::uint32_t* result) {
+  std::lock_guard<std::recursive_mutex> guard(FSUIPC_Lock());
+  if (gLink.FSUIPC_View == nullptr) return Fail(kFsuipcNotOpen, result);
+  if (!HasRoom(size)) return Fail(kFsuipcNoRoom, result);
+  const std::uint32_t at = gLink.FSUIPC_Next;
+  gLink.reads[gLink.readCount++] = PendingRead{destination, size, at};
+  StoreWord(at, kReadId);
+  StoreWord(at + 4, offset);
+  StoreWord(at + 8, size);
+  StoreWord(at + 12, static_cast<std::uint32_t>(gLink.readCount));  // ours to fill: the read's number
+  std::memset(gLink.FSUIPC_View + at + kReadHeaderBytes, 0, size);
+  gLink.FSUIPC_Next = at + kReadHeaderBytes + size;
+  return Succeed(result);
+}
+
+bool FSUIPC_Write(std::uint32_t offset, std::uint32_t size, const void* source, std::uint32_t* result) {
+  std::lock_guard<std::recursive_mutex> guard(FSUIPC_Lock());
+  if (gLink.FSUIPC_View == nullptr) return Fail(kFsuipcNotOpen, result);
+  if (!HasRoom(size)) return Fail(kFsuipcNoRoom, result);
+  const std::uint32_t at = gLink.FSUIPC_Next;
+  StoreWord(at, kWriteId);
+  StoreWord(at + 4, offset);
+  StoreWord(at + 8, size);
+  std::uint8_t* data = gLink.FSUIPC_View + at + kWriteHeaderBytes;
+  if (source != nullptr) {
+    std::memcpy(data, source, size);
+  } else {
+    std::memset(data, 0, size);
+  }
+  gLink.FSUIPC_Next = at + kWriteHeaderBytes + size;
+  return Succeed(result);
+}
+
+bool FSUIPC_Process(std::uint32_t* result) {
+  std::lock_guard<std::recursive_mutex> guard(FSUIPC_Lock());
+  if (gLink.FSUIPC_View == nullptr) return Fail(kFsuipcNotOpen, result);
+  if (gLink.FSUIPC_Next == 0) return Fail(kFsuipcNothingQueued, result);
+  StoreWord(gLink.FSUIPC_Next, kEndId);
+  const std::size_t readCount = gLink.readCount;
+  ResetQueue();
+  WinDwordPtr reply = 0;
+  if (!SendQueue(&reply)) return Fail(GetLastError() != 0 ? kFsuipcSendFailed : kFsuipcTimedOut, result);
+  if (reply != 1) return Fail(kFsuipcBadReply, result);
+  DeliverAnswers(readCount);
+  return Succeed(result);
+}

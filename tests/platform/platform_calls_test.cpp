@@ -1,0 +1,198 @@
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "platform/win_ipc.h"
+#include "platform/window_endpoint.h"
+#include "platform_env.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string AtomName(WinAtom atom) {
+  char buffer[256] = {};
+  return GlobalGetAtomNameA(atom, buffer, sizeof buffer) == 0 ? std::string() : std::string(buffer);
+}
+
+TEST_F(PlatformTest, RegisteredMessageIdsAreEqualInEveryProcess) {
+  const WinUint id = RegisterWindowMessageA("FsasmLib:IPC");
+  EXPECT_GE(id, 0xC000u);
+  EXPECT_LE(id, 0xFFFFu);
+  EXPECT_EQ(RegisterWindowMessageA("FsasmLib:IPC"), id);
+  EXPECT_NE(RegisterWindowMessageA("Another message"), id);
+  EXPECT_EQ(InChild([id] { return RegisterWindowMessageA("FsasmLib:IPC") == id ? 0 : 1; }), 0);
+  SetPlatformFault(PlatformFault::kRegisterMessage, true);
+  EXPECT_EQ(RegisterWindowMessageA("FsasmLib:IPC"), 0u);
+}
+
+TEST_F(PlatformTest, AtomsAreCountedAndSeenByOtherProcesses) {
+  const WinAtom atom = GlobalAddAtomA("FsasmLib:IPC:1F:1");
+  ASSERT_NE(atom, 0);
+  EXPECT_EQ(GlobalAddAtomA("FsasmLib:IPC:1F:1"), atom);
+  EXPECT_EQ(AtomName(atom), "FsasmLib:IPC:1F:1");
+  EXPECT_EQ(GlobalDeleteAtom(atom), 0);
+  EXPECT_EQ(AtomName(atom), "FsasmLib:IPC:1F:1");  // one use left
+  EXPECT_EQ(GlobalDeleteAtom(atom), 0);
+  EXPECT_EQ(AtomName(atom), "");
+  EXPECT_EQ(GlobalDeleteAtom(atom), atom);
+
+  // Made by another process, looked up and removed here.
+  const int childAtom = InChild([] { return GlobalAddAtomA("made elsewhere") != 0 ? 0 : 1; });
+  ASSERT_EQ(childAtom, 0);
+  const WinAtom theirs = GlobalAddAtomA("made elsewhere");  // same atom, second use
+  EXPECT_EQ(AtomName(theirs), "made elsewhere");
+  EXPECT_EQ(GlobalDeleteAtom(theirs), 0);
+  EXPECT_EQ(GlobalDeleteAtom(theirs), 0);
+  EXPECT_EQ(AtomName(theirs), "");
+}
+
+TEST_F(PlatformTest, AtomsOfAnotherRuntimeDirectoryAreNotSeen) {
+  const WinAtom atom = GlobalAddAtomA("isolated");
+  ASSERT_NE(atom, 0);
+  UseDir(MakeDir());
+  EXPECT_EQ(AtomName(atom), "");
+  UseDir(Dir());
+  EXPECT_EQ(AtomName(atom), "isolated");
+  SetPlatformFault(PlatformFault::kAddAtom, true);
+  EXPECT_EQ(GlobalAddAtomA("refused"), 0);
+}
+
+TEST_F(PlatformTest, ExistingMappingGives183AndClosingItLeavesTheOwnersObject) {
+  WinHandle owner = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 4096, "area:1");
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(GetLastError(), 0u);
+  WinHandle second = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 4096, "area:1");
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(GetLastError(), kWinErrorAlreadyExists);
+
+  EXPECT_EQ(MapViewOfFile(owner, kWinFileMapWrite, 0, 0, 4097), nullptr);  // past the object's end
+  auto* mine = static_cast<char*>(MapViewOfFile(owner, kWinFileMapWrite, 0, 0, 0));
+  auto* other = static_cast<char*>(MapViewOfFile(second, kWinFileMapWrite, 0, 0, 0));
+  ASSERT_NE(mine, nullptr);
+  ASSERT_NE(other, nullptr);
+  std::strcpy(mine, "shared");
+  EXPECT_STREQ(other, "shared");
+  EXPECT_TRUE(UnmapViewOfFile(other));
+  EXPECT_TRUE(CloseHandle(second));
+
+  WinHandle opened = OpenFileMappingA(kWinFileMapWrite, false, "area:1");
+  ASSERT_NE(opened, nullptr);
+  EXPECT_TRUE(CloseHandle(opened));
+  EXPECT_STREQ(mine, "shared");
+  EXPECT_TRUE(UnmapViewOfFile(mine));
+  EXPECT_TRUE(CloseHandle(owner));
+  EXPECT_EQ(OpenFileMappingA(kWinFileMapWrite, false, "area:1"), nullptr);
+  EXPECT_EQ(GetLastError(), kWinErrorFileNotFound);
+  EXPECT_FALSE(CloseHandle(owner));
+  EXPECT_FALSE(UnmapViewOfFile(mine));
+}
+
+TEST_F(PlatformTest, MappingsOfAnotherRuntimeDirectoryAreApart) {
+  WinHandle here = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 4096, "area:2");
+  ASSERT_NE(here, nullptr);
+  UseDir(MakeDir());
+  WinHandle there = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 4096, "area:2");
+  EXPECT_EQ(GetLastError(), 0u);
+  CloseHandle(there);
+  UseDir(Dir());
+  SetPlatformFault(PlatformFault::kMapView, true);
+  EXPECT_EQ(MapViewOfFile(here, kWinFileMapWrite, 0, 0, 0), nullptr);
+  CloseHandle(here);
+}
+
+TEST_F(PlatformTest, LastErrorIsPerThreadAndSleepLeavesIt) {
+  SetLastError(1400);
+  SetPlatformTimeScale(0.001);
+  const auto start = Clock::now();
+  Sleep(1000);
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(GetLastError(), 1400u);
+  WinDword seen = 99;
+  std::thread([&seen] {
+    seen = GetLastError();
+    SetLastError(5);
+  }).join();
+  EXPECT_EQ(seen, 0u);
+  EXPECT_EQ(GetLastError(), 1400u);
+}
+
+TEST_F(PlatformTest, SendReachesTheWindowAndBringsBackItsReply) {
+  WindowEndpoint window;
+  std::atomic<WinWparam> lastWparam{0};
+  ASSERT_TRUE(window.Open("UIPCMAIN",
+                          [&lastWparam](WinUint message, WinWparam wparam, WinLparam, WinDwordPtr* reply) {
+                            lastWparam = wparam;
+                            *reply = message + 1;
+                            return true;
+                          }));
+  const WinWindow found = FindWindowExA(0, 0, "UIPCMAIN", nullptr);
+  ASSERT_NE(found, 0u);
+  EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), found);
+  EXPECT_EQ(FindWindowExA(0, 0, "FS98MAIN", nullptr), 0u);
+  WinDwordPtr reply = 0;
+  EXPECT_NE(SendMessageTimeoutA(found, 0xC123, 0xC001, 0, kWinSmtoBlock, 2000, &reply), 0u);
+  EXPECT_EQ(reply, 0xC124u);
+  EXPECT_EQ(lastWparam, 0xC001u);
+
+  UseDir(MakeDir());
+  EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0u);
+  UseDir(Dir());
+  WindowEndpoint rival;
+  EXPECT_FALSE(rival.Open("UIPCMAIN", [](WinUint, WinWparam, WinLparam, WinDwordPtr*) { return true; }));
+
+  window.Close();
+  EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0u);
+  SetLastError(0);
+  EXPECT_EQ(SendMessageTimeoutA(found, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
+  EXPECT_EQ(GetLastError(), kWinErrorInvalidWindowHandle);
+  EXPECT_EQ(SendMessageTimeoutA(0, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
+  EXPECT_NE(GetLastError(), 0u);
+}
+
+TEST_F(PlatformTest, TimedOutSendLeavesLastErrorZeroAndALateReplyIsNotTakenForTheNext) {
+  WindowEndpoint window;
+  std::atomic<int> calls{0};
+  ASSERT_TRUE(window.Open("UIPCMAIN", [&calls](WinUint, WinWparam, WinLparam, WinDwordPtr* reply) {
+    const int call = ++calls;
+    if (call == 1) return false;  // never answered
+    if (call == 2) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    *reply = static_cast<WinDwordPtr>(call);
+    return true;
+  }));
+  const WinWindow found = FindWindowExA(0, 0, "UIPCMAIN", nullptr);
+  SetPlatformTimeScale(0.05);  // 2000 ms become 100 ms
+  WinDwordPtr reply = 0;
+  SetLastError(7);
+  EXPECT_EQ(SendMessageTimeoutA(found, 1, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
+  EXPECT_EQ(GetLastError(), 0u);
+  SetLastError(7);
+  EXPECT_EQ(SendMessageTimeoutA(found, 1, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);  // late
+  EXPECT_EQ(GetLastError(), 0u);
+  SetPlatformTimeScale(1.0);
+  EXPECT_NE(SendMessageTimeoutA(found, 1, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
+  EXPECT_EQ(reply, 3u);
+}
+
+TEST_F(PlatformTest, StaleEndpointOfADeadProcessIsNotAWindow) {
+  const std::string path = WindowEndpointPath("UIPCMAIN");
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, path.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(fd);  // the socket file stays, nobody listens
+  EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0u);
+  WindowEndpoint window;
+  EXPECT_TRUE(window.Open("UIPCMAIN", [](WinUint, WinWparam, WinLparam, WinDwordPtr* reply) {
+    *reply = 1;
+    return true;
+  }));
+  EXPECT_NE(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0u);
+}
+
+}  // namespace

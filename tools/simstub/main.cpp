@@ -1,0 +1,136 @@
+// nubivane-simstub: plays the simulator's interface module so the program (or a test) can be run
+// against it. Prints each command, wind-smoothing write and record it receives as a JSON line.
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "platform/ipc_runtime_dir.h"
+#include "sim_stub.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: nubivane-simstub [OPTIONS]\n"
+    "  --windows uipc|fs98|both|none  window classes to register (default uipc)\n"
+    "  --module-version HEX   word at 0x3304 (default 36500000: 3.650)\n"
+    "  --sim-version HEX      word at 0x3308 (default FADE0007: FS2004; FADE0008: FSX)\n"
+    "  --lat DEG --lon DEG    aircraft position\n"
+    "  --ready N              byte at 0x3364 (0 ready to fly, default 0)\n"
+    "  --offset-333e N        word at 0x333E (default 0)\n"
+    "  --no-ack               never change the acknowledgement word 0xC824\n"
+    "  --reply N              reply value (default 1; anything else: requests not carried out)\n"
+    "  --silent N             the first N messages get no reply at all (-1: every one)\n"
+    "  --late N --late-ms MS  the first N messages are answered only after MS milliseconds\n"
+    "  --corrupt-id N         overwrite the id of request N (0-based) after each walk\n"
+    "  --corrupt-size N       overwrite the size of request N after each walk\n"
+    "  --record FILE          append what is received to FILE as JSON lines\n"
+    "  --seconds S            stop after S seconds (default: at SIGINT or SIGTERM)\n"
+    "  --quiet                do not print what is received\n"
+    "The endpoints live in NUBIVANE_IPC_DIR (or the per-user default).\n";
+
+bool TakeValue(int argc, char** argv, int* i, std::string* value) {
+  if (*i + 1 >= argc) return false;
+  *value = argv[++*i];
+  return true;
+}
+
+bool SetWindows(const std::string& which, SimStubScript* script) {
+  script->mainWindow = which == "uipc" || which == "both";
+  script->fallbackWindow = which == "fs98" || which == "both";
+  return which == "uipc" || which == "fs98" || which == "both" || which == "none";
+}
+
+bool ParseOption(const std::string& option, const std::string& value, SimStubScript* script, long* seconds) {
+  const char* text = value.c_str();
+  if (option == "--windows") return SetWindows(value, script);
+  if (option == "--module-version")
+    script->moduleVersion = static_cast<std::uint32_t>(std::strtoul(text, nullptr, 16));
+  else if (option == "--sim-version")
+    script->simVersion = static_cast<std::uint32_t>(std::strtoul(text, nullptr, 16));
+  else if (option == "--lat")
+    script->latitude = std::atof(text);
+  else if (option == "--lon")
+    script->longitude = std::atof(text);
+  else if (option == "--ready")
+    script->readyFlag = static_cast<std::uint8_t>(std::atoi(text));
+  else if (option == "--offset-333e")
+    script->offset333E = static_cast<std::uint16_t>(std::atoi(text));
+  else if (option == "--reply")
+    script->replyValue = static_cast<WinDwordPtr>(std::strtoull(text, nullptr, 10));
+  else if (option == "--silent")
+    script->silentReplies = std::atoi(text);
+  else if (option == "--late")
+    script->lateReplies = std::atoi(text);
+  else if (option == "--late-ms")
+    script->lateReplyMs = static_cast<std::uint32_t>(std::atol(text));
+  else if (option == "--corrupt-id")
+    script->corruptIdRequest = std::atoi(text);
+  else if (option == "--corrupt-size")
+    script->corruptSizeRequest = std::atoi(text);
+  else if (option == "--record")
+    script->recordFile = value;
+  else if (option == "--seconds")
+    *seconds = std::atol(text);
+  else
+    return false;
+  return true;
+}
+
+bool ParseArguments(int argc, char** argv, SimStubScript* script, long* seconds) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--no-ack") {
+      script->acknowledge = false;
+    } else if (option == "--quiet") {
+      script->echo = false;
+    } else {
+      std::string value;
+      if (!TakeValue(argc, argv, &i, &value) || !ParseOption(option, value, script, seconds)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SimStubScript script;
+  script.echo = true;
+  long seconds = -1;
+  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!ParseArguments(argc, argv, &script, &seconds)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  // Blocked before the endpoint threads start, so only the wait below takes them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  SimStub stub(script);
+  if (!stub.Start()) {
+    std::fprintf(stderr, "nubivane-simstub: cannot register the windows in %s\n", IpcRuntimeDir().c_str());
+    return 1;
+  }
+  std::printf("{\"kind\":\"ready\",\"dir\":\"%s\"}\n", IpcRuntimeDir().c_str());
+  std::fflush(stdout);
+  if (seconds >= 0) {
+    const timespec limit{static_cast<time_t>(seconds), 0};
+    sigtimedwait(&stopSignals, nullptr, &limit);
+  } else {
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+  }
+  stub.Stop();
+  std::printf("{\"kind\":\"stopped\",\"messages\":%u}\n", stub.MessagesReceived());
+  return 0;
+}
