@@ -2,12 +2,12 @@
 #include <cstring>
 
 #include "simlink/convert_weather.h"
+#include "simlink/fsuipc.h"
+#include "simlink/record_units.h"
 #include "simlink/saturate.h"
 
 namespace {
 
-constexpr double kFeetPerMetre = 3.28084;
-constexpr std::uint16_t kConvertedCommand = 0x101;
 constexpr std::size_t kIcaoBytes = 4;
 constexpr int kPressure16thsPerHpa = 16;
 
@@ -55,8 +55,6 @@ constexpr std::int32_t kCirrusAboveFt = 28000;  // above sea level
 enum CloudType : std::uint8_t { kCirrus = 1, kCumulus = 9, kThunderstorm = 10 };
 enum PrecipType : std::uint8_t { kNoPrecip = 0, kRain = 1, kSnow = 2 };
 
-double FeetToMetres(double feet) { return feet / kFeetPerMetre; }
-
 // A METAR direction as a signed angle: the variable wind counts as -1 degree.
 int SignedDirection(std::uint16_t direction) { return direction == kVariableWindDirection ? -1 : direction; }
 
@@ -73,7 +71,7 @@ void WriteStation(const wxString& icao, char (&out)[kIcaoBytes]) {
 
 void WriteHeader(NewWeather* record, const MetarRecord& metar) {
   WriteStation(metar.Icao, record->Icao);
-  record->Command = kConvertedCommand;
+  record->Command = kWeatherCommandReportRecord;
   record->Pressure = saturate<std::uint16_t>(std::int64_t{metar.Pressure} * kPressure16thsPerHpa);
   record->UpperVisCount = 0;
 }
