@@ -121,6 +121,12 @@ void ReadKey(const wxFileConfig& config, const IniKey& key, OptionData* options)
   options->*key.number = value;
 }
 
+// The new file takes the old one's permissions, as an edit in place would have kept them.
+void CopyPermissions(const wxString& from, const wxString& to) {
+  wxStructStat info;
+  if (wxStat(from, &info) == 0) wxChmod(to, info.st_mode & 07777);
+}
+
 bool WriteFileBytes(const wxString& path, const char* data, std::size_t size) {
   std::FILE* file = wxFopen(path, wxS("wb"));
   if (file == nullptr) return false;
@@ -195,8 +201,12 @@ bool SaveIni(const OptionData& options, const wxString& path) {
 
   // rename() replaces the old file in one step: there is always either the old or the new file.
   const wxString temporary = path + wxString::Format(wxS(".%lu.tmp"), wxGetProcessId());
-  if (!WriteFileBytes(temporary, bytes.data(), bytes.size()) ||
-      std::rename(temporary.fn_str(), path.fn_str()) != 0) {
+  if (!WriteFileBytes(temporary, bytes.data(), bytes.size())) {
+    wxRemove(temporary);
+    return false;
+  }
+  CopyPermissions(path, temporary);
+  if (std::rename(temporary.fn_str(), path.fn_str()) != 0) {
     wxRemove(temporary);
     return false;
   }

@@ -1,6 +1,7 @@
 #include "app/options/option_ini.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -269,6 +270,16 @@ TEST(IniSave, FailedWriteKeepsTheOldFile) {
   options.Metar = 1;
   EXPECT_FALSE(SaveIni(options));
   EXPECT_EQ(ReadBytes(kIni), old);
+}
+
+TEST(IniSave, KeepsTheFilesPermissions) {
+  ScopedWorkDir dir;
+  WriteBytes(kIni, "[General]\nMetar=3\n");
+  ASSERT_EQ(chmod(kIni, 0600), 0);
+  ASSERT_TRUE(SaveIni(OptionData{}));
+  struct stat info {};
+  ASSERT_EQ(stat(kIni, &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST(IniSave, MissingFolderFailsQuietly) {
