@@ -43,8 +43,8 @@ std::vector<StationEntry> ClWeatherStation::ParseStations(const wxString& text) 
   return stations;
 }
 
-ClWeatherStation::ClWeatherStation() {
-  AppendLatin1File(wxS("station.dat"), Text);
+ClWeatherStation::ClWeatherStation(const wxString& path) {
+  AppendLatin1File(path, Text);
   Stations = ParseStations(Text);
   Index.Build(Stations);
 }

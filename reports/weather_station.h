@@ -11,7 +11,9 @@
 // and upper-air station classes, which each read the file when they are constructed.
 class ClWeatherStation {
  public:
-  ClWeatherStation();
+  // Reads the catalogue at path; the program always passes the default, "station.dat" in the
+  // working directory. A file that cannot be opened gives an empty catalogue.
+  explicit ClWeatherStation(const wxString& path = wxS("station.dat"));
   virtual ~ClWeatherStation();
 
   // The same reading from any text; the constructor feeds it the file's content.

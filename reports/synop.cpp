@@ -1,0 +1,206 @@
+#include "reports/synop.h"
+
+#include <wx/regex.h>
+
+#include <algorithm>
+
+#include "reports/geometry.h"
+#include "reports/report_text.h"
+
+namespace {
+
+constexpr std::size_t kMinSynopPieceLength = 40;
+constexpr double kNearestSynopLimitKm = 300.0;
+constexpr double kFeetPerMetre = 3.28084;
+constexpr std::uint32_t kMaxCloudBaseFt = 65535;
+
+// wxRegEx keeps its last match inside the object: one compiled pattern per thread.
+
+// Section 0 and the station: AAXX YYGGi IIiii.
+const wxRegEx& IdentificationPattern() {
+  static thread_local const wxRegEx re(wxS("(AAXX)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})"),
+                                       wxRE_EXTENDED);
+  return re;
+}
+
+// The five header groups: AAXX YYGGi IIiii iRixhVV Nddff.
+const wxRegEx& HeaderPattern() {
+  static thread_local const wxRegEx re(
+      wxS("(AAXX)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]]*([0-9/]{5})[[:space:]]*([0-9/"
+          "]{5})"),
+      wxRE_EXTENDED);
+  return re;
+}
+
+// One body group: five digits or slashes, or a three-digit section indicator (333, 444, 555).
+const wxRegEx& GroupPattern() {
+  static thread_local const wxRegEx re(wxS("[[:space:]|\r\n]*(([0-9/]{5})|([0-9]{3}))"), wxRE_EXTENDED);
+  return re;
+}
+
+// What opens a new section 0 or a new bulletin, or ends a message: the last one in a piece
+// decides which "AAXX YYGGi" the following pieces belong to.
+const wxRegEx& BulletinMarkerPattern() {
+  static thread_local const wxRegEx re(
+      wxS("(AAXX[[:space:]]*([0-9/"
+          "]{5}))|AAXX|BBXX|OOXX|NNNN|([A-Z]{4}[0-9]{2}[[:space:]]+[A-Z]{4}[[:space:]]+[0-9]{6})"),
+      wxRE_EXTENDED);
+  return re;
+}
+
+// A NIL report: the station number followed by NIL.
+const wxRegEx& NilPattern() {
+  static thread_local const wxRegEx re(wxS("^[[:space:]]*NIL"), wxRE_EXTENDED);
+  return re;
+}
+
+bool HasSlash(const wxString& text) { return text.find('/') != wxString::npos; }
+
+std::uint8_t DigitAt(const wxString& group, std::size_t at) {
+  return static_cast<std::uint8_t>(ReadWholeNumber(group.Mid(at, 1)));  // "/" reads 0
+}
+
+// VV, code table 4377, in nautical miles. A slash in either digit means not given.
+double VisibilityNm(const wxString& vv) {
+  if (vv.length() != 2 || HasSlash(vv)) return kSynopNoVisibility;
+  const int v = static_cast<int>(ReadWholeNumber(vv));
+  if (v <= 50) return v / 10.0 / kKmPerNauticalMile;
+  if (v <= 80) return (v - 50) / kKmPerNauticalMile;
+  if (v <= 89) return (5 * v - 370) / kKmPerNauticalMile;
+  static const double kCodedNm[] = {0.02, 0.02, 0.1, 0.27, 0.53, 1.07, 2.16, 5.39, 10.79, 40.0};
+  return kCodedNm[v - 90];
+}
+
+// hshs, code table 1677, in feet. 90-99 are ranges; they give the lower end of theirs.
+std::uint16_t CloudBaseFt(const wxString& hshs) {
+  const int h = static_cast<int>(ReadWholeNumber(hshs));
+  std::uint32_t feet = 0;
+  if (h <= 50) {
+    feet = static_cast<std::uint32_t>(h) * 100;
+  } else if (h <= 80) {
+    feet = static_cast<std::uint32_t>(h - 50) * 1000;
+  } else if (h <= 89) {
+    feet = static_cast<std::uint32_t>(h - 74) * 5000;
+  } else {
+    static const double kRangeStartM[] = {0, 50, 100, 200, 300, 600, 1000, 1500, 2000, 2500};
+    feet = static_cast<std::uint32_t>(kRangeStartM[h - 90] * kFeetPerMetre);
+  }
+  return static_cast<std::uint16_t>(std::min(feet, kMaxCloudBaseFt));
+}
+
+// 8NhCLCMCH of section 1. Nh is not used.
+void ReadCloudTypes(const wxString& group, SynopRecord* record) {
+  record->LowCloudType = DigitAt(group, 2);
+  record->MiddleCloudType = DigitAt(group, 3);
+  record->HighCloudType = DigitAt(group, 4);
+}
+
+// 8NsChshs of section 3.
+SynopCloudGroup ReadCloudGroup(const wxString& group) {
+  SynopCloudGroup cloud;
+  cloud.Amount = group[1] == '/' ? kSynopAmountNotGiven : DigitAt(group, 1);
+  cloud.Genus = DigitAt(group, 2);
+  cloud.Base = CloudBaseFt(group.Mid(3, 2));
+  return cloud;
+}
+
+enum class SynopSection { kMain, kSea, kRegional };
+
+// Walks the groups after the header: section 1 cloud types, section 3 cloud groups. Section 2
+// (222Dsvs, sea data) carries 8swTbTbTb wet-bulb groups, which are not cloud groups. 444 and 555
+// leave the section-3 state as it is.
+void DecodeGroups(wxString text, SynopRecord* record) {
+  const wxRegEx& re = GroupPattern();
+  SynopSection section = SynopSection::kMain;
+  while (re.Matches(text)) {
+    std::size_t start = 0;
+    std::size_t length = 0;
+    re.GetMatch(&start, &length, 1);
+    const wxString group = text.Mid(start, length);
+    text.erase(0, start + length);
+
+    if (group == wxS("333")) {
+      section = SynopSection::kRegional;
+    } else if (section != SynopSection::kRegional && group.length() == 5 && group.StartsWith(wxS("222"))) {
+      section = SynopSection::kSea;
+    } else if (group.length() == 5 && group[0] == '8') {
+      if (section == SynopSection::kMain) ReadCloudTypes(group, record);
+      if (section == SynopSection::kRegional) record->CloudGroups.push_back(ReadCloudGroup(group));
+    }
+  }
+}
+
+bool HasBulletinMarker(const wxString& piece) { return BulletinMarkerPattern().Matches(piece); }
+
+}  // namespace
+
+wxString SynopWorkingText(const SynopRecord& record) {
+  if (record.Header.empty() || HasBulletinMarker(record.Raw)) return record.Raw;
+  return record.Header + wxS(" ") + record.Raw;
+}
+
+wxString SynopHeaderAfter(const wxString& piece, const wxString& previous) {
+  const wxRegEx& re = BulletinMarkerPattern();
+  wxString rest = piece;
+  wxString header = previous;
+  while (re.Matches(rest)) {
+    std::size_t start = 0;
+    std::size_t length = 0;
+    re.GetMatch(&start, &length, 0);
+    header = re.GetMatch(rest, 2).empty() ? wxString() : wxS("AAXX ") + re.GetMatch(rest, 2);
+    rest.erase(0, start + length);
+  }
+  return header;
+}
+
+bool ClSynop::FindSynopStation(SynopRecord* record) const {
+  if (record->Raw.length() < kMinSynopPieceLength) return false;
+  const wxString text = SynopWorkingText(*record);
+  const wxRegEx& re = IdentificationPattern();
+  if (!re.Matches(text)) return false;
+  std::size_t start = 0;
+  std::size_t length = 0;
+  re.GetMatch(&start, &length, 0);
+  record->Station.Id = re.GetMatch(text, 3);
+  // A NIL report carries no observation; taking it would hide the next station's report.
+  if (NilPattern().Matches(text.Mid(start + length))) return false;
+
+  const std::size_t found = FindStation(record->Station.Id);
+  if (found == StationIndex::npos) return false;
+  record->Station = Stations[found];
+  return true;
+}
+
+std::int32_t NearestSynop(float latitude, float longitude, const std::vector<SynopRecord>* synops) {
+  std::int32_t result = -1;
+  double best = kNearestSynopLimitKm;
+  for (std::size_t i = 0; i < synops->size(); ++i) {
+    const StationEntry& station = (*synops)[i].Station;
+    const double km = DistanceKm(latitude, longitude, station.Latitude, station.Longitude);
+    if (km <= best) {
+      best = km;
+      result = static_cast<std::int32_t>(i);
+    }
+  }
+  return result;
+}
+
+bool DecodeSynop(SynopRecord* record) {
+  record->LowCloudType = kSynopCloudTypeNotGiven;
+  record->MiddleCloudType = kSynopCloudTypeNotGiven;
+  record->HighCloudType = kSynopCloudTypeNotGiven;
+  record->Visibility = kSynopNoVisibility;
+  record->CloudGroups.clear();
+
+  const wxString text = SynopWorkingText(*record);
+  const wxRegEx& re = HeaderPattern();
+  if (!re.Matches(text)) return false;
+  record->Station.Time = re.GetMatch(text, 2).Left(4);
+  record->Visibility = VisibilityNm(re.GetMatch(text, 4).Mid(3, 2));
+
+  std::size_t start = 0;
+  std::size_t length = 0;
+  re.GetMatch(&start, &length, 0);
+  DecodeGroups(text.Mid(start + length), record);
+  return true;
+}

@@ -1,0 +1,225 @@
+#include "reports/ttaa_decoder.h"
+
+#include <wx/regex.h>
+
+#include "reports/report_text.h"
+#include "reports/temp_groups.h"
+
+namespace {
+
+constexpr double kKnotsPerMetrePerSecond = 1.0 / 0.5144444;
+constexpr int kKnotsDayOffset = 50;  // YY above 50: the day plus 50, winds in knots
+constexpr int kSurfaceThousandsBelow = 100;
+constexpr int kNoStandardLevel = 0;
+constexpr int kAllWindsPressure = 0;     // every level carries a wind group
+constexpr int kNoWindsPressure = 10000;  // no level carries one
+
+// TTAA YYGGI IIiii, then the surface: 99PPP TTTDD dddff.
+const wxRegEx& HeaderPattern() {
+  static thread_local const wxRegEx re(
+      wxS("(TTAA)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]|\r\n]*(99[0-9/]{3})"
+          "[[:space:]|\r\n]*([0-9/]{5})[[:space:]|\r\n]*([0-9/]{5})"),
+      wxRE_EXTENDED);
+  return re;
+}
+
+// Pressure (hPa) of a standard isobaric level indicator, or kNoStandardLevel.
+int StandardPressure(int id) {
+  switch (id) {
+    case 0:
+      return 1000;
+    case 92:
+      return 925;
+    case 85:
+      return 850;
+    case 70:
+      return 700;
+    case 50:
+      return 500;
+    case 40:
+      return 400;
+    case 30:
+      return 300;
+    case 25:
+      return 250;
+    case 20:
+      return 200;
+    case 15:
+      return 150;
+    case 10:
+      return 100;
+    default:
+      return kNoStandardLevel;
+  }
+}
+
+// Geopotential metres from hhh, which leaves out the digits every sounding shares at that level.
+std::int32_t StandardHeightM(int pressure, int hhh) {
+  switch (pressure) {
+    case 1000:
+      return hhh < 500 ? hhh : 500 - hhh;  // 500 added for heights below sea level
+    case 925:
+      return hhh;
+    case 850:
+      return hhh + 1000;
+    case 700:
+      return hhh < 500 ? hhh + 3000 : hhh + 2000;
+    case 500:
+    case 400:
+      return 10 * hhh;
+    case 300:
+    case 250:
+      return hhh < 500 ? 10 * hhh + 10000 : 10 * hhh;
+    default:
+      return 10 * hhh + 10000;  // 200, 150, 100 hPa
+  }
+}
+
+// I of YYGGI: the last standard level that carries a wind group; levels of lower pressure come
+// as pairs without one.
+int LastWindPressure(wxUniChar indicator) {
+  switch (indicator.GetValue()) {
+    case '0':
+      return 1000;
+    case '9':
+      return 925;
+    case '8':
+      return 850;
+    case '7':
+      return 700;
+    case '5':
+      return 500;
+    case '4':
+      return 400;
+    case '3':
+      return 300;
+    case '2':
+      return 200;
+    case '1':
+      return 100;
+    case '/':
+      return kNoWindsPressure;
+    default:
+      return kAllWindsPressure;
+  }
+}
+
+double KnotsPerUnit(const wxString& dayGroup) {
+  return ReadWholeNumber(dayGroup.Left(2)) > kKnotsDayOffset ? 1.0 : kKnotsPerMetrePerSecond;
+}
+
+struct TtaaContext {
+  TempGroupReader* groups;
+  double knotsPerUnit;
+  int lastWindPressure;
+};
+
+UpperLevel ReadSurface(const wxString& pressureGroup, const wxString& temperature, const wxString& wind,
+                       double knotsPerUnit) {
+  UpperLevel surface;
+  if (AllDigits(pressureGroup, 2, 3)) {
+    const int ppp = GroupNumber(pressureGroup, 2, 3);
+    surface.Pressure = static_cast<std::int16_t>(ppp < kSurfaceThousandsBelow ? ppp + 1000 : ppp);
+  }
+  surface.Height = 0;
+  ReadTemperatureGroup(temperature, &surface.Temperature, &surface.DewPoint);
+  ReadWindGroup(wind, knotsPerUnit, &surface.Direction, &surface.Speed);
+  return surface;
+}
+
+// PPhhh TTTDD [dddff]: one standard level.
+UpperLevel ReadStandardLevel(const wxString& first, int pressure, const TtaaContext& ttaa) {
+  UpperLevel level;
+  level.Pressure = static_cast<std::int16_t>(pressure);
+  level.Height =
+      AllDigits(first, 2, 3) ? StandardHeightM(pressure, GroupNumber(first, 2, 3)) : kMissingHeightM;
+  level.Temperature = kMissingTemperatureC;
+  level.DewPoint = kMissingTemperatureC;
+  level.Direction = kMissingWind;
+  level.Speed = kMissingWind;
+  wxString group;
+  if (ttaa.groups->Next(&group)) ReadTemperatureGroup(group, &level.Temperature, &level.DewPoint);
+  if (pressure >= ttaa.lastWindPressure && ttaa.groups->Next(&group)) {
+    ReadWindGroup(group, ttaa.knotsPerUnit, &level.Direction, &level.Speed);
+  }
+  return level;
+}
+
+// 88PPP TTTDD dddff, or the single group 88999 (no tropopause).
+void ReadTropopause(const wxString& first, const TtaaContext& ttaa, UpperLevel* tropopause) {
+  if (first == wxS("88999")) return;
+  wxString temperature;
+  wxString wind;
+  if (!ttaa.groups->Next(&temperature) || !ttaa.groups->Next(&wind)) return;
+  if (!AllDigits(first, 2, 3)) return;
+  tropopause->Pressure = static_cast<std::int16_t>(GroupNumber(first, 2, 3));
+  tropopause->Height = kMissingHeightM;
+  ReadTemperatureGroup(temperature, &tropopause->Temperature, &tropopause->DewPoint);
+  ReadWindGroup(wind, ttaa.knotsPerUnit, &tropopause->Direction, &tropopause->Speed);
+}
+
+// 77PPP or 66PPP dddff (4vbvbvava), or the single group 77999 / 66999 (no maximum wind). Of
+// several maximum-wind levels the strongest is kept.
+void ReadMaxWind(const wxString& first, const TtaaContext& ttaa, UpperLevel* maxWind) {
+  if (first.Mid(2) == wxS("999")) return;
+  wxString wind;
+  if (!ttaa.groups->Next(&wind)) return;
+  wxString shear;
+  if (ttaa.groups->Peek(&shear) && shear[0] == '4') ttaa.groups->Next(&shear);  // wind shear, not used
+  if (!AllDigits(first, 2, 3)) return;
+  UpperLevel level;
+  level.Pressure = static_cast<std::int16_t>(GroupNumber(first, 2, 3));
+  level.Height = kMissingHeightM;
+  level.Temperature = kMissingTemperatureC;
+  level.DewPoint = kMissingTemperatureC;
+  ReadWindGroup(wind, ttaa.knotsPerUnit, &level.Direction, &level.Speed);
+  if (!HasWind(level.Direction)) return;
+  if (maxWind->Pressure == kNoMaxWindPressure || level.Speed > maxWind->Speed) *maxWind = level;
+}
+
+// Sections 2 to 4: standard levels, then the tropopause and maximum-wind groups. What follows
+// them (31313, 51515 and regional groups) is not read.
+void ReadLevels(const TtaaContext& ttaa, UpperairRecord* record) {
+  bool pastStandardLevels = false;
+  wxString first;
+  while (ttaa.groups->Next(&first)) {
+    if (!AllDigits(first, 0, 2)) continue;  // a slash indicator names no level
+    const int id = GroupNumber(first, 0, 2);
+    const int pressure = StandardPressure(id);
+    if (pressure != kNoStandardLevel && !pastStandardLevels) {
+      record->Levels.push_back(ReadStandardLevel(first, pressure, ttaa));
+    } else if (id == 88) {
+      pastStandardLevels = true;
+      ReadTropopause(first, ttaa, &record->Tropopause);
+    } else if (id == 77 || id == 66) {
+      pastStandardLevels = true;
+      ReadMaxWind(first, ttaa, &record->MaxWind);
+    } else {
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+bool DecodeTTAA(UpperairRecord* record) {
+  record->Levels.clear();
+  record->Tropopause = UpperLevel();
+  record->MaxWind = UpperLevel();
+  record->MaxWind.Pressure = kNoMaxWindPressure;
+
+  const wxRegEx& re = HeaderPattern();
+  if (!re.IsValid() || !re.Matches(record->Raw)) return false;
+  const wxString dayGroup = re.GetMatch(record->Raw, 2);
+  const double knotsPerUnit = KnotsPerUnit(dayGroup);
+  record->Surface = ReadSurface(re.GetMatch(record->Raw, 4), re.GetMatch(record->Raw, 5),
+                                re.GetMatch(record->Raw, 6), knotsPerUnit);
+
+  std::size_t start = 0;
+  std::size_t length = 0;
+  re.GetMatch(&start, &length, 0);
+  TempGroupReader groups(record->Raw, start + length);
+  const TtaaContext ttaa{&groups, knotsPerUnit, LastWindPressure(dayGroup[4])};
+  ReadLevels(ttaa, record);
+  return true;
+}

@@ -1,0 +1,194 @@
+#include "reports/ttaa_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include "reports/temp_groups.h"
+#include "upperair_fixtures.h"
+
+namespace {
+
+using upperairtest::Level;
+using upperairtest::Piece;
+
+constexpr float kMissingT = kMissingTemperatureC;
+constexpr int kMissingH = kMissingHeightM;
+constexpr int kNoWind = kMissingWind;
+
+UpperairRecord Decoded(const wxString& raw) {
+  UpperairRecord record;
+  record.Raw = raw;
+  EXPECT_TRUE(DecodeTTAA(&record)) << raw;
+  return record;
+}
+
+// The Key West sounding in knots, winds to 100 hPa, with tropopause and maximum wind.
+TEST(DecodeTTAA, WholeSoundingInKnots) {
+  const UpperairRecord r = Decoded(Piece("temp_bulletin_us_knots.txt", "TTAA", "72201"));
+  EXPECT_EQ(r.Surface, Level(1019, 0, 22.8f, 16.8f, 130, 7));
+  const std::vector<UpperLevel> expected = {
+      Level(1000, 141, 22.2f, 15.2f, 135, 8),     Level(925, 823, 19.6f, 13.6f, 165, 11),
+      Level(850, 1526, 17.2f, 11.2f, 200, 10),    Level(700, 3172, 8.2f, -4.8f, 255, 15),
+      Level(500, 5910, -6.9f, -18.9f, 265, 22),   Level(400, 7600, -17.9f, -29.9f, 260, 25),
+      Level(300, 9630, -33.1f, -48.1f, 265, 31),  Level(250, 10860, -42.5f, -51.5f, 260, 38),
+      Level(200, 12130, -55.3f, -63.3f, 265, 44), Level(150, 13930, -63.9f, -71.9f, 265, 32),
+      Level(100, 16540, -73.3f, -81.3f, 275, 15),
+  };
+  EXPECT_EQ(r.Levels, expected);
+  EXPECT_EQ(r.Tropopause, Level(179, kMissingH, -66.1f, -89.1f, 245, 66));
+  EXPECT_EQ(r.MaxWind, Level(216, kMissingH, kMissingT, kMissingT, 255, 63));
+}
+
+// Jet-stream winds carry their hundreds in the direction's last digit; 1000 hPa lies below the
+// ground and comes without temperatures or wind.
+TEST(DecodeTTAA, JetStreamAndLevelBelowGround) {
+  const UpperairRecord r = Decoded(Piece("temp_bulletin_us_knots.txt", "TTAA", "72520"));
+  EXPECT_EQ(r.Surface, Level(972, 0, 10.4f, 4.4f, 310, 15));
+  ASSERT_EQ(r.Levels.size(), 11u);
+  EXPECT_EQ(r.Levels[0], Level(1000, 112, kMissingT, kMissingT, kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[6], Level(300, 9340, -43.7f, -50.7f, 275, 126));
+  EXPECT_EQ(r.Levels[9], Level(150, 13860, -56.9f, -68.9f, 270, 74));
+  EXPECT_EQ(r.Tropopause, Level(229, kMissingH, -52.7f, -60.7f, 275, 117));
+  EXPECT_EQ(r.MaxWind, Level(260, kMissingH, kMissingT, kMissingT, 275, 121));
+}
+
+TEST(DecodeTTAA, MetresPerSecondDayGroup) {
+  const UpperairRecord r = Decoded(Piece("temp_bulletin_german_metres_per_second.txt", "TTAA", "10410"));
+  EXPECT_EQ(r.Surface, Level(1008, 0, 8.4f, 0.4f, 240, 11));  // 6 m/s
+  ASSERT_EQ(r.Levels.size(), 11u);
+  EXPECT_EQ(r.Levels[8], Level(200, 12090, -55.5f, -62.5f, 275, 64));  // 33 m/s
+  EXPECT_EQ(r.MaxWind, Level(265, kMissingH, kMissingT, kMissingT, 275, 81));
+}
+
+// YYGGI with I = 7: above 700 hPa the levels come as pairs without a wind group.
+TEST(DecodeTTAA, WindIndicatorOfTheDayGroup) {
+  const UpperairRecord r = Decoded(Piece("temp_bulletin_german_metres_per_second.txt", "TTAA", "10868"));
+  ASSERT_EQ(r.Levels.size(), 11u);
+  EXPECT_EQ(r.Levels[3], Level(700, 3044, -4.5f, -17.5f, 275, 38));
+  EXPECT_EQ(r.Levels[4], Level(500, 5740, -18.5f, -37.5f, kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[5], Level(400, 7420, -18.5f, kMissingT, kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[6], Level(300, 9450, kMissingT, kMissingT, kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[10], Level(100, 16500, -60.9f, -76.9f, kNoWind, kNoWind));
+  EXPECT_EQ(r.Tropopause, Level(200, kMissingH, -57.7f, -72.7f, kNoWind, kNoWind));
+  EXPECT_EQ(r.MaxWind.Pressure, kNoMaxWindPressure);
+}
+
+TEST(TempGroups, TemperatureAndWindGroups) {
+  struct TemperatureCase {
+    const char* group;
+    float temperature, dewPoint;
+  };
+  const TemperatureCase temperatures[] = {
+      {"22856", 22.8f, 16.8f},         {"12345", -12.3f, -16.8f},   {"66173", -66.1f, -89.1f},
+      {"00000", 0.0f, 0.0f},           {"228//", 22.8f, kMissingT}, {"/////", kMissingT, kMissingT},
+      {"22/56", kMissingT, kMissingT},
+  };
+  for (const auto& c : temperatures) {
+    float t = 0, td = 0;
+    ReadTemperatureGroup(c.group, &t, &td);
+    EXPECT_NEAR(t, c.temperature, 1e-4) << c.group;
+    EXPECT_NEAR(td, c.dewPoint, 1e-4) << c.group;
+  }
+  struct WindCase {
+    const char* group;
+    double knotsPerUnit;
+    int direction, speed;
+  };
+  const WindCase winds[] = {
+      {"27615", 1.0, 275, 115},          {"27115", 1.0, 270, 115},         {"27010", 1.0, 270, 10},
+      {"27010", 1 / 0.5144444, 270, 19}, {"36120", 1.0, 360, 120},         {"00000", 1.0, 0, 0},
+      {"27999", 1.0, 275, 499},          {"/////", 1.0, kNoWind, kNoWind}, {"270//", 1.0, kNoWind, kNoWind},
+      {"37010", 1.0, kNoWind, kNoWind},
+  };
+  for (const auto& c : winds) {
+    std::uint16_t direction = 0, speed = 0;
+    ReadWindGroup(c.group, c.knotsPerUnit, &direction, &speed);
+    EXPECT_EQ(direction, c.direction) << c.group;
+    EXPECT_EQ(speed, c.speed) << c.group;
+  }
+}
+
+const char* kHead = "TTAA 56001 72201 99019 22856 13007 ";
+
+TEST(DecodeTTAA, StandardLevelHeights) {
+  struct Case {
+    const char* group;
+    int pressure, height;
+  };
+  const Case cases[] = {
+      {"00141", 1000, 141},  {"00520", 1000, -20},  {"92823", 925, 823},        {"85526", 850, 1526},
+      {"70950", 700, 2950},  {"70050", 700, 3050},  {"50591", 500, 5910},       {"40760", 400, 7600},
+      {"30960", 300, 9600},  {"30050", 300, 10500}, {"25086", 250, 10860},      {"20231", 200, 12310},
+      {"15421", 150, 14210}, {"10654", 100, 16540}, {"00///", 1000, kMissingH},
+  };
+  for (const auto& c : cases) {
+    const UpperairRecord r = Decoded(wxString(kHead) + c.group + " 22257 13508");
+    ASSERT_EQ(r.Levels.size(), 1u) << c.group;
+    EXPECT_EQ(r.Levels[0].Pressure, c.pressure) << c.group;
+    EXPECT_EQ(r.Levels[0].Height, c.height) << c.group;
+  }
+}
+
+struct SectionCase {
+  const char* body;
+  std::size_t levels;
+  int tropopause;  // pressure, 0 none
+  int maxWind;     // pressure, kNoMaxWindPressure none
+};
+
+// The tropopause and maximum-wind groups, and what ends the part.
+TEST(DecodeTTAA, TropopauseMaximumWindAndTheEndOfThePart) {
+  const SectionCase cases[] = {
+      // 88999 and 77999 are single groups: the groups after them are read as what they are.
+      {"10654 73358 27515 88999 77216 25563 41316 31313 58708", 1, 0, 216},
+      {"10654 73358 27515 88179 66173 24566 77999 31313 58708", 1, 179, kNoMaxWindPressure},
+      {"10654 73358 27515 88999 77999", 1, 0, kNoMaxWindPressure},
+      {"10654 73358 27515 88999 66216 25563", 1, 0, 216},  // 66PPP like 77PPP
+      {"10654 73358 27515 88999 66999 31313", 1, 0, kNoMaxWindPressure},
+      // Of two maximum-wind levels, the strongest.
+      {"10654 73358 27515 88999 77216 25563 66150 27080", 1, 0, 150},
+      {"10654 73358 27515 88999 77216 25563 66150 27040", 1, 0, 216},
+      // A maximum wind without a wind is none.
+      {"10654 73358 27515 88999 77216 /////", 1, 0, kNoMaxWindPressure},
+      // After the maximum wind: regional groups, never levels.
+      {"10654 73358 27515 88999 77999 51515 10164 00087 10194 13510 15510", 1, 0, kNoMaxWindPressure},
+      // A slash indicator names no level; the levels after it are still read.
+      {"///// 92823 19656 16511", 1, 0, kNoMaxWindPressure},
+      // A following part without "=" ends this one.
+      {"00141 22257 13508 TTBB 56008 72201 00019 22856", 1, 0, kNoMaxWindPressure},
+      {"00141 22257 13508 NIL 92823 19656 16511", 1, 0, kNoMaxWindPressure},
+  };
+  for (const auto& c : cases) {
+    const UpperairRecord r = Decoded(wxString(kHead) + c.body);
+    EXPECT_EQ(r.Levels.size(), c.levels) << c.body;
+    EXPECT_EQ(r.Tropopause.Pressure, c.tropopause) << c.body;
+    EXPECT_EQ(r.MaxWind.Pressure, c.maxWind) << c.body;
+  }
+}
+
+TEST(DecodeTTAA, EachDecodeStartsAfresh) {
+  UpperairRecord record;
+  record.Raw = wxString(kHead) + "10654 73358 27515 88179 66173 24566 77216 25563";
+  ASSERT_TRUE(DecodeTTAA(&record));
+  EXPECT_EQ(record.Tropopause.Pressure, 179);
+  record.Raw = wxString(kHead) + "10654 73358 27515 88999 77999";
+  ASSERT_TRUE(DecodeTTAA(&record));
+  EXPECT_EQ(record.Tropopause.Pressure, 0);
+  EXPECT_EQ(record.MaxWind.Pressure, kNoMaxWindPressure);
+  EXPECT_EQ(record.Levels.size(), 1u);
+}
+
+TEST(DecodeTTAA, NoHeaderNoLevels) {
+  for (const char* raw :
+       {"TTAA 5612/ 72201 NIL", "TTAA 56001 72201 99019 22856", "TTBB 56001 72201 00019 22856 11975"}) {
+    UpperairRecord record;
+    record.Raw = raw;
+    record.Levels.resize(3);
+    record.Tropopause.Pressure = 179;
+    EXPECT_FALSE(DecodeTTAA(&record)) << raw;
+    EXPECT_TRUE(record.Levels.empty()) << raw;
+    EXPECT_EQ(record.Tropopause.Pressure, 0) << raw;
+    EXPECT_EQ(record.MaxWind.Pressure, kNoMaxWindPressure) << raw;
+  }
+}
+
+}  // namespace
