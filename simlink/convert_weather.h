@@ -6,6 +6,9 @@
 #include "reports/metar_record.h"
 #include "simlink/new_weather.h"
 
+struct SynopRecord;
+struct UpperairRecord;
+
 // The dump of every record that fails its range check is appended here, in the working directory.
 inline const wxString kWeatherDumpFile = wxS("FSUIPC.err");
 
@@ -32,6 +35,15 @@ class ClConvertWeather {
 
   // Builds the whole record from the METAR, starting from an all-zero record. Always true.
   bool ConvertMetar(NewWeather* record, const MetarRecord* metar);
+
+  // Replaces the layers above the station by the measured levels of the nearest sounding and
+  // ends with the range check. True without change for a sounding of fewer than 3 levels; false
+  // when more levels would be taken than the record holds, or when the check fails.
+  bool ConvertUpperair(NewWeather* record, const UpperairRecord* upperair, const MetarRecord* metar);
+
+  // Takes visibility and cloud types from a recent nearby SYNOP into the record the METAR (and
+  // perhaps the sounding) gave. Always true.
+  bool ConvertSynop(NewWeather* record, const SynopRecord* synop, const MetarRecord* metar);
 
   // True when the record lies within its bounds. Otherwise false, after the dump has been kept
   // as the last error and appended to "FSUIPC.err". The record is not changed.
