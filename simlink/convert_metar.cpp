@@ -27,7 +27,7 @@ constexpr std::int16_t kUpperTempKind = 2;
 // Gust option: a slight gust and a slight swing even where the report gives none.
 constexpr std::uint16_t kAssumedGustKt = 5;
 constexpr std::uint16_t kAssumedVarianceWord = 3640;  // about 20 degrees
-constexpr double kHalfTurnDeg = 179.0;
+constexpr double kSectorFoldAboveDeg = 179.0;         // a wider difference is measured the other way round
 constexpr double kFullTurnDeg = 360.0;
 // A variable wind: direction of one degree, swinging nearly all round.
 constexpr std::uint16_t kVariableDirectionWord = 182;
@@ -107,7 +107,7 @@ std::uint16_t SectorVariance(const MetarRecord& metar, bool gustOption) {
     return gustOption ? kAssumedVarianceWord : 0;
   }
   double sector = int{metar.VariableFrom} - int{metar.VariableTo};
-  if (sector > kHalfTurnDeg) sector = kFullTurnDeg - sector;
+  if (sector > kSectorFoldAboveDeg) sector = kFullTurnDeg - sector;
   if (sector < 0) sector = -sector;
   return AngleWord(sector);
 }
