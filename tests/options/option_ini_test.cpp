@@ -243,21 +243,36 @@ TEST(IniSave, KeepsTheFilesOtherLinesAndKeyPlaces) {
   EXPECT_EQ(saved.find("\xEF\xBB\xBF"), std::string::npos);
 }
 
-TEST(IniSave, Utf16FileIsRewrittenAsUtf8WithItsContent) {
-  ScopedWorkDir dir;
-  const std::string text = "[General]\nMetar=3\n; \xE9t\xE9\n";  // Latin-1 é in the comment as UTF-16 units
+TEST(IniSave, EveryEncodingIsRewrittenAsUtf8WithItsContent) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const std::string text = "[General]\r\nMetar=3\r\n; \xE9t\xE9\r\n";  // Latin-1 e-acute in the comment
   std::string utf16le = "\xFF\xFE";
-  for (char c : text) utf16le += c, utf16le += '\0';
-  WriteBytes(kIni, utf16le);
-  OptionData options;
-  ASSERT_TRUE(LoadIni(&options));
-  ASSERT_TRUE(SaveIni(options));
-  const std::string saved = ReadBytes(kIni);
-  EXPECT_EQ(saved.rfind("[General]\nMetar=3\n", 0), 0u) << saved;
-  EXPECT_NE(saved.find("; \xC3\xA9t\xC3\xA9\n"), std::string::npos) << saved;
-  OptionData again;
-  ASSERT_TRUE(LoadIni(&again));
-  EXPECT_EQ(again.Metar, 3);
+  std::string utf16be = "\xFE\xFF";
+  for (char c : text) {
+    utf16le += c, utf16le += '\0';
+    utf16be += '\0', utf16be += c;
+  }
+  const std::string utf8 = "[General]\r\nMetar=3\r\n; \xC3\xA9t\xC3\xA9\r\n";
+  const Case cases[] = {
+      {"UTF-16LE", utf16le}, {"UTF-16BE", utf16be}, {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8},
+      {"UTF-8", utf8},       {"Latin-1", text},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    WriteBytes(kIni, c.bytes);
+    OptionData options;
+    ASSERT_TRUE(LoadIni(&options)) << c.name;
+    ASSERT_TRUE(SaveIni(options)) << c.name;
+    const std::string saved = ReadBytes(kIni);
+    EXPECT_EQ(saved.rfind("[General]\nMetar=3\n", 0), 0u) << c.name << ": " << saved;
+    EXPECT_NE(saved.find("\n; \xC3\xA9t\xC3\xA9\n"), std::string::npos) << c.name << ": " << saved;
+    OptionData again;
+    ASSERT_TRUE(LoadIni(&again)) << c.name;
+    EXPECT_EQ(again.Metar, 3) << c.name;
+  }
 }
 
 TEST(IniSave, FailedWriteKeepsTheOldFile) {
