@@ -1,0 +1,141 @@
+#include "platform/sockets.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+}  // namespace
+
+TcpClient::~TcpClient() { Close(); }
+
+void TcpClient::Close() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+SocketResult TcpClient::Fail(SocketResult result) {
+  Close();
+  return result;
+}
+
+// Waits until the socket is ready for events; poll's EINTR restarts with the time that is left.
+SocketResult TcpClient::WaitFor(short events, int timeoutMs) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    pollfd entry{fd_, events, 0};
+    const int ready = ::poll(&entry, 1, MsLeft(deadline));
+    if (ready > 0) {
+      return SocketResult::kOk;
+    }
+    if (ready == 0) {
+      return SocketResult::kTimedOut;
+    }
+    if (errno != EINTR) {
+      return SocketResult::kFailed;
+    }
+  }
+}
+
+SocketResult TcpClient::Connect(const std::string& ipv4Address, std::uint16_t port, int timeoutMs) {
+  Close();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  if (port == 0 || ::inet_pton(AF_INET, ipv4Address.c_str(), &address.sin_addr) != 1) {
+    return SocketResult::kBadAddress;
+  }
+  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) {
+    return SocketResult::kFailed;
+  }
+  if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+    return SocketResult::kOk;
+  }
+  if (errno != EINPROGRESS) {
+    return Fail(SocketResult::kConnectFailed);
+  }
+  const SocketResult waited = WaitFor(POLLOUT, timeoutMs);
+  if (waited != SocketResult::kOk) {
+    return Fail(waited);
+  }
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+    return Fail(SocketResult::kConnectFailed);
+  }
+  return SocketResult::kOk;
+}
+
+SocketResult TcpClient::SendAll(const char* data, std::size_t length, int timeoutMs) {
+  if (fd_ < 0) {
+    return SocketResult::kClosed;
+  }
+  std::size_t sent = 0;
+  while (sent < length) {
+    const ssize_t n = ::send(fd_, data + sent, length - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      const SocketResult waited = WaitFor(POLLOUT, timeoutMs);
+      if (waited != SocketResult::kOk) {
+        return Fail(waited);
+      }
+      continue;
+    }
+    return Fail(errno == EPIPE || errno == ECONNRESET ? SocketResult::kClosed : SocketResult::kFailed);
+  }
+  return SocketResult::kOk;
+}
+
+SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutMs, std::size_t& received) {
+  received = 0;
+  if (fd_ < 0) {
+    return SocketResult::kClosed;
+  }
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const ssize_t n = ::recv(fd_, buffer, capacity, 0);
+    if (n > 0) {
+      received = static_cast<std::size_t>(n);
+      return SocketResult::kOk;
+    }
+    if (n == 0) {
+      return Fail(SocketResult::kClosed);
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+      return Fail(errno == ECONNRESET ? SocketResult::kClosed : SocketResult::kFailed);
+    }
+    const SocketResult waited = WaitFor(POLLIN, MsLeft(deadline));
+    if (waited != SocketResult::kOk) {
+      return Fail(waited);
+    }
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A TCP client over POSIX sockets, standing in for the Windows Sockets calls of the error-report
+// mail. Every wait is bounded, a send never raises SIGPIPE, and once an operation has failed the
+// connection is closed, so later sends are skipped instead of failing one by one.
+
+namespace platform {
+
+enum class SocketResult {
+  kOk,
+  kBadAddress,     // not an IPv4 address in dotted-decimal text, or port 0
+  kConnectFailed,  // refused or unreachable
+  kTimedOut,
+  kClosed,  // the peer closed the connection, or it was already closed
+  kFailed,  // any other socket error
+};
+
+class TcpClient {
+ public:
+  TcpClient() = default;
+  ~TcpClient();
+  TcpClient(const TcpClient&) = delete;
+  TcpClient& operator=(const TcpClient&) = delete;
+
+  SocketResult Connect(const std::string& ipv4Address, std::uint16_t port, int timeoutMs);
+  // Sends every byte, however many pieces the kernel takes them in. timeoutMs bounds each stall,
+  // not the whole send, so that a long body on a slow line still goes through.
+  SocketResult SendAll(const char* data, std::size_t length, int timeoutMs);
+  // Waits for at least one byte; received is the number of bytes put into buffer.
+  SocketResult Receive(char* buffer, std::size_t capacity, int timeoutMs, std::size_t& received);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  SocketResult Fail(SocketResult result);
+  SocketResult WaitFor(short events, int timeoutMs);
+
+  int fd_ = -1;
+};
+
+}  // namespace platform

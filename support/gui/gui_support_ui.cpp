@@ -1,0 +1,46 @@
+#include "support/gui/gui_support_ui.h"
+
+#include <wx/msgdlg.h>
+#include <wx/progdlg.h>
+
+#include <algorithm>
+
+static_assert(progress_style::kAppModal == wxPD_APP_MODAL && progress_style::kAutoHide == wxPD_AUTO_HIDE &&
+                  progress_style::kElapsedTime == wxPD_ELAPSED_TIME &&
+                  progress_style::kEstimatedTime == wxPD_ESTIMATED_TIME &&
+                  progress_style::kSmooth == wxPD_SMOOTH &&
+                  progress_style::kRemainingTime == wxPD_REMAINING_TIME,
+              "progress flags differ from the GUI library's");
+
+namespace {
+
+class DialogProgress : public ProgressView {
+ public:
+  DialogProgress(const wxString& title, const wxString& message, int maximum, wxWindow* parent, int style)
+      : maximum_(std::max(maximum, 1)),
+        dialog_(new wxProgressDialog(title, message, maximum_, parent, style)) {}
+  // Deleted at once, like the library's own stack-held progress dialogs, so that the windows it
+  // disabled are enabled again before the download returns.
+  ~DialogProgress() override = default;
+
+  // The dialog refuses a value beyond its maximum.
+  void Update(int value, const wxString& message) override {
+    dialog_->Update(std::clamp(value, 0, maximum_), message);
+  }
+  void Pulse(const wxString& message) override { dialog_->Pulse(message); }
+
+ private:
+  int maximum_;
+  std::unique_ptr<wxProgressDialog> dialog_;
+};
+
+}  // namespace
+
+void GuiSupportUi::ShowMessage(const wxString& text, const wxString& caption, long style, wxWindow* parent) {
+  wxMessageBox(text, caption, style, parent);
+}
+
+std::unique_ptr<ProgressView> GuiSupportUi::ShowProgress(const wxString& title, const wxString& message,
+                                                         int maximum, wxWindow* parent, int style) {
+  return std::make_unique<DialogProgress>(title, message, maximum, parent, style);
+}

@@ -1,0 +1,84 @@
+#include "peers/http_peer.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace testpeers {
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr int kRequestMs = 5000;
+// Lets the client take the body in before the reset throws away what it has not read.
+constexpr int kResetDelayMs = 200;
+
+std::string StatusText(int status) { return status == 200 ? "OK" : status == 404 ? "Not Found" : "Error"; }
+
+}  // namespace
+
+HttpPeer::HttpPeer(std::vector<HttpRoute> routes)
+    : routes_(std::move(routes)), thread_([this] { Serve(); }) {}
+
+HttpPeer::~HttpPeer() {
+  stop_ = true;
+  thread_.join();
+}
+
+std::string HttpPeer::BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port()); }
+
+std::vector<std::string> HttpPeer::RequestLines() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requests_;
+}
+
+void HttpPeer::Serve() {
+  while (!stop_) {
+    const int fd = listener_.Accept(kPollMs);
+    if (fd >= 0) {
+      Answer(fd);
+    }
+  }
+}
+
+void HttpPeer::Answer(int fd) {
+  std::string request;
+  if (!ReadUntil(fd, request, "\r\n\r\n", kRequestMs)) {
+    ::close(fd);
+    return;
+  }
+  const std::string line = request.substr(0, request.find("\r\n"));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requests_.push_back(line);
+  }
+  const std::size_t pathStart = line.find(' ') + 1;
+  const std::string path = line.substr(pathStart, line.find(' ', pathStart) - pathStart);
+  HttpRoute notFound{path, 404, "not here", true, SIZE_MAX, false};
+  const HttpRoute* route = &notFound;
+  for (const auto& candidate : routes_) {
+    if (candidate.path == path) {
+      route = &candidate;
+    }
+  }
+  std::string response =
+      "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
+  if (route->announceLength) {
+    const std::size_t length =
+        route->announcedLength == SIZE_MAX ? route->body.size() : route->announcedLength;
+    response += "Content-Length: " + std::to_string(length) + "\r\n";
+  }
+  response += "Connection: close\r\n\r\n" + route->body;
+  WriteAll(fd, response);
+  if (route->resetAfterBody) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kResetDelayMs));
+    CloseWithReset(fd);
+  } else {
+    ::shutdown(fd, SHUT_WR);
+    std::string rest;
+    ReadUntil(fd, rest, "\x01never", kPollMs);
+    ::close(fd);
+  }
+}
+
+}  // namespace testpeers

@@ -1,0 +1,92 @@
+#include "platform/sockets.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "peers/loopback_listener.h"
+
+namespace {
+
+using platform::SocketResult;
+using platform::TcpClient;
+
+// Sending into a connection the peer has reset would raise SIGPIPE and end the program; the
+// client must report it and skip every later send.
+TEST(Sockets, SendToAResetConnectionReportsItWithoutASignal) {
+  testpeers::LoopbackListener listener;
+  TcpClient client;
+  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
+  const int accepted = listener.Accept(2000);
+  ASSERT_GE(accepted, 0);
+  testpeers::CloseWithReset(accepted);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const std::string chunk(64 * 1024, 'x');
+  SocketResult result = SocketResult::kOk;
+  for (int i = 0; i < 10 && result == SocketResult::kOk; ++i) {
+    result = client.SendAll(chunk.data(), chunk.size(), 2000);
+  }
+  EXPECT_EQ(result, SocketResult::kClosed);
+  EXPECT_FALSE(client.IsOpen());
+  EXPECT_EQ(client.SendAll("x", 1, 2000), SocketResult::kClosed);
+}
+
+TEST(Sockets, ConnectResults) {
+  TcpClient client;
+  EXPECT_EQ(client.Connect("127.0.0.1", testpeers::ClosedLoopbackPort(), 2000), SocketResult::kConnectFailed);
+  EXPECT_EQ(client.Connect("127.0.0.1", 0, 2000), SocketResult::kBadAddress);
+  EXPECT_EQ(client.Connect("localhost", 25, 2000), SocketResult::kBadAddress);
+  EXPECT_EQ(client.Connect("256.1.1.1", 25, 2000), SocketResult::kBadAddress);
+  EXPECT_FALSE(client.IsOpen());
+}
+
+// A listener whose queue is full takes no more connections: the attempt must end at the time
+// limit rather than at the system's own.
+TEST(Sockets, ConnectGivesUpAtItsTimeLimit) {
+  testpeers::LoopbackListener listener(0);
+  TcpClient fillers[4];
+  for (auto& filler : fillers) {
+    filler.Connect("127.0.0.1", listener.Port(), 200);
+  }
+  TcpClient client;
+  const auto start = std::chrono::steady_clock::now();
+  const SocketResult result = client.Connect("127.0.0.1", listener.Port(), 300);
+  const auto took = std::chrono::steady_clock::now() - start;
+  if (result == SocketResult::kOk) {
+    GTEST_SKIP() << "this kernel accepted beyond the listen queue";
+  }
+  EXPECT_EQ(result, SocketResult::kTimedOut);
+  EXPECT_LT(took, std::chrono::seconds(3));
+}
+
+// A peer that takes nothing in stalls the send once the buffers are full; the stall is bounded.
+TEST(Sockets, StalledSendGivesUpAtItsTimeLimit) {
+  testpeers::LoopbackListener listener;
+  TcpClient client;
+  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
+  const int accepted = listener.Accept(2000);
+  ASSERT_GE(accepted, 0);
+  const std::string lots(64 << 20, 'x');
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.SendAll(lots.data(), lots.size(), 200), SocketResult::kTimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_FALSE(client.IsOpen());
+  ::close(accepted);
+}
+
+TEST(Sockets, ReceiveWaitsOnlyItsTime) {
+  testpeers::LoopbackListener listener;
+  TcpClient client;
+  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
+  const int accepted = listener.Accept(2000);
+  ASSERT_GE(accepted, 0);
+  char buffer[16];
+  std::size_t received = 99;
+  EXPECT_EQ(client.Receive(buffer, sizeof buffer, 100, received), SocketResult::kTimedOut);
+  EXPECT_EQ(received, 0u);
+  ::close(accepted);
+}
+
+}  // namespace
