@@ -43,7 +43,12 @@ bool RegisterDecodeMode(const DecodeMode& mode) {
   return true;
 }
 
-bool RegisterDecodeValueOption(const std::string& name) { return ValueOptions().insert(name).second; }
+// True also for a name already registered: several modes share an option, and a mode that
+// chains its registrations with && must not lose its own to the order of static initialisers.
+bool RegisterDecodeValueOption(const std::string& name) {
+  ValueOptions().insert(name);
+  return true;
+}
 
 int main(int argc, char** argv) {
   wxInitializer initializer;

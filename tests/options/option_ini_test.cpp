@@ -1,0 +1,306 @@
+#include "app/options/option_ini.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/test_paths.h"
+
+namespace {
+
+using testsupport::ReadBytes;
+using testsupport::ScopedWorkDir;
+using testsupport::WriteBytes;
+
+const char kIni[] = "Nubivane.ini";
+
+// Every stored field, so one comparison shows which differ.
+std::string Describe(const OptionData& o) {
+  return std::to_string(o.FramePosX) + " " + std::to_string(o.FramePosY) + " " +
+         std::to_string(o.FrameSizeX) + " " + std::to_string(o.FrameSizeY) + " upd" +
+         std::to_string(o.CheckUpdateStartup) + " metar" + std::to_string(o.Metar) + " every" +
+         std::to_string(o.Weatherupdate) + " ua" + std::to_string(o.DwlUpperair) + " syn" +
+         std::to_string(o.DwlAddWeather) + " start" + std::to_string(o.DwlStartup) + " range" +
+         std::to_string(o.wxRange) + " ci" + std::to_string(o.GenerateCirus) + " mix" +
+         std::to_string(o.Cloudmixed) + " layers" + std::to_string(o.Cloudlayer) + " gust" +
+         std::to_string(o.SurfaceWindGust) + " turb" + std::to_string(o.TurbulenceCloud) + " smooth" +
+         std::to_string(o.FSUIPCWindSmoothing) + " shift" + std::to_string(o.MaxWindShift);
+}
+
+TEST(IniNumber, ReadsWholeDecimalsInThe32BitRangeOnly) {
+  struct Case {
+    const char* text;
+    bool valid;
+    std::int32_t value;
+  };
+  const Case cases[] = {
+      {"3", true, 3},
+      {"  42 ", true, 42},
+      {"\t7\t", true, 7},
+      {"+7", true, 7},
+      {"-12", true, -12},
+      {"007", true, 7},
+      {"2147483647", true, 2147483647},
+      {"-2147483648", true, -2147483647 - 1},
+      {"2147483648", false, 0},
+      {"-2147483649", false, 0},
+      {"5000000000", false, 0},
+      {"99999999999999999999999", false, 0},
+      {"12abc", false, 0},
+      {"0x10", false, 0},
+      {"1 2", false, 0},
+      {"1.5", false, 0},
+      {"word", false, 0},
+      {"", false, 0},
+      {"   ", false, 0},
+      {"-", false, 0},
+      {"+", false, 0},
+  };
+  for (const Case& c : cases) {
+    std::int32_t value = -77;
+    EXPECT_EQ(ParseIniNumber(wxString::FromUTF8(c.text), &value), c.valid) << '"' << c.text << '"';
+    EXPECT_EQ(value, c.valid ? c.value : -77) << '"' << c.text << '"';
+  }
+}
+
+TEST(IniLoad, WithoutFileEveryFieldKeepsItsDefault) {
+  ScopedWorkDir dir;
+  OptionData options;
+  EXPECT_TRUE(LoadIni(&options));
+  EXPECT_EQ(Describe(options),
+            "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+            "shift90");
+  EXPECT_FALSE(options.AlignUpperWinds);
+}
+
+TEST(IniLoad, KeysSetTheirFieldsAndBadValuesLeaveThem) {
+  struct Case {
+    const char* text;
+    const char* expected;
+  };
+  const char* const defaults =
+      "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+      "shift90";
+  const Case cases[] = {
+      {"[General]\nMetar=3\n",
+       "10 10 630 360 upd0 metar3 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      {"[General]\nWeatherupdate=5\n",
+       "10 10 630 360 upd0 metar1 every5 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      // No interval would download on every tick.
+      {"[General]\nWeatherupdate=0\n", defaults},
+      {"[General]\nWeatherupdate=-4\n", defaults},
+      {"[General]\nDwlUpperair=2\nDwlAddWeather=-1\n",
+       "10 10 630 360 upd0 metar1 every20 ua1 syn1 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      {"[Cloud]\nGenerateCirus=0\nCloudlayer=16\n",
+       "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci0 mix0 layers16 gust0 turb0 smooth0 "
+       "shift90"},
+      {"[General]\nMetar=word\nFramePosX=12abc\nFramePosY=0x10\nFrameSizeX=5000000000\nFrameSizeY=\n",
+       defaults},
+      {"[weather]\nWXRANGE=500\n",
+       "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range500 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      {"[Wind]\nMaxWindShift =  45  \nSurfaceWindGust=1\nTurbulenceCloud=1\nFSUIPCWindSmoothing=1\n",
+       "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust1 turb1 smooth1 "
+       "shift45"},
+      {"[General]\nFramePosX=-1200\nCheckUpdateStartup=1\nDwlStartup=1\n",
+       "-1200 10 630 360 upd1 metar1 every20 ua0 syn0 start1 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      // A key outside its group is another key.
+      {"Metar=3\n[Wind]\nMetar=3\n", defaults},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    WriteBytes(kIni, c.text);
+    OptionData options;
+    EXPECT_TRUE(LoadIni(&options));
+    EXPECT_EQ(Describe(options), c.expected) << c.text;
+  }
+}
+
+TEST(IniLoad, HonoursByteOrderMarksAndReadsLatin1) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const std::string text = "[General]\r\nMetar=3\r\n";
+  std::string utf16le = "\xFF\xFE";
+  std::string utf16be = "\xFE\xFF";
+  for (char c : text) {
+    utf16le += c, utf16le += '\0';
+    utf16be += '\0', utf16be += c;
+  }
+  const Case cases[] = {
+      {"UTF-8 with mark", "\xEF\xBB\xBF" + text}, {"UTF-16LE", utf16le}, {"UTF-16BE", utf16be},
+      {"Latin-1 comment", "; K\xF6ln\n" + text},  {"plain", text},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    WriteBytes(kIni, c.bytes);
+    OptionData options;
+    EXPECT_TRUE(LoadIni(&options));
+    EXPECT_EQ(options.Metar, 3) << c.name;
+  }
+}
+
+TEST(IniText, DecodesEveryByteSequence) {
+  using namespace std::string_literals;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    wxString text;
+  };
+  const Case cases[] = {
+      {"UTF-8 with mark",
+       "\xEF\xBB\xBF"
+       "a\xC3\xA9"s,
+       wxString(L"a\u00E9")},
+      {"UTF-8", "a\xC3\xA9"s, wxString(L"a\u00E9")},
+      {"Latin-1", "a\xE9"s, wxString(L"a\u00E9")},
+      {"UTF-16LE",
+       "\xFF\xFE"
+       "a\0\xE9\0"s,
+       wxString(L"a\u00E9")},
+      {"UTF-32LE",
+       "\xFF\xFE\0\0"
+       "a\0\0\0"s,
+       wxString(L"a")},
+      {"UTF-32BE",
+       "\0\0\xFE\xFF"
+       "\0\0\0a"s,
+       wxString(L"a")},
+      // A broken UTF-16 text still decodes byte by byte rather than vanishing.
+      {"odd UTF-16",
+       "\xFF\xFE"
+       "a"s,
+       wxString(L"\u00FF\u00FEa")},
+      {"empty", ""s, wxString()},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecodeIniText(c.bytes), c.text) << c.name;
+}
+
+TEST(IniSave, NewFileHoldsAllKeysInWriteOrderAsUtf8WithoutMark) {
+  ScopedWorkDir dir;
+  OptionData options;
+  options.Cloudmixed = true;
+  options.wxRange = 1200;
+  EXPECT_TRUE(SaveIni(options));
+  EXPECT_EQ(
+      ReadBytes(kIni),
+      "[General]\nMetar=1\nWeatherupdate=20\nDwlUpperair=0\nDwlAddWeather=0\nDwlStartup=0\nFramePosX=10\n"
+      "FramePosY=10\nFrameSizeX=630\nFrameSizeY=360\nCheckUpdateStartup=0\n[Weather]\nwxRange=1200\n"
+      "[Cloud]\nGenerateCirus=1\nCloudmixed=1\nCloudlayer=3\n[Wind]\nSurfaceWindGust=0\nTurbulenceCloud=0\n"
+      "FSUIPCWindSmoothing=0\nMaxWindShift=90\n");
+}
+
+TEST(IniSave, RoundTripsEveryStoredField) {
+  ScopedWorkDir dir;
+  OptionData saved;
+  saved.FramePosX = -5;
+  saved.FramePosY = 2000;
+  saved.FrameSizeX = 800;
+  saved.FrameSizeY = 600;
+  saved.CheckUpdateStartup = true;
+  saved.Metar = 2;
+  saved.Weatherupdate = 100;
+  saved.DwlUpperair = true;
+  saved.DwlAddWeather = true;
+  saved.DwlStartup = true;
+  saved.wxRange = 3000;
+  saved.GenerateCirus = false;
+  saved.Cloudmixed = true;
+  saved.Cloudlayer = 16;
+  saved.SurfaceWindGust = true;
+  saved.TurbulenceCloud = true;
+  saved.FSUIPCWindSmoothing = true;
+  saved.MaxWindShift = 10;
+  saved.AlignUpperWinds = true;
+  ASSERT_TRUE(SaveIni(saved));
+  OptionData loaded;
+  EXPECT_TRUE(LoadIni(&loaded));
+  EXPECT_EQ(Describe(loaded), Describe(saved));
+  EXPECT_FALSE(loaded.AlignUpperWinds);  // never stored
+}
+
+TEST(IniSave, KeepsTheFilesOtherLinesAndKeyPlaces) {
+  ScopedWorkDir dir;
+  WriteBytes(kIni, "; K\xF6ln\n[Wind]\nMaxWindShift=120\nOwnKey=abc\n[weather]\nWXRANGE=500\n");
+  OptionData options;
+  ASSERT_TRUE(LoadIni(&options));
+  options.wxRange = 700;
+  ASSERT_TRUE(SaveIni(options));
+  const std::string saved = ReadBytes(kIni);
+  // The Latin-1 comment survives, now in UTF-8; keys found keep their place and their spelling.
+  EXPECT_EQ(saved.rfind("; K\xC3\xB6ln\n[Wind]\nMaxWindShift=120\nOwnKey=abc\nSurfaceWindGust=0\n", 0), 0u)
+      << saved;
+  EXPECT_NE(saved.find("[weather]\nWXRANGE=700\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("[General]\nMetar=1\n"), std::string::npos) << saved;
+  EXPECT_EQ(saved.find("\xEF\xBB\xBF"), std::string::npos);
+}
+
+TEST(IniSave, EveryEncodingIsRewrittenAsUtf8WithItsContent) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const std::string text = "[General]\r\nMetar=3\r\n; \xE9t\xE9\r\n";  // Latin-1 e-acute in the comment
+  std::string utf16le = "\xFF\xFE";
+  std::string utf16be = "\xFE\xFF";
+  for (char c : text) {
+    utf16le += c, utf16le += '\0';
+    utf16be += '\0', utf16be += c;
+  }
+  const std::string utf8 = "[General]\r\nMetar=3\r\n; \xC3\xA9t\xC3\xA9\r\n";
+  const Case cases[] = {
+      {"UTF-16LE", utf16le}, {"UTF-16BE", utf16be}, {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8},
+      {"UTF-8", utf8},       {"Latin-1", text},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    WriteBytes(kIni, c.bytes);
+    OptionData options;
+    ASSERT_TRUE(LoadIni(&options)) << c.name;
+    ASSERT_TRUE(SaveIni(options)) << c.name;
+    const std::string saved = ReadBytes(kIni);
+    EXPECT_EQ(saved.rfind("[General]\nMetar=3\n", 0), 0u) << c.name << ": " << saved;
+    EXPECT_NE(saved.find("\n; \xC3\xA9t\xC3\xA9\n"), std::string::npos) << c.name << ": " << saved;
+    OptionData again;
+    ASSERT_TRUE(LoadIni(&again)) << c.name;
+    EXPECT_EQ(again.Metar, 3) << c.name;
+  }
+}
+
+TEST(IniSave, FailedWriteKeepsTheOldFile) {
+  ScopedWorkDir dir;
+  const std::string old = "[General]\nMetar=3\n";
+  WriteBytes(kIni, old);
+  // A folder where the temporary file would go: the new text cannot be written.
+  std::filesystem::create_directory(std::string(kIni) + "." + std::to_string(getpid()) + ".tmp");
+  OptionData options;
+  options.Metar = 1;
+  EXPECT_FALSE(SaveIni(options));
+  EXPECT_EQ(ReadBytes(kIni), old);
+}
+
+TEST(IniSave, KeepsTheFilesPermissions) {
+  ScopedWorkDir dir;
+  WriteBytes(kIni, "[General]\nMetar=3\n");
+  ASSERT_EQ(chmod(kIni, 0600), 0);
+  ASSERT_TRUE(SaveIni(OptionData{}));
+  struct stat info {};
+  ASSERT_EQ(stat(kIni, &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(IniSave, MissingFolderFailsQuietly) {
+  ScopedWorkDir dir;
+  EXPECT_FALSE(SaveIni(OptionData{}, wxS("no-such-folder/Nubivane.ini")));
+  EXPECT_FALSE(std::filesystem::exists("no-such-folder"));
+}
+
+}  // namespace
