@@ -13,6 +13,9 @@ constexpr int kFirstUpperLayer = 2;             // layers 0 and 1 are the METAR'
 constexpr std::int16_t kUpperTempKind = 2;
 constexpr int kFullTurnDeg = 360;
 constexpr int kHalfTurnDeg = 180;
+// The strongest wind the simulator takes. Real jets can be stronger (the speed's hundreds come
+// from the direction group); they are written at the limit rather than losing the station.
+constexpr std::uint16_t kMaxUpperWindKt = 200;
 
 // Altitude of a standard pressure level, metres above sea level.
 struct StandardLevel {
@@ -144,7 +147,7 @@ bool ClConvertWeather::ConvertUpperair(NewWeather* record, const UpperairRecord*
     if (n >= kMaxWindLayers) return false;  // more levels than the record holds
     NewWeatherWind& wind = record->Wind[n];
     wind.Altitude = altitude;
-    wind.Speed = level.Speed;
+    wind.Speed = std::min(level.Speed, kMaxUpperWindKt);
     wind.Direction = AngleWord(aligner.Next(level.Direction));
     record->Temp[n] = {altitude, saturate<std::int16_t>(level.Temperature), kUpperTempKind,
                        saturate<std::int16_t>(level.DewPoint)};

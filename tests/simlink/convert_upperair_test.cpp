@@ -201,14 +201,26 @@ TEST(ConvertUpperair, MoreLevelsThanTheRecordHoldsFail) {
 TEST(ConvertUpperair, EndsWithTheRangeCheck) {
   testsupport::ScopedWorkDir dir;
   const UpperairRecord sounding = Sounding(
-      {Level(850, 1500, 5.0f, 250), Level(700, 3000, -2.0f, 260, 250), Level(500, 5600, -20.0f, 270)});
+      {Level(850, 1500, 5.0f, 250), Level(700, 3000, -160.0f, 260), Level(500, 5600, -20.0f, 270)});
   ClConvertWeather converter(Options(false));
   const MetarRecord metar = Metar(0);
   NewWeather record;
   converter.ConvertMetar(&record, &metar);
-  EXPECT_FALSE(converter.ConvertUpperair(&record, &sounding, &metar));  // 250 kt aloft
+  EXPECT_FALSE(converter.ConvertUpperair(&record, &sounding, &metar));  // -160 degrees aloft
   EXPECT_NE(converter.GetErrorText().find(wxS("Wind[3]: Alt=3048 m")), wxString::npos);
   EXPECT_TRUE(std::filesystem::exists("FSUIPC.err"));
+}
+
+// A jet stronger than the simulator takes is written at its limit; the station is not lost.
+TEST(ConvertUpperair, JetsAboveTheLimitAreWrittenAtTheLimit) {
+  testsupport::ScopedWorkDir dir;
+  const UpperairRecord sounding = Sounding(
+      {Level(850, 1500, 5.0f, 250), Level(300, 9100, -45.0f, 270, 215), Level(250, 10400, -52.0f, 275, 200)});
+  const Converted out = Convert(sounding, Metar(0), Options(false));
+  ASSERT_TRUE(out.result);
+  EXPECT_EQ(out.record.Wind[3].Speed, 200);
+  EXPECT_EQ(out.record.Wind[4].Speed, 200);
+  EXPECT_FALSE(std::filesystem::exists("FSUIPC.err"));
 }
 
 }  // namespace
