@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "reports/bulletin_pieces.h"
+#include "reports/bulletin_split.h"
 #include "reports/geometry.h"
 #include "reports/synop.h"
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "reports/bulletin_pieces.h"
+#include "reports/bulletin_split.h"
 #include "reports/geometry.h"
 #include "reports/report_text.h"
 #include "support/test_paths.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "reports/bulletin_pieces.h"
+#include "reports/bulletin_split.h"
 #include "reports/report_text.h"
 #include "reports/upperair_records.h"
 #include "support/test_paths.h"

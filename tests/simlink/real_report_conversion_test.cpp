@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "reports/bulletin_pieces.h"
+#include "reports/bulletin_split.h"
 #include "reports/report_text.h"
 #include "reports/synop.h"
 #include "reports/ttaa_decoder.h"

@@ -1,39 +1,13 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "decode_tool_run.h"
 #include "support/test_paths.h"
 
 namespace {
-
-struct ToolRun {
-  int status = -1;
-  std::vector<std::string> lines;
-};
-
-// Runs nubivane-decode with a shell command line tail and collects its standard output.
-ToolRun RunTool(const std::string& arguments) {
-  ToolRun run;
-  const std::string command = std::string("'") + NUB_DECODE_TOOL + "' " + arguments;
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::string output;
-  char chunk[4096];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::size_t start = 0;
-  for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
-    run.lines.push_back(output.substr(start, end - start));
-  }
-  return run;
-}
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 const std::string kFeed = Quoted(testsupport::FixturePath("metar-cycle-extract-with-date-lines.txt"));
 const std::string kAirports = Quoted(testsupport::FixturePath("airport-three-stations.dat"));
@@ -45,7 +19,7 @@ const char* const kDateLine =
     R"("weather":"","intensity":3,"clouds":[]})";
 
 TEST(DecodeToolMetar, IdentifiesAndDecodesEveryReportLine) {
-  const ToolRun run = RunTool("--airports " + kAirports + " " + kFeed);
+  const ToolRun run = RunDecodeTool("--airports " + kAirports + " " + kFeed);
   ASSERT_EQ(run.status, 0);
   // Blank lines (also one of blanks only) print nothing; date lines print an object.
   ASSERT_EQ(run.lines.size(), 7u);
@@ -74,7 +48,7 @@ TEST(DecodeToolMetar, IdentifiesAndDecodesEveryReportLine) {
 }
 
 TEST(DecodeToolMetar, WithoutCatalogueIdentificationIsSkipped) {
-  const ToolRun run = RunTool("< " + kFeed);
+  const ToolRun run = RunDecodeTool("< " + kFeed);
   ASSERT_EQ(run.status, 0);
   ASSERT_EQ(run.lines.size(), 7u);
   for (const std::string& line : run.lines) {
@@ -86,7 +60,7 @@ TEST(DecodeToolMetar, WithoutCatalogueIdentificationIsSkipped) {
 }
 
 TEST(DecodeToolMetar, MissingCatalogueIsAnError) {
-  const ToolRun run = RunTool("--airports /nonexistent/airport.dat " + kFeed + " 2>/dev/null");
+  const ToolRun run = RunDecodeTool("--airports /nonexistent/airport.dat " + kFeed + " 2>/dev/null");
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(run.lines.empty());
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
@@ -7,34 +6,12 @@
 
 #include "reports/metar.h"
 #include "simlink/convert_weather.h"
+#include "decode_tool_run.h"
 #include "support/test_paths.h"
 
 namespace {
 
-struct RecordRun {
-  int status = -1;
-  std::vector<std::string> lines;
-};
-
-RecordRun RunRecordMode(const std::string& arguments) {
-  RecordRun run;
-  const std::string command = std::string("'") + NUB_DECODE_TOOL + "' --record " + arguments;
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  std::string output;
-  char chunk[4096];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::size_t start = 0;
-  for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
-    run.lines.push_back(output.substr(start, end - start));
-  }
-  return run;
-}
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+ToolRun RunRecordMode(const std::string& arguments) { return RunDecodeTool("--record " + arguments); }
 
 const std::string kFeed = Quoted(testsupport::FixturePath("metar-cycle-extract-with-date-lines.txt"));
 const std::string kAirports = Quoted(testsupport::FixturePath("airport-three-stations.dat"));
@@ -69,7 +46,7 @@ std::string RecordOf(const std::string& line) {
 const char kEddf[] = "EDDF 141450Z 27015G25KT 240V300 4000NE -RA BR FEW020CB BKN040 12/08 Q1013 BECMG CAVOK";
 
 TEST(DecodeToolRecord, PrintsTheConvertedRecordOfEveryLine) {
-  const RecordRun run = RunRecordMode("--airports " + kAirports + " " + kFeed);
+  const ToolRun run = RunRecordMode("--airports " + kAirports + " " + kFeed);
   ASSERT_EQ(run.status, 0);
   ASSERT_EQ(run.lines.size(), 7u);
   EXPECT_EQ(run.lines[0],
@@ -96,7 +73,7 @@ TEST(DecodeToolRecord, PrintsTheConvertedRecordOfEveryLine) {
 TEST(DecodeToolRecord, OptionsComeFromTheIni) {
   testsupport::ScopedWorkDir dir;
   testsupport::WriteBytes("gusty.ini", "[Wind]\nSurfaceWindGust=1\n");
-  const RecordRun run = RunRecordMode("--options gusty.ini --airports " + kAirports + " " + kFeed);
+  const ToolRun run = RunRecordMode("--options gusty.ini --airports " + kAirports + " " + kFeed);
   ASSERT_EQ(run.status, 0);
   ASSERT_EQ(run.lines.size(), 7u);
   OptionData gusty;
@@ -108,7 +85,7 @@ TEST(DecodeToolRecord, OptionsComeFromTheIni) {
 }
 
 TEST(DecodeToolRecord, MissingOptionsFileIsAnError) {
-  const RecordRun run = RunRecordMode("--options /nonexistent/Nubivane.ini " + kFeed + " 2>/dev/null");
+  const ToolRun run = RunRecordMode("--options /nonexistent/Nubivane.ini " + kFeed + " 2>/dev/null");
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(run.lines.empty());
 }

@@ -5,7 +5,7 @@
 
 #include "decode_tool.h"
 #include "json_writer.h"
-#include "reports/bulletin_pieces.h"
+#include "reports/bulletin_split.h"
 #include "reports/synop.h"
 
 namespace {

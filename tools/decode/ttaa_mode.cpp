@@ -7,7 +7,7 @@
 
 #include "decode_tool.h"
 #include "json_writer.h"
-#include "reports/bulletin_pieces.h"
+#include "reports/bulletin_split.h"
 #include "reports/ttaa_decoder.h"
 #include "reports/upperair.h"
 #include "reports/upperair_profile.h"

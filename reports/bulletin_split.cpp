@@ -1,4 +1,4 @@
-#include "reports/bulletin_pieces.h"
+#include "reports/bulletin_split.h"
 
 #include <wx/tokenzr.h>
 

@@ -5,31 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "decode_tool_run.h"
 #include "support/test_paths.h"
 
 namespace {
 
-// Output lines of one run of the tool.
-std::vector<std::string> RunTool(const std::string& arguments) {
-  const std::string command = std::string(NUB_DECODE_TOOL) + " " + arguments + " 2>&1";
-  std::vector<std::string> lines;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return lines;
-  std::string line;
-  char chunk[4096];
-  while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
-    line += chunk;
-    if (!line.empty() && line.back() == '\n') {
-      line.pop_back();
-      lines.push_back(line);
-      line.clear();
-    }
-  }
-  pclose(pipe);
-  return lines;
-}
+// Output lines of one run of the tool, its error output included.
+std::vector<std::string> RunTool(const std::string& arguments) { return RunDecodeTool(arguments + " 2>&1").lines; }
 
-std::string Fixture(const char* name) { return "'" + testsupport::FixturePath(name) + "'"; }
+std::string Fixture(const char* name) { return Quoted(testsupport::FixturePath(name)); }
 
 const std::string kStations = "--stations " + Fixture("station_catalogue_small.dat");
 

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Runs the built nubivane-decode as a user would, through the shell.
+struct ToolRun {
+  int status = -1;  // exit code; -1 when the tool did not exit normally
+  std::vector<std::string> lines;  // standard output, one entry per line
+};
+
+// arguments is the shell command line after the tool's name (quote paths with Quoted).
+ToolRun RunDecodeTool(const std::string& arguments);
+
+std::string Quoted(const std::string& path);
