@@ -79,6 +79,24 @@ TEST(FindSynopStation, Pieces) {
   }
 }
 
+// Groups are separated by ASCII white space only: bytes 0x85 and 0xA0 of a Latin-1 feed are not
+// blanks, while tabs and line breaks are.
+TEST(FindSynopStation, OnlyAsciiWhiteSpaceSeparatesGroups) {
+  struct SeparatorCase {
+    const char* separator;
+    bool identified;
+  };
+  const SeparatorCase cases[] = {{" ", true}, {"\t", true}, {"\r\n", true}, {"\xA0", false}, {"\x85", false}};
+  const ClSynop synop = Catalogue();
+  for (const auto& c : cases) {
+    const std::string raw = std::string("AAXX") + c.separator + "12181" + c.separator +
+                            "10015 41480 72504 10036 20016 39821 40218 57009";
+    SynopRecord record;
+    record.Raw = Latin1ToString(raw.data(), raw.size());
+    EXPECT_EQ(synop.FindSynopStation(&record), c.identified) << int(static_cast<unsigned char>(c.separator[0]));
+  }
+}
+
 TEST(FindSynopStation, TakesTheFirstCatalogueLineAndAnEmptyTime) {
   const ClSynop synop = Catalogue();
   SynopRecord record;
