@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kListenBacklog = 64;
 constexpr std::int64_t kRequestReadMicros = 1000000;  // a sender that stops mid-request is dropped
+constexpr std::int64_t kReplyWriteMicros = 1000000;   // and one that takes no replies
 
 }  // namespace
 
@@ -93,5 +94,5 @@ bool WindowEndpoint::TakeOne(int fd) {
   WinDwordPtr reply = 0;
   if (!handler_(request.message, request.wparam, request.lparam, &reply)) return true;  // left waiting
   const wire::Reply answer{request.sequence, reply};
-  return wire::WriteAll(fd, &answer, sizeof answer);
+  return wire::WriteAll(fd, &answer, sizeof answer, kReplyWriteMicros) == wire::IoResult::kDone;
 }

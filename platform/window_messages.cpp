@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -59,36 +60,51 @@ WindowLink* LinkFor(WinWindow window) {
   return table.windows[window - 1].get();  // entries are never removed
 }
 
+using Clock = std::chrono::steady_clock;
+
+std::int64_t MicrosLeft(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+  return left > 0 ? left : 0;
+}
+
 void Disconnect(WindowLink* link) {
   if (link->fd >= 0) ::close(link->fd);
   link->fd = -1;
 }
 
-bool Connect(WindowLink* link) {
+// A kept connection may lead to an endpoint that has since closed: then one fresh connection. A
+// window whose process hangs takes neither the connection nor the request in time: that is a
+// time-out, and the connection is dropped, since part of the request may lie on it.
+wire::IoResult SendRequest(WindowLink* link, const wire::Request& request, Clock::time_point deadline) {
+  if (link->fd >= 0) {
+    const wire::IoResult sent = wire::WriteAll(link->fd, &request, sizeof request, MicrosLeft(deadline));
+    if (sent == wire::IoResult::kDone) return sent;
+    Disconnect(link);
+    if (sent == wire::IoResult::kTimedOut) return sent;
+  }
   sockaddr_un address{};
-  if (!wire::FillAddress(link->path, &address)) return false;
-  link->fd = wire::Connect(address);
-  return link->fd >= 0;
-}
-
-// A kept connection may lead to an endpoint that has since closed: then one fresh connection.
-bool SendRequest(WindowLink* link, const wire::Request& request) {
-  if (link->fd >= 0 && wire::WriteAll(link->fd, &request, sizeof request)) return true;
-  Disconnect(link);
-  return Connect(link) && wire::WriteAll(link->fd, &request, sizeof request);
+  if (!wire::FillAddress(link->path, &address)) return wire::IoResult::kBroken;
+  link->fd = wire::Connect(address, MicrosLeft(deadline));
+  if (link->fd < 0) return errno == EAGAIN ? wire::IoResult::kTimedOut : wire::IoResult::kBroken;
+  const wire::IoResult sent = wire::WriteAll(link->fd, &request, sizeof request, MicrosLeft(deadline));
+  if (sent != wire::IoResult::kDone) Disconnect(link);
+  return sent;
 }
 
 // Replies to earlier sends that timed out are passed over.
-wire::IoResult AwaitReply(WindowLink* link, std::uint64_t sequence, std::int64_t timeoutMicros,
+wire::IoResult AwaitReply(WindowLink* link, std::uint64_t sequence, Clock::time_point deadline,
                           wire::Reply* reply) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::microseconds(timeoutMicros);
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
+    const std::int64_t left = MicrosLeft(deadline);
     if (left <= 0) return wire::IoResult::kTimedOut;
     const wire::IoResult outcome = wire::ReadAll(link->fd, reply, sizeof *reply, left);
     if (outcome != wire::IoResult::kDone || reply->sequence == sequence) return outcome;
   }
+}
+
+WinDwordPtr TimedOut() {
+  SetLastError(0);
+  return 0;
 }
 
 WinDwordPtr WindowGone(WindowLink* link) {
@@ -121,15 +137,15 @@ WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wpa
   WindowLink* link = LinkFor(window);
   if (link == nullptr) return WindowGone(nullptr);
   std::lock_guard<std::mutex> guard(link->sendLock);
+  const auto deadline = Clock::now() + std::chrono::microseconds(ScaledMicros(timeoutMs));
   const wire::Request request{++link->lastSequence, message, 0, static_cast<std::uint64_t>(wparam),
                               static_cast<std::int64_t>(lparam)};
-  if (!SendRequest(link, request)) return WindowGone(link);
+  const wire::IoResult sent = SendRequest(link, request, deadline);
+  if (sent == wire::IoResult::kTimedOut) return TimedOut();
+  if (sent != wire::IoResult::kDone) return WindowGone(link);
   wire::Reply reply{};
-  const wire::IoResult outcome = AwaitReply(link, request.sequence, ScaledMicros(timeoutMs), &reply);
-  if (outcome == wire::IoResult::kTimedOut) {
-    SetLastError(0);
-    return 0;
-  }
+  const wire::IoResult outcome = AwaitReply(link, request.sequence, deadline, &reply);
+  if (outcome == wire::IoResult::kTimedOut) return TimedOut();
   if (outcome != wire::IoResult::kDone) return WindowGone(link);
   if (result != nullptr) *result = static_cast<WinDwordPtr>(reply.value);
   return 1;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace wire {
 
@@ -18,30 +19,20 @@ bool FillAddress(const std::string& path, sockaddr_un* address) {
   return true;
 }
 
-int Connect(const sockaddr_un& address) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  while (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    if (errno == EINTR) continue;
-    ::close(fd);
-    return -1;
-  }
-  return fd;
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A listener whose queue is full gives no wake-up to wait for: the connect is simply tried again.
+constexpr auto kConnectRetryPause = std::chrono::milliseconds(1);
+
+Clock::time_point DeadlineAfter(std::int64_t timeoutMicros) {
+  return Clock::now() + std::chrono::microseconds(timeoutMicros);
 }
 
-bool EndpointAnswers(const sockaddr_un& address) {
-  const int fd = Connect(address);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-}
-
-IoResult ReadAll(int fd, void* buffer, std::size_t bytes, std::int64_t timeoutMicros) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::microseconds(timeoutMicros);
-  auto* out = static_cast<char*>(buffer);
-  std::size_t got = 0;
-  while (got < bytes) {
+// kDone when the socket is ready for events; timeoutMicros < 0 waits without limit.
+IoResult AwaitReady(int fd, short events, std::int64_t timeoutMicros, Clock::time_point deadline) {
+  for (;;) {
     timespec wait{};
     timespec* waitPointer = nullptr;
     if (timeoutMicros >= 0) {
@@ -51,29 +42,71 @@ IoResult ReadAll(int fd, void* buffer, std::size_t bytes, std::int64_t timeoutMi
       wait.tv_nsec = static_cast<long>(left % 1000000000);
       waitPointer = &wait;
     }
-    pollfd watched{fd, POLLIN, 0};
+    pollfd watched{fd, events, 0};
     const int ready = ::ppoll(&watched, 1, waitPointer, nullptr);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) return IoResult::kBroken;
-    if (ready == 0) return IoResult::kTimedOut;
-    const ssize_t n = ::recv(fd, out + got, bytes - got, 0);
-    if (n < 0 && errno == EINTR) continue;
+    return ready == 0 ? IoResult::kTimedOut : IoResult::kDone;
+  }
+}
+
+}  // namespace
+
+int Connect(const sockaddr_un& address, std::int64_t timeoutMicros) {
+  const auto deadline = DeadlineAfter(timeoutMicros);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return -1;
+  for (;;) {
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN || Clock::now() >= deadline) break;
+    std::this_thread::sleep_for(kConnectRetryPause);
+  }
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return -1;
+}
+
+bool EndpointAnswers(const sockaddr_un& address) {
+  const int fd = Connect(address, 0);
+  if (fd < 0) return errno == EAGAIN;
+  ::close(fd);
+  return true;
+}
+
+IoResult ReadAll(int fd, void* buffer, std::size_t bytes, std::int64_t timeoutMicros) {
+  const auto deadline = DeadlineAfter(timeoutMicros);
+  auto* out = static_cast<char*>(buffer);
+  std::size_t got = 0;
+  while (got < bytes) {
+    const IoResult ready = AwaitReady(fd, POLLIN, timeoutMicros, deadline);
+    if (ready != IoResult::kDone) return ready;
+    const ssize_t n = ::recv(fd, out + got, bytes - got, MSG_DONTWAIT);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n <= 0) return IoResult::kBroken;
     got += static_cast<std::size_t>(n);
   }
   return IoResult::kDone;
 }
 
-bool WriteAll(int fd, const void* buffer, std::size_t bytes) {
+// A peer that takes nothing (its process hangs) must not hold the writer beyond its time.
+IoResult WriteAll(int fd, const void* buffer, std::size_t bytes, std::int64_t timeoutMicros) {
+  const auto deadline = DeadlineAfter(timeoutMicros);
   const auto* in = static_cast<const char*>(buffer);
   std::size_t sent = 0;
   while (sent < bytes) {
-    const ssize_t n = ::send(fd, in + sent, bytes - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    sent += static_cast<std::size_t>(n);
+    const ssize_t n = ::send(fd, in + sent, bytes - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      sent += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EAGAIN) {
+      const IoResult ready = AwaitReady(fd, POLLOUT, timeoutMicros, deadline);
+      if (ready != IoResult::kDone) return ready;
+    } else if (n >= 0 || errno != EINTR) {
+      return IoResult::kBroken;
+    }
   }
-  return true;
+  return IoResult::kDone;
 }
 
 }  // namespace wire

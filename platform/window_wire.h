@@ -28,13 +28,15 @@ struct Reply {
 enum class IoResult { kDone, kTimedOut, kBroken };
 
 bool FillAddress(const std::string& path, sockaddr_un* address);
-// True when something accepts connections at the address.
+// True when something listens at the address, even when its process hangs and takes no
+// connection; never blocks.
 bool EndpointAnswers(const sockaddr_un& address);
-// Connected stream socket, or -1.
-int Connect(const sockaddr_un& address);
+// Connected stream socket (non-blocking), or -1 with errno: EAGAIN when the listener took no
+// connection within the time (its queue is full), anything else when nobody listens.
+int Connect(const sockaddr_un& address, std::int64_t timeoutMicros);
 
 // timeoutMicros < 0 waits without limit.
 IoResult ReadAll(int fd, void* buffer, std::size_t bytes, std::int64_t timeoutMicros);
-bool WriteAll(int fd, const void* buffer, std::size_t bytes);
+IoResult WriteAll(int fd, const void* buffer, std::size_t bytes, std::int64_t timeoutMicros);
 
 }  // namespace wire

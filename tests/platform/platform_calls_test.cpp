@@ -1,5 +1,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -193,6 +194,44 @@ TEST_F(PlatformTest, StaleEndpointOfADeadProcessIsNotAWindow) {
     return true;
   }));
   EXPECT_NE(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0u);
+}
+
+// A window whose process hangs: its socket listens, but nothing takes a connection or a message.
+int HungWindow(const std::string& className, int backlog) {
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, WindowEndpointPath(className).c_str());
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, backlog) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// More requests than the socket holds and more connections than the window's queue takes: every
+// call still comes back within its time, as FindWindowExA and SendMessageTimeoutA do on Windows.
+TEST_F(PlatformTest, AHungWindowIsFoundAndSendsToItTimeOutWithoutEverBlocking) {
+  const int hung = HungWindow("UIPCMAIN", 2);
+  ASSERT_GE(hung, 0);
+  const int status = InChild([] {
+    alarm(30);                     // a call that blocks for good ends the child: the test fails
+    SetPlatformTimeScale(0.0005);  // a 2000 ms time-out takes 1 ms
+    const WinWindow window = FindWindowExA(0, 0, "UIPCMAIN", nullptr);
+    if (window == 0) return 1;
+    for (int i = 0; i < 600; ++i) {
+      WinDwordPtr reply = 0;
+      SetLastError(7);
+      if (SendMessageTimeoutA(window, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply) != 0) return 2;
+      if (GetLastError() != 0) return 3;  // timed out, not gone
+    }
+    for (int i = 0; i < 10; ++i) {
+      if (FindWindowExA(0, 0, "UIPCMAIN", nullptr) != window) return 4;
+    }
+    return 0;
+  });
+  close(hung);
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace
