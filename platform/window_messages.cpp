@@ -1,5 +1,6 @@
 // Finding a window by class, registered message ids and the blocking send with time-out.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,17 +22,40 @@ namespace {
 constexpr WinUint kFirstRegisteredMessage = 0xC000;
 constexpr WinUint kRegisteredMessageCount = 0x4000;
 
+// One window is one endpoint's socket file. A window that closes and a new one of the same class
+// are two windows, as on Windows: a handle must never reach the newcomer. Inode numbers are
+// reused, so the file's creation time is part of the identity.
+struct EndpointIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::int64_t createdNs = 0;
+
+  bool operator==(const EndpointIdentity& other) const {
+    return device == other.device && inode == other.inode && createdNs == other.createdNs;
+  }
+};
+
+bool IdentityOf(const std::string& path, EndpointIdentity* identity) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  identity->device = info.st_dev;
+  identity->inode = info.st_ino;
+  identity->createdNs = std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec;
+  return true;
+}
+
 // One connection per window, kept between sends; its lock makes a send whole, so replies are read
 // by the sender they belong to.
 struct WindowLink {
   std::string path;
+  EndpointIdentity identity;
   std::mutex sendLock;
   int fd = -1;
   std::uint64_t lastSequence = 0;
 };
 
-// A window handle is an index into this process's list (1-based), so the same class in the same
-// runtime directory always gives the same handle.
+// A window handle is an index into this process's list (1-based), so the same window always gives
+// the same handle.
 struct WindowTable {
   std::mutex lock;
   std::vector<std::unique_ptr<WindowLink>> windows;
@@ -42,14 +66,15 @@ WindowTable& Windows() {
   return table;
 }
 
-WinWindow HandleFor(const std::string& path) {
+WinWindow HandleFor(const std::string& path, const EndpointIdentity& identity) {
   WindowTable& table = Windows();
   std::lock_guard<std::mutex> guard(table.lock);
   for (std::size_t i = 0; i < table.windows.size(); ++i) {
-    if (table.windows[i]->path == path) return i + 1;
+    if (table.windows[i]->path == path && table.windows[i]->identity == identity) return i + 1;
   }
   table.windows.push_back(std::make_unique<WindowLink>());
   table.windows.back()->path = path;
+  table.windows.back()->identity = identity;
   return table.windows.size();
 }
 
@@ -72,7 +97,7 @@ void Disconnect(WindowLink* link) {
   link->fd = -1;
 }
 
-// A kept connection may lead to an endpoint that has since closed: then one fresh connection. A
+// A kept connection may have been dropped: then one fresh connection, to the same window only. A
 // window whose process hangs takes neither the connection nor the request in time: that is a
 // time-out, and the connection is dropped, since part of the request may lie on it.
 wire::IoResult SendRequest(WindowLink* link, const wire::Request& request, Clock::time_point deadline) {
@@ -83,7 +108,10 @@ wire::IoResult SendRequest(WindowLink* link, const wire::Request& request, Clock
     if (sent == wire::IoResult::kTimedOut) return sent;
   }
   sockaddr_un address{};
-  if (!wire::FillAddress(link->path, &address)) return wire::IoResult::kBroken;
+  EndpointIdentity now;
+  if (!IdentityOf(link->path, &now) || !(now == link->identity) || !wire::FillAddress(link->path, &address)) {
+    return wire::IoResult::kBroken;  // the window has gone, whoever took its class since
+  }
   link->fd = wire::Connect(address, MicrosLeft(deadline));
   if (link->fd < 0) return errno == EAGAIN ? wire::IoResult::kTimedOut : wire::IoResult::kBroken;
   const wire::IoResult sent = wire::WriteAll(link->fd, &request, sizeof request, MicrosLeft(deadline));
@@ -119,9 +147,12 @@ WinWindow FindWindowExA(WinWindow parent, WinWindow childAfter, const char* clas
                         const char* /*windowName*/) {
   if (parent != 0 || childAfter != 0 || className == nullptr) return 0;
   const std::string path = WindowEndpointPath(className);
+  EndpointIdentity identity;
   sockaddr_un address{};
-  if (!wire::FillAddress(path, &address) || !wire::EndpointAnswers(address)) return 0;
-  return HandleFor(path);
+  if (!IdentityOf(path, &identity) || !wire::FillAddress(path, &address) || !wire::EndpointAnswers(address)) {
+    return 0;
+  }
+  return HandleFor(path, identity);
 }
 
 WinUint RegisterWindowMessageA(const char* name) {

@@ -208,6 +208,25 @@ TEST_F(LinkTest, WindowThatHasGoneGivesCodeTwelve) {
   EXPECT_EQ(flag, 0xAA);
 }
 
+// A simulator restarted between two exchanges is a new window: the open link reports the old one
+// gone, and only a new open introduces itself (library version) to the new module.
+TEST_F(LinkTest, SimulatorRestartedBetweenExchangesGivesCodeTwelveUntilOpenedAgain) {
+  StartStub();
+  ASSERT_EQ(OpenLink(), kFsuipcOk);
+  std::uint8_t flag = 0xAA;
+  ASSERT_EQ(ReadReadyByte(&flag), kFsuipcOk);
+  StopStub();
+  SimStub& restarted = StartStub();
+  flag = 0xAA;
+  EXPECT_EQ(ReadReadyByte(&flag), kFsuipcSendFailed);
+  EXPECT_EQ(flag, 0xAA);
+  EXPECT_EQ(restarted.MessagesReceived(), 0u);
+  FSUIPC_Close();
+  ASSERT_EQ(OpenLink(), kFsuipcOk);
+  EXPECT_EQ(restarted.LibraryVersion(), FSUIPC_Lib_Version);
+  EXPECT_EQ(ReadReadyByte(&flag), kFsuipcOk);
+}
+
 TEST_F(LinkTest, ReplyOtherThanOneGivesCodeThirteenAndDeliversNothing) {
   SimStub& stub = StartStub();
   stub.SetPosition(52.5, 13.4);

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <thread>
 
 #include "platform/win_ipc.h"
@@ -153,6 +154,40 @@ TEST_F(PlatformTest, SendReachesTheWindowAndBringsBackItsReply) {
   EXPECT_EQ(GetLastError(), kWinErrorInvalidWindowHandle);
   EXPECT_EQ(SendMessageTimeoutA(0, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
   EXPECT_NE(GetLastError(), 0u);
+}
+
+// A window that closes and a new one of the same class are two windows: an old handle never
+// reaches the newcomer, so its sender sees the window gone and has to find it again.
+TEST_F(PlatformTest, AWindowOpenedAgainIsAnotherWindow) {
+  const auto answer = [](WinUint, WinWparam, WinLparam, WinDwordPtr* reply) {
+    *reply = 1;
+    return true;
+  };
+  const auto send = [](WinWindow window) {
+    WinDwordPtr reply = 0;
+    SetLastError(0);
+    return SendMessageTimeoutA(window, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply);
+  };
+  auto window = std::make_unique<WindowEndpoint>();
+  ASSERT_TRUE(window->Open("UIPCMAIN", answer));
+  const WinWindow used = FindWindowExA(0, 0, "UIPCMAIN", nullptr);
+  ASSERT_NE(send(used), 0u);  // keeps a connection to this window
+
+  window = std::make_unique<WindowEndpoint>();
+  ASSERT_TRUE(window->Open("UIPCMAIN", answer));
+  const WinWindow found = FindWindowExA(0, 0, "UIPCMAIN", nullptr);  // not sent to yet
+  EXPECT_NE(found, used);
+  EXPECT_EQ(send(used), 0u);
+  EXPECT_EQ(GetLastError(), kWinErrorInvalidWindowHandle);
+
+  window = std::make_unique<WindowEndpoint>();
+  ASSERT_TRUE(window->Open("UIPCMAIN", answer));
+  EXPECT_EQ(send(found), 0u);
+  EXPECT_EQ(GetLastError(), kWinErrorInvalidWindowHandle);
+  const WinWindow latest = FindWindowExA(0, 0, "UIPCMAIN", nullptr);
+  EXPECT_NE(latest, found);
+  EXPECT_NE(send(latest), 0u);
+  EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), latest);
 }
 
 TEST_F(PlatformTest, TimedOutSendLeavesLastErrorZeroAndALateReplyIsNotTakenForTheNext) {
