@@ -62,6 +62,9 @@ std::uint32_t FSUIPC::Open(bool* connected) {
 
 void FSUIPC::Close() { FSUIPC_Close(); }
 
+// Each read starts from the value that stands when the module's answer is not delivered (an
+// exchange can succeed and still stop before it): the previous acknowledgement, a 0x333E value
+// that does not clear the weather, not ready.
 std::uint32_t FSUIPC::GetReadyToFly(bool* ready) {
   std::uint8_t flag = 1;
   const std::uint32_t result = ReadOne(kOffsetReadyToFly, sizeof flag, &flag);
@@ -70,14 +73,14 @@ std::uint32_t FSUIPC::GetReadyToFly(bool* ready) {
 }
 
 std::uint32_t FSUIPC::ReadWeatherAck() {
-  std::uint32_t ack = 0;
+  std::uint32_t ack = WeatherAck;
   if (ReadOne(kOffsetWeatherAck, sizeof ack, &ack) != kFsuipcOk) return kWeatherAckUnread;
   WeatherAck = ack;
   return ack;
 }
 
 std::uint16_t FSUIPC::ReadOffset333E() {
-  std::uint16_t value = 0;
+  std::uint16_t value = kOffset333EUnread;
   return ReadOne(kOffset333E, sizeof value, &value) == kFsuipcOk ? value : kOffset333EUnread;
 }
 

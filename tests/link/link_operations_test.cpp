@@ -169,6 +169,33 @@ TEST_F(LinkTest, FailedReadOf333EGivesAValueThatDoesNotClearTheWeather) {
   EXPECT_GE(kOffset333EUnread, 2);
 }
 
+// The module answers 1 but its answer is not delivered (the walk stops at a bad request id): the
+// exchange counts as a success, yet no operation may make up a value the simulator never sent.
+TEST_F(LinkTest, AnswersThatWereNotDeliveredAreNotMadeUp) {
+  SimStub& stub = StartStub();
+  stub.SetPosition(52.38, 13.52);
+  stub.SetOffset333E(5);
+  stub.SetReadyFlag(0);
+  FSUIPC link;
+  bool connected = false;
+  ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+  const std::uint32_t ack = link.ReadWeatherAck();
+  double position[2] = {0.0, 0.0};
+  ASSERT_EQ(link.ReadPosition(position), kFsuipcOk);
+
+  stub.SetCorruptRequest(0, -1);
+  EXPECT_EQ(link.ReadWeatherAck(), ack);
+  EXPECT_EQ(link.WeatherAck, ack);
+  EXPECT_EQ(link.ReadOffset333E(), kOffset333EUnread);  // not below 2: the weather is not cleared
+  bool ready = true;
+  EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+  EXPECT_FALSE(ready);
+  double again[2] = {0.0, 0.0};
+  EXPECT_EQ(link.ReadPosition(again), kFsuipcOk);
+  EXPECT_EQ(again[0], position[0]);
+  EXPECT_EQ(again[1], position[1]);
+}
+
 TEST_F(LinkTest, WeatherAckChangesAfterEachRecordAndIsNeverOverwrittenByIt) {
   SimStub& stub = StartStub();
   FSUIPC link;
