@@ -66,11 +66,23 @@ WindowTable& Windows() {
   return table;
 }
 
+void Disconnect(WindowLink* link) {
+  if (link->fd >= 0) ::close(link->fd);
+  link->fd = -1;
+}
+
 WinWindow HandleFor(const std::string& path, const EndpointIdentity& identity) {
   WindowTable& table = Windows();
   std::lock_guard<std::mutex> guard(table.lock);
   for (std::size_t i = 0; i < table.windows.size(); ++i) {
     if (table.windows[i]->path == path && table.windows[i]->identity == identity) return i + 1;
+  }
+  // Earlier windows of the class have gone: their connections go too. One busy sending finds
+  // its window gone and drops its own.
+  for (const auto& earlier : table.windows) {
+    if (earlier->path != path) continue;
+    std::unique_lock<std::mutex> idle(earlier->sendLock, std::try_to_lock);
+    if (idle.owns_lock()) Disconnect(earlier.get());
   }
   table.windows.push_back(std::make_unique<WindowLink>());
   table.windows.back()->path = path;
@@ -90,11 +102,6 @@ using Clock = std::chrono::steady_clock;
 std::int64_t MicrosLeft(Clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
   return left > 0 ? left : 0;
-}
-
-void Disconnect(WindowLink* link) {
-  if (link->fd >= 0) ::close(link->fd);
-  link->fd = -1;
 }
 
 // A kept connection may have been dropped: then one fresh connection, to the same window only. A

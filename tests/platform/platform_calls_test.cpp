@@ -5,6 +5,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -188,6 +190,29 @@ TEST_F(PlatformTest, AWindowOpenedAgainIsAnotherWindow) {
   EXPECT_NE(latest, found);
   EXPECT_NE(send(latest), 0u);
   EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), latest);
+}
+
+int OpenDescriptors() {
+  const auto fds = std::filesystem::directory_iterator("/proc/self/fd");
+  return static_cast<int>(std::distance(std::filesystem::begin(fds), std::filesystem::end(fds)));
+}
+
+// A sender that finds a window again after it was replaced keeps no connection to the old one.
+TEST_F(PlatformTest, WindowsOpenedAgainAndAgainLeaveNoConnectionsBehind) {
+  constexpr int kRounds = 20;
+  const int before = OpenDescriptors();
+  for (int round = 0; round < kRounds; ++round) {
+    WindowEndpoint window;
+    ASSERT_TRUE(window.Open("UIPCMAIN", [](WinUint, WinWparam, WinLparam, WinDwordPtr* reply) {
+      *reply = 1;
+      return true;
+    }));
+    WinDwordPtr reply = 0;
+    ASSERT_NE(SendMessageTimeoutA(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0xC123, 0, 0, kWinSmtoBlock, 2000,
+                                  &reply),
+              0u);
+  }
+  EXPECT_LE(OpenDescriptors(), before + 2);
 }
 
 TEST_F(PlatformTest, TimedOutSendLeavesLastErrorZeroAndALateReplyIsNotTakenForTheNext) {
