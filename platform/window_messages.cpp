@@ -77,8 +77,8 @@ WinWindow HandleFor(const std::string& path, const EndpointIdentity& identity) {
   for (std::size_t i = 0; i < table.windows.size(); ++i) {
     if (table.windows[i]->path == path && table.windows[i]->identity == identity) return i + 1;
   }
-  // Earlier windows of the class have gone: their connections go too. One busy sending finds
-  // its window gone and drops its own.
+  // Earlier windows of the class have gone: their connections go too. A sender busy on one of
+  // them finds it gone and drops that connection itself.
   for (const auto& earlier : table.windows) {
     if (earlier->path != path) continue;
     std::unique_lock<std::mutex> idle(earlier->sendLock, std::try_to_lock);
