@@ -1,5 +1,6 @@
 #include <array>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -45,6 +46,39 @@ TEST_F(LinkTest, ReadPositionDeliversTheSimulatorsPosition) {
     EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
     EXPECT_DOUBLE_EQ(position[0], c.latitude);
     EXPECT_DOUBLE_EQ(position[1], c.longitude);
+  }
+}
+
+struct ScriptedPositionCase {
+  double latitude;
+  double longitude;
+  double expectedLatitude;
+  double expectedLongitude;
+};
+
+// Any position a person types for the stand-in names a point of the globe: longitudes fold onto
+// -180..180, latitudes stop at the poles, a value that is no number gives 0.
+TEST_F(LinkTest, StandInFoldsAnyScriptedPositionOntoTheGlobe) {
+  const ScriptedPositionCase cases[] = {
+      {10.0, 540.0, 10.0, -180.0}, {10.0, -190.0, 10.0, 170.0},  {10.0, 720.5, 10.0, 0.5},
+      {95.0, 1e30, 90.0, 0.0},     {-1e300, -1e300, -90.0, 0.0}, {NAN, NAN, 0.0, 0.0},
+      {45.0, INFINITY, 45.0, 0.0},
+  };
+  SimStub& stub = StartStub();
+  FSUIPC link;
+  bool connected = false;
+  ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+  for (const ScriptedPositionCase& c : cases) {
+    stub.SetPosition(c.latitude, c.longitude);
+    double position[2] = {1.0, 1.0};
+    EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
+    EXPECT_NEAR(position[0], c.expectedLatitude, 1e-9) << c.latitude;
+    if (std::isfinite(c.longitude) && std::fabs(c.longitude) < 1e6) {
+      EXPECT_NEAR(position[1], c.expectedLongitude, 1e-9) << c.longitude;
+    } else {
+      EXPECT_GE(position[1], -180.0) << c.longitude;
+      EXPECT_LT(position[1], 180.0) << c.longitude;
+    }
   }
 }
 

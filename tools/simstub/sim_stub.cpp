@@ -53,15 +53,25 @@ constexpr long double kLatitudeRawPer90Degrees = 10001750.0L * 65536.0L * 65536.
 constexpr long double kTwoTo64 = 18446744073709551616.0L;
 constexpr long double kTwoTo63 = 9223372036854775808.0L;
 
+constexpr double kPoleDegrees = 90.0;
+constexpr long double kFullCircleDegrees = 360.0L;
+
+// A scripted position is whatever a person typed: it stops at the poles, and no number gives 0.
 std::int64_t RawLatitude(double degrees) {
-  return static_cast<std::int64_t>(std::llround(degrees * kLatitudeRawPer90Degrees / 90.0L));
+  if (std::isnan(degrees)) return 0;
+  const double clamped = std::clamp(degrees, -kPoleDegrees, kPoleDegrees);
+  return static_cast<std::int64_t>(std::llround(clamped * kLatitudeRawPer90Degrees / 90.0L));
 }
 
-// 180 east is the same meridian as 180 west: wrap into the signed range.
+// Any longitude names a meridian: folded onto -180..180 before it is scaled, and 180 east is the
+// same meridian as 180 west, so it wraps into the signed range.
 std::int64_t RawLongitude(double degrees) {
-  long double raw = std::round(degrees * kTwoTo64 / 360.0L);
-  while (raw >= kTwoTo63) raw -= kTwoTo64;
-  while (raw < -kTwoTo63) raw += kTwoTo64;
+  if (!std::isfinite(degrees)) return 0;
+  long double folded = std::fmod(static_cast<long double>(degrees), kFullCircleDegrees);
+  if (folded >= kFullCircleDegrees / 2) folded -= kFullCircleDegrees;
+  if (folded < -kFullCircleDegrees / 2) folded += kFullCircleDegrees;
+  long double raw = std::round(folded * kTwoTo64 / kFullCircleDegrees);
+  if (raw >= kTwoTo63) raw -= kTwoTo64;
   return static_cast<std::int64_t>(raw);
 }
 
