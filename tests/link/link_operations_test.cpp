@@ -314,6 +314,24 @@ TEST_F(LinkTest, OperationsOnAClosedLinkGiveCodeNine) {
   EXPECT_FALSE(connected);
 }
 
+// The identifier of a record is UTF-8: the record file shows its characters, and bytes that are
+// not whole UTF-8 one by one, so that the JSON never names other characters than were sent.
+TEST(StandInRecordFile, ShowsTheIdentifierAsItsCharacters) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"EDDB", "\"icao\":\"EDDB\""},
+      {"\xC3\x89GL", "\"icao\":\"\xC3\x89GL\""},  // UTF-8 E with acute, then GL
+      {"AB\xC3", "\"icao\":\"AB\\u00C3\""},       // cut inside a character
+      {"\x89XYZ", "\"icao\":\"\\u0089XYZ\""},     // no lead byte
+      {"A\"\\\x01", "\"icao\":\"A\\u0022\\u005C\\u0001\""},
+  };
+  for (const auto& [icao, expected] : cases) {
+    SimStubEvent event;
+    event.kind = "record";
+    event.icao = icao;
+    EXPECT_NE(SimStubEventJson(event).find(expected), std::string::npos) << SimStubEventJson(event);
+  }
+}
+
 TEST_F(LinkTest, RecordFileHoldsOneJsonLinePerWrite) {
   SimStubScript script;
   script.recordFile = Dir() + "/received.jsonl";

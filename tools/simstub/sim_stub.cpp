@@ -97,6 +97,43 @@ std::string IcaoOf(const std::uint8_t* record) {
   return icao;
 }
 
+std::size_t Utf8Length(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 0;
+}
+
+bool IsWholeUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t length = Utf8Length(static_cast<unsigned char>(text[i]));
+    if (length == 0 || i + length > text.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+// The identifier is UTF-8: its characters when it is whole UTF-8, else byte by byte.
+std::string JsonIdentifier(const std::string& icao) {
+  const bool whole = IsWholeUtf8(icao);
+  std::string json;
+  for (const char c : icao) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\') || (byte >= 0x80 && whole)) {
+      json += c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04X", byte);
+      json += escaped;
+    }
+  }
+  return json;
+}
+
 SimStubEvent MakeEvent(std::uint32_t offset, std::uint32_t size, const std::uint8_t* data) {
   SimStubEvent event;
   event.offset = offset;
@@ -353,18 +390,7 @@ std::string SimStubEventJson(const SimStubEvent& event) {
   std::string json = "{\"kind\":\"" + event.kind + "\",\"offset\":" + std::to_string(event.offset) +
                      ",\"size\":" + std::to_string(event.size) + ",\"value\":" + std::to_string(event.value);
   if (event.kind == "record") {
-    json += ",\"icao\":\"";
-    for (const char c : event.icao) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte >= 0x20 && byte < 0x7F && c != '"' && c != '\\') {
-        json += c;
-      } else {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\u%04X", byte);
-        json += escaped;
-      }
-    }
-    json += "\",\"bytes\":\"";
+    json += ",\"icao\":\"" + JsonIdentifier(event.icao) + "\",\"bytes\":\"";
     static const char kHex[] = "0123456789ABCDEF";
     for (const std::uint8_t byte : event.bytes) {
       json += kHex[byte >> 4];
