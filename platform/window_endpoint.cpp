@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "platform/ipc_runtime_dir.h"
 #include "window_wire.h"
@@ -18,6 +20,16 @@ namespace {
 constexpr int kListenBacklog = 64;
 constexpr std::int64_t kRequestReadMicros = 1000000;  // a sender that stops mid-request is dropped
 constexpr std::int64_t kReplyWriteMicros = 1000000;   // and one that takes no replies
+
+// Senders tell this window from an earlier one of its class by the socket file's identity. The
+// inode of a removed file is soon used again, and file times are often only as fine as the
+// kernel's tick, so the file gets a modification time of full precision before anyone can connect.
+void StampAsNew(const std::string& path) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const timespec times[2] = {now, now};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
 
 }  // namespace
 
@@ -37,8 +49,9 @@ bool WindowEndpoint::Open(const std::string& className, Handler handler) {
   ::unlink(path.c_str());                            // a stale one from a process that died
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(fd, kListenBacklog) != 0 || ::pipe2(wakeFds_, O_CLOEXEC) != 0) {
+  const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  if (bound) StampAsNew(path);  // without the stamp the file's own time has to do
+  if (!bound || ::listen(fd, kListenBacklog) != 0 || ::pipe2(wakeFds_, O_CLOEXEC) != 0) {
     ::close(fd);
     return false;
   }

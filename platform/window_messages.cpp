@@ -24,14 +24,14 @@ constexpr WinUint kRegisteredMessageCount = 0x4000;
 
 // One window is one endpoint's socket file. A window that closes and a new one of the same class
 // are two windows, as on Windows: a handle must never reach the newcomer. Inode numbers are
-// reused, so the file's creation time is part of the identity.
+// reused, so the stamp the endpoint puts on its file is part of the identity.
 struct EndpointIdentity {
   dev_t device = 0;
   ino_t inode = 0;
-  std::int64_t createdNs = 0;
+  std::int64_t stampNs = 0;
 
   bool operator==(const EndpointIdentity& other) const {
-    return device == other.device && inode == other.inode && createdNs == other.createdNs;
+    return device == other.device && inode == other.inode && stampNs == other.stampNs;
   }
 };
 
@@ -40,7 +40,7 @@ bool IdentityOf(const std::string& path, EndpointIdentity* identity) {
   if (::stat(path.c_str(), &info) != 0) return false;
   identity->device = info.st_dev;
   identity->inode = info.st_ino;
-  identity->createdNs = std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec;
+  identity->stampNs = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
   return true;
 }
 
@@ -156,7 +156,8 @@ WinWindow FindWindowExA(WinWindow parent, WinWindow childAfter, const char* clas
   const std::string path = WindowEndpointPath(className);
   EndpointIdentity identity;
   sockaddr_un address{};
-  if (!IdentityOf(path, &identity) || !wire::FillAddress(path, &address) || !wire::EndpointAnswers(address)) {
+  // The identity is taken once the window answers: by then its file carries its stamp.
+  if (!wire::FillAddress(path, &address) || !wire::EndpointAnswers(address) || !IdentityOf(path, &identity)) {
     return 0;
   }
   return HandleFor(path, identity);
