@@ -1,5 +1,7 @@
 #include "support/updater.h"
 
+#include <sys/socket.h>
+#include <sys/time.h>
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
@@ -65,6 +67,14 @@ wxString ProgressText(const wxString& fileName, const Transfer& transfer) {
 
 int ProgressRange(const Transfer& transfer) {
   return transfer.sizeKnown ? ClampToInt(transfer.size) : kUnknownLengthRange;
+}
+
+// Once the answer has begun, the library reads from a blocking socket and its own time-out no
+// longer bounds a read: a server that stops sending would hold the GUI thread for good. The
+// operating system's receive time-out bounds every read again.
+void BoundReads(wxProtocol& protocol) {
+  const timeval limit{kSocketTimeoutS, 0};
+  ::setsockopt(protocol.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 bool ReachedEnd(const wxInputStream& in) { return in.GetLastError() == wxSTREAM_EOF; }
@@ -158,6 +168,7 @@ bool ClUpdater::Download() {
     reportFailure();
     return false;
   }
+  BoundReads(url.GetProtocol());
   Transfer transfer = AnnouncedTransfer(*in);
   Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, transfer), ProgressRange(transfer),
                              Parent, kProgressStyle);

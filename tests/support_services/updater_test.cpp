@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <wx/filefn.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "peers/http_peer.h"
@@ -133,6 +134,31 @@ TEST_F(UpdaterTest, BrokenDownloadsLeaveTheOldFile) {
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_FALSE(ui.events.empty());
     EXPECT_EQ(ui.events.back().kind, "close");
+  }
+}
+
+// A server that stops sending in the middle of the file, without closing, must not hold the
+// GUI thread beyond the socket time-out (5 s for each wait). Without a length the library takes
+// the time-out for an end: that is no complete file either.
+TEST_F(UpdaterTest, StalledTransferIsGivenUp) {
+  constexpr int kSilentMs = 40000;
+  const struct {
+    const char* name;
+    bool announceLength;
+  } cases[] = {{"length announced", true}, {"no length", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingUi ui;
+    HttpPeer peer({{kSetupPath, 200, Bytes(4096), c.announceLength, 10000, false, kSilentMs}});
+    ScopedUpdateHost host(peer.BaseUrl());
+    ClUpdater updater(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(updater.Run());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_TRUE(ReadBytes(kSetup) == kGoodOldSetup);
+    EXPECT_FALSE(wxFileExists(wxString(kSetup) + ".part"));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(shell_.opened.empty());
   }
 }
 
