@@ -5,6 +5,7 @@
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
+#include <wx/protocol/http.h>
 #include <wx/protocol/protocol.h>
 #include <wx/stream.h>
 #include <wx/url.h>
@@ -67,6 +68,15 @@ wxString ProgressText(const wxString& fileName, const Transfer& transfer) {
 
 int ProgressRange(const Transfer& transfer) {
   return transfer.sizeKnown ? ClampToInt(transfer.size) : kUnknownLengthRange;
+}
+
+// The library hands over the body of every answer it does not count as failed, a redirection's
+// page or an interim answer included: only a success carries the file.
+bool IsFileAnswer(const wxProtocol& protocol) {
+  constexpr int kFirstSuccess = 200;
+  constexpr int kLastSuccess = 299;
+  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
+  return http == nullptr || (http->GetResponse() >= kFirstSuccess && http->GetResponse() <= kLastSuccess);
 }
 
 // Once the answer has begun, the library reads from a blocking socket and its own time-out no
@@ -161,7 +171,7 @@ bool ClUpdater::Download() {
     return false;
   }
   std::unique_ptr<wxInputStream> in(url.GetInputStream());
-  if (!in || in->GetLastError() != wxSTREAM_NO_ERROR) {
+  if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsFileAnswer(url.GetProtocol())) {
     in.reset();
     file.Close();
     RemoveQuietly(partialName);

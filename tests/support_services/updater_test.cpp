@@ -164,9 +164,14 @@ TEST_F(UpdaterTest, StalledTransferIsGivenUp) {
 
 TEST_F(UpdaterTest, UnreachableOrMissingFileShowsTheBoxAndKeepsTheOldFile) {
   HttpPeer missing({});
+  // The library hands over the page of a redirection or an interim answer as if it were the file.
+  HttpPeer moved({{kSetupPath, 302, "<a href=\"http://elsewhere.example/\">moved</a>"}});
+  HttpPeer interim({{kSetupPath, 100, Bytes(5000)}});
   const std::string hosts[] = {
       "http://127.0.0.1:" + std::to_string(testpeers::ClosedLoopbackPort()),
       missing.BaseUrl(),  // answers 404
+      moved.BaseUrl(),
+      interim.BaseUrl(),
   };
   for (const auto& url : hosts) {
     SCOPED_TRACE(url);
