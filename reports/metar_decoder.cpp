@@ -98,13 +98,14 @@ bool ReadObservationTime(wxString& work, MetarRecord* record) {
 }
 
 // Step 4, required: the leftmost wind group, so a trend wind never stands in for the main one.
-// Speeds and gusts of three digits, a gust after a variable wind and a gust written after the
-// unit ("27015KT/G20KT") are read. A missing direction ("///23KT") counts as variable; a missing
-// speed ("260//KT", "/////KT", or "/////" where the wind stands) as calm, instead of taking a wind
-// from the remarks or dropping the report.
+// Speeds and gusts of three digits, a gust after a variable wind, a gust written after the unit
+// ("27015KT/G20KT") and the unit written "KTS" (an "S" left behind would hide the visibility,
+// weather and clouds after it) are read. A missing direction ("///23KT") counts as variable; a
+// missing speed ("260//KT", "/////KT", or "/////" where the wind stands) as calm, instead of
+// taking a wind from the remarks or dropping the report.
 bool ReadWind(wxString& work, MetarRecord* record) {
-  static thread_local const ReportPattern kWind(
-      wxS("(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KT|MPS)(/G([0-9]{2,3})(KT|MPS))?|^/////( |$)"));
+  static thread_local const ReportPattern kWind(wxS(
+      "(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KTS|KT|MPS)(/G([0-9]{2,3})(KT|MPS))?|^/////( |$)"));
   if (!kWind.Search(work)) return false;
   std::size_t start = 0, length = 0;
   kWind.Group(0, &start, &length);

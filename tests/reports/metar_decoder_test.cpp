@@ -215,6 +215,11 @@ TEST(DecodeMetar, RealReports) {
        290, 26, 39, kNone, kNone, 15000, 12, 7, 991, "VCSH ", 3, "1/1500/CB 2/2000/ 3/2500/"},
       {"OPKG 141030Z 28005KT 6000M SKC 37/22 Q1006 NOSIG", true, 280, 5, 0, kNone, kNone, 6000, 37, 22, 1006,
        "", 3, ""},
+      // The unit written "KTS": its "S" would otherwise hide visibility, weather and clouds.
+      {"OXRN 222300Z 00000KTS 6000 HZ FEW040 SCT100 28/25 Q1006", true, 0, 0, 0, kNone, kNone, 6000, 28, 25,
+       1006, "HZ ", 3, "1/4000/ 2/10000/"},
+      {"FALW 070800Z 03010KTS 5000 BR OVC006 14/// Q1021", true, 30, 10, 0, kNone, kNone, 5000, 14, 4, 1021,
+       "BR ", 3, "4/600/"},
       // QNIL: no pressure group, so no decode; what was read stays in the record.
       {"AYGN 100500Z 36010KT 9999 FEW025 32/22 QNIL", false, 360, 10, 0, kNone, kNone, 9999, 32, 22, 1013, "",
        3, "1/2500/"},
