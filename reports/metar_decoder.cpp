@@ -171,11 +171,12 @@ bool StatuteMilesVisibility(const ReportPattern& re, const wxString& work, std::
 // Step 6: the visibility group, read only where it stands, right after the wind and the sector.
 // A report without one ("////" included) counts as unrestricted. The whole group is consumed:
 // the whole miles before a fraction, a P or M prefix, a direction suffix, a stray metre sign.
-// Kilometres ("30KM", New Zealand and the Pacific) are read too.
+// Kilometres ("30KM", New Zealand and the Pacific) are read too, and metres with a P ("P6000",
+// Russia and its neighbours) as the metres given.
 void ReadVisibility(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kVisibility(
       wxS("^(CAVOK|////|[PM]?((([0-9]{1,2}) )?([0-9])/([0-9]{1,2})|([0-9]{1,3}))SM|"
-          "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?|([0-9]{1,2})KM)( |$)"));
+          "P?([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?|([0-9]{1,2})KM)( |$)"));
   TrimLeading(work);
   record->Visibility = kUnrestrictedVisibilityM;
   if (work.empty() ||

@@ -220,6 +220,11 @@ TEST(DecodeMetar, RealReports) {
        1006, "HZ ", 3, "1/4000/ 2/10000/"},
       {"FALW 070800Z 03010KTS 5000 BR OVC006 14/// Q1021", true, 30, 10, 0, kNone, kNone, 5000, 14, 4, 1021,
        "BR ", 3, "4/600/"},
+      // Metres with a P: the whole group is the visibility, so weather and clouds follow.
+      {"USNN 141500Z 26005MPS P6000 -SN BKN010 OVC066 01/00 Q1016 NOSIG RMK QFE756 MOD ICE SC055", true, 260,
+       9, 0, kNone, kNone, 6000, 1, 0, 1016, "-SN ", 1, "3/1000/ 4/6600/"},
+      {"UWOO 171200Z 32002MPS 260V010 P5000 SKC M22/M25 Q1047 NOSIG RMK QFE774/1033 26830357", true, 320, 3,
+       0, 260, 10, 5000, -22, -25, 1047, "", 3, ""},
       // QNIL: no pressure group, so no decode; what was read stays in the record.
       {"AYGN 100500Z 36010KT 9999 FEW025 32/22 QNIL", false, 360, 10, 0, kNone, kNone, 9999, 32, 22, 1013, "",
        3, "1/2500/"},
