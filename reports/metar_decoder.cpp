@@ -325,14 +325,26 @@ bool ReadCelsius(const ReportPattern& re, std::size_t group, const wxString& wor
   return true;
 }
 
-// Step 11, required: temperature and dew point, only from a whole blank-delimited group with at
-// least one of the two given, so runs of slashes ("///", "/////") are never read as 0 degrees
-// nor stand in for the real group after them. A missing side ("11/", "//" or nothing) is put at
-// the defaults' spread from the other, so the dew point never exceeds the temperature.
+// Step 11, when no group gives a temperature: "/////" is the group of an automatic station that
+// measured neither; the record keeps its defaults and the station its wind, clouds and pressure.
+bool ReadMissingTemperatures(wxString& work) {
+  static thread_local const ReportPattern kMissing(wxS("(^| )(/////)( |$)"));
+  if (work.find(wxS("/////")) == wxString::npos || !kMissing.Search(work)) return false;
+  std::size_t start = 0, length = 0;
+  kMissing.Group(2, &start, &length);
+  work.erase(start, length);
+  TrimLeading(work);
+  return true;
+}
+
+// Step 11, required: temperature and dew point, only from a whole blank-delimited group, so runs
+// of slashes ("///", "/////") are never read as 0 degrees nor stand in for the real group after
+// them. A missing side ("11/", "//" or nothing) is put at the defaults' spread from the other, so
+// the dew point never exceeds the temperature.
 bool ReadTemperatures(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kTemperature(
       wxS("(^| )(M?[0-9]{2})/(M?[0-9]{2}|//)?( |$)|(^| )(//)/(M?[0-9]{2})( |$)"));
-  if (!kTemperature.Search(work)) return false;
+  if (!kTemperature.Search(work)) return ReadMissingTemperatures(work);
   std::int32_t temperature = kDefaultTemperatureC, dewPoint = kDefaultDewPointC;
   const bool givenTemperature = ReadCelsius(kTemperature, 2, work, &temperature);
   const bool givenDewPoint =

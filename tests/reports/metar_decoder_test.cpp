@@ -139,8 +139,8 @@ TEST(DecodeMetar, SoundWhereTheLiteralStepsFail) {
        ""},
       {"KXXX 141500Z 09004KT 10SM CLR ///M05 A3002", true, 90, 4, 0, kNone, kNone, 16090, 5, -5, 1017, "", 3,
        ""},
-      // Slashes only are no temperature group: no decode, rather than 0 or invented degrees.
-      {"KXXX 141500Z 09004KT 10SM CLR ///// A3002", false, 90, 4, 0, kNone, kNone, 16090, 15, 5, 1013, "", 3,
+      // Neither measured: no 0 degrees; the record keeps its defaults and the station decodes.
+      {"KXXX 141500Z 09004KT 10SM CLR ///// A3002", true, 90, 4, 0, kNone, kNone, 16090, 15, 5, 1017, "", 3,
        ""},
       // Inches of mercury rounded to the nearest hectopascal.
       {"KXXX 141500Z 09004KT 10SM CLR 11/05 A2992", true, 90, 4, 0, kNone, kNone, 16090, 11, 5, 1013, "", 3,
@@ -214,6 +214,11 @@ TEST(DecodeMetar, RealReports) {
       {"NZOH 132200Z 29026G39KT 15KM VCSH FEW015CB SCT020 BKN025 12/07 Q0991 TEMPO 4000 SHRA BKN014CB", true,
        290, 26, 39, kNone, kNone, 15000, 12, 7, 991, "VCSH ", 3, "1/1500/CB 2/2000/ 3/2500/"},
       {"OPKG 141030Z 28005KT 6000M SKC 37/22 Q1006 NOSIG", true, 280, 5, 0, kNone, kNone, 6000, 37, 22, 1006,
+       "", 3, ""},
+      // Automatic stations without temperature sensors: the wind, clouds and pressure are kept.
+      {"EHQE 171125Z AUTO 30022KT 9999NDV FEW007/// SCT009/// BKN010/// ///// Q1012", true, 300, 22, 0, kNone,
+       kNone, 9999, 15, 5, 1012, "", 3, "1/700/ 2/900/ 3/1000/"},
+      {"LFBG 171200Z AUTO 00000KT 9999NDV // NSC ///// Q1026", true, 0, 0, 0, kNone, kNone, 9999, 15, 5, 1026,
        "", 3, ""},
       // The unit written "KTS": its "S" would otherwise hide visibility, weather and clouds.
       {"OXRN 222300Z 00000KTS 6000 HZ FEW040 SCT100 28/25 Q1006", true, 0, 0, 0, kNone, kNone, 6000, 28, 25,
