@@ -201,6 +201,22 @@ TEST(DecodeSynop, Groups) {
        0,
        0,
        {}},
+      // 555 (national groups, here Keflavik's) and 444 (clouds below the station) carry 8-groups
+      // that are no cloud types: CL, CM, CH stay those of 81258 and 86500.
+      {"AAXX 26064\n04018 42588 60507 10006 21025 40109 51002 81258 555 3//07 81830 83357 85363",
+       "2606",
+       70 / 1.852,
+       2,
+       5,
+       8,
+       {}},
+      {"AAXX 23061 15108 02298 62702 10135 20135 38165 48563 53002 60022 86500 444 86154",
+       "2306",
+       10.79,
+       5,
+       0,
+       0,
+       {}},
   };
   for (const auto& c : cases) {
     SynopRecord record;
