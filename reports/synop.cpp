@@ -110,8 +110,8 @@ bool IsSection4Or5(const wxString& group) { return group == wxS("444") || group 
 
 // Walks the groups after the header: section 1 cloud types, section 3 cloud groups. Section 2
 // (222Dsvs, sea data) carries 8swTbTbTb wet-bulb groups, which are not cloud groups; sections 4
-// (clouds below the station) and 5 (national groups) carry 8-groups of their own, which are no
-// cloud types either. After 333, 444 and 555 leave the section-3 state as it is.
+// (N'C'H'H'Ct, clouds below the station) and 5 (national groups) carry 8-groups of their own,
+// which are neither cloud types nor section-3 cloud groups.
 void DecodeGroups(wxString text, SynopRecord* record) {
   const wxRegEx& re = GroupPattern();
   SynopSection section = SynopSection::kMain;
@@ -126,7 +126,7 @@ void DecodeGroups(wxString text, SynopRecord* record) {
       section = SynopSection::kRegional;
     } else if (section != SynopSection::kRegional && group.length() == 5 && group.StartsWith(wxS("222"))) {
       section = SynopSection::kSea;
-    } else if (section != SynopSection::kRegional && IsSection4Or5(group)) {
+    } else if (IsSection4Or5(group)) {
       section = SynopSection::kOther;
     } else if (group.length() == 5 && group[0] == '8') {
       if (section == SynopSection::kMain) ReadCloudTypes(group, record);
