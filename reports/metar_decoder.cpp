@@ -98,13 +98,14 @@ bool ReadObservationTime(wxString& work, MetarRecord* record) {
 }
 
 // Step 4, required: the leftmost wind group, so a trend wind never stands in for the main one.
-// Speeds and gusts of three digits, a gust after a variable wind and a gust written after the
-// unit ("27015KT/G20KT") are read. A missing direction ("///23KT") counts as variable; a missing
-// speed ("260//KT", "/////KT", or "/////" where the wind stands) as calm, instead of taking a wind
-// from the remarks or dropping the report.
+// Speeds and gusts of three digits, a gust after a variable wind, a gust written after the unit
+// ("27015KT/G20KT") and the unit written "KTS" (an "S" left behind would hide the visibility,
+// weather and clouds after it) are read. A missing direction ("///23KT") counts as variable; a
+// missing speed ("260//KT", "/////KT", or "/////" where the wind stands) as calm, instead of
+// taking a wind from the remarks or dropping the report.
 bool ReadWind(wxString& work, MetarRecord* record) {
-  static thread_local const ReportPattern kWind(
-      wxS("(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KT|MPS)(/G([0-9]{2,3})(KT|MPS))?|^/////( |$)"));
+  static thread_local const ReportPattern kWind(wxS(
+      "(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KTS|KT|MPS)(/G([0-9]{2,3})(KT|MPS))?|^/////( |$)"));
   if (!kWind.Search(work)) return false;
   std::size_t start = 0, length = 0;
   kWind.Group(0, &start, &length);
@@ -170,11 +171,12 @@ bool StatuteMilesVisibility(const ReportPattern& re, const wxString& work, std::
 // Step 6: the visibility group, read only where it stands, right after the wind and the sector.
 // A report without one ("////" included) counts as unrestricted. The whole group is consumed:
 // the whole miles before a fraction, a P or M prefix, a direction suffix, a stray metre sign.
-// Kilometres ("30KM", New Zealand and the Pacific) are read too.
+// Kilometres ("30KM", New Zealand and the Pacific) are read too, and metres with a P ("P6000",
+// Russia and its neighbours) as the metres given.
 void ReadVisibility(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kVisibility(
       wxS("^(CAVOK|////|[PM]?((([0-9]{1,2}) )?([0-9])/([0-9]{1,2})|([0-9]{1,3}))SM|"
-          "([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?|([0-9]{1,2})KM)( |$)"));
+          "P?([0-9]{4})(NDV|NE|NW|SE|SW|N|E|S|W|M)?|([0-9]{1,2})KM)( |$)"));
   TrimLeading(work);
   record->Visibility = kUnrestrictedVisibilityM;
   if (work.empty() ||
@@ -323,14 +325,26 @@ bool ReadCelsius(const ReportPattern& re, std::size_t group, const wxString& wor
   return true;
 }
 
-// Step 11, required: temperature and dew point, only from a whole blank-delimited group with at
-// least one of the two given, so runs of slashes ("///", "/////") are never read as 0 degrees
-// nor stand in for the real group after them. A missing side ("11/", "//" or nothing) is put at
-// the defaults' spread from the other, so the dew point never exceeds the temperature.
+// Step 11, when no group gives a temperature: "/////" is the group of an automatic station that
+// measured neither; the record keeps its defaults and the station its wind, clouds and pressure.
+bool ReadMissingTemperatures(wxString& work) {
+  static thread_local const ReportPattern kMissing(wxS("(^| )(/////)( |$)"));
+  if (work.find(wxS("/////")) == wxString::npos || !kMissing.Search(work)) return false;
+  std::size_t start = 0, length = 0;
+  kMissing.Group(2, &start, &length);
+  work.erase(start, length);
+  TrimLeading(work);
+  return true;
+}
+
+// Step 11, required: temperature and dew point, only from a whole blank-delimited group, so runs
+// of slashes ("///", "/////") are never read as 0 degrees nor stand in for the real group after
+// them. A missing side ("11/", "//" or nothing) is put at the defaults' spread from the other, so
+// the dew point never exceeds the temperature.
 bool ReadTemperatures(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kTemperature(
       wxS("(^| )(M?[0-9]{2})/(M?[0-9]{2}|//)?( |$)|(^| )(//)/(M?[0-9]{2})( |$)"));
-  if (!kTemperature.Search(work)) return false;
+  if (!kTemperature.Search(work)) return ReadMissingTemperatures(work);
   std::int32_t temperature = kDefaultTemperatureC, dewPoint = kDefaultDewPointC;
   const bool givenTemperature = ReadCelsius(kTemperature, 2, work, &temperature);
   const bool givenDewPoint =

@@ -104,11 +104,14 @@ SynopCloudGroup ReadCloudGroup(const wxString& group) {
   return cloud;
 }
 
-enum class SynopSection { kMain, kSea, kRegional };
+enum class SynopSection { kMain, kSea, kRegional, kOther };
+
+bool IsSection4Or5(const wxString& group) { return group == wxS("444") || group == wxS("555"); }
 
 // Walks the groups after the header: section 1 cloud types, section 3 cloud groups. Section 2
-// (222Dsvs, sea data) carries 8swTbTbTb wet-bulb groups, which are not cloud groups. 444 and 555
-// leave the section-3 state as it is.
+// (222Dsvs, sea data) carries 8swTbTbTb wet-bulb groups, which are not cloud groups; sections 4
+// (N'C'H'H'Ct, clouds below the station) and 5 (national groups) carry 8-groups of their own,
+// which are neither cloud types nor section-3 cloud groups.
 void DecodeGroups(wxString text, SynopRecord* record) {
   const wxRegEx& re = GroupPattern();
   SynopSection section = SynopSection::kMain;
@@ -123,6 +126,8 @@ void DecodeGroups(wxString text, SynopRecord* record) {
       section = SynopSection::kRegional;
     } else if (section != SynopSection::kRegional && group.length() == 5 && group.StartsWith(wxS("222"))) {
       section = SynopSection::kSea;
+    } else if (IsSection4Or5(group)) {
+      section = SynopSection::kOther;
     } else if (group.length() == 5 && group[0] == '8') {
       if (section == SynopSection::kMain) ReadCloudTypes(group, record);
       if (section == SynopSection::kRegional) record->CloudGroups.push_back(ReadCloudGroup(group));

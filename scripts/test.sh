@@ -5,14 +5,16 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
 bash "$top/scripts/build.sh" Debug -DNUB_SANITIZE=ON
 
-# Window tests need a display: start a private X server when there is none.
+# Window tests need a display: start a private X server when there is none. The server picks a
+# free display itself and writes its number once it takes connections, so that runs side by side
+# never end up on each other's server.
 if [[ -z "${DISPLAY:-}" ]]; then
-  display=":$((90 + RANDOM % 400))"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-  export DISPLAY=$display
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X${display#:} ]] && break; sleep 0.1; done
+  trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
+  for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
+  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
 fi
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1

@@ -37,8 +37,10 @@ wxString ReadPreviousContent(const wxString& fileName) {
 
 }  // namespace
 
+// "%i - %s\r\n", with the message appended rather than formatted: a format's "%s" would end it at
+// a NUL character, and the message is written whole.
 wxString FormatLogLine(std::int64_t unixSeconds, const wxString& message) {
-  return wxString::Format(wxS("%i - %s\r\n"), LowWordAsSigned(unixSeconds), message);
+  return wxString::Format(wxS("%i - "), LowWordAsSigned(unixSeconds)) + message + wxS("\r\n");
 }
 
 ClLog::ClLog(wxString fileName) {

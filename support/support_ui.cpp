@@ -1,5 +1,6 @@
 #include "support/support_ui.h"
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -25,20 +26,17 @@ ConsoleSupportUi& DefaultUi() {
   return ui;
 }
 
-SupportUi*& InstalledUi() {
-  static SupportUi* ui = nullptr;
+// Read by whichever thread asks for a box.
+std::atomic<SupportUi*>& InstalledUi() {
+  static std::atomic<SupportUi*> ui{nullptr};
   return ui;
 }
 
 }  // namespace
 
 SupportUi& CurrentSupportUi() {
-  SupportUi* ui = InstalledUi();
+  SupportUi* ui = InstalledUi().load();
   return ui != nullptr ? *ui : DefaultUi();
 }
 
-SupportUi* InstallSupportUi(SupportUi* ui) {
-  SupportUi* previous = InstalledUi();
-  InstalledUi() = ui;
-  return previous;
-}
+SupportUi* InstallSupportUi(SupportUi* ui) { return InstalledUi().exchange(ui); }

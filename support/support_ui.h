@@ -33,9 +33,11 @@ class ProgressView {
 class SupportUi {
  public:
   virtual ~SupportUi() = default;
-  // style: the GUI library's message box flags (wxOK, wxCENTRE, wxICON_ERROR, ...).
+  // style: the GUI library's message box flags (wxOK, wxCENTRE, wxICON_ERROR, ...). Any thread
+  // may ask; the window implementation shows a worker's box on the GUI thread, without waiting.
   virtual void ShowMessage(const wxString& text, const wxString& caption, long style, wxWindow* parent) = 0;
-  // style: the GUI library's progress dialog flags (wxPD_APP_MODAL, wxPD_AUTO_HIDE, ...).
+  // style: the GUI library's progress dialog flags (wxPD_APP_MODAL, wxPD_AUTO_HIDE, ...). GUI
+  // thread only.
   virtual std::unique_ptr<ProgressView> ShowProgress(const wxString& title, const wxString& message,
                                                      int maximum, wxWindow* parent, int style) = 0;
 };

@@ -1,8 +1,11 @@
 #include "support/updater.h"
 
+#include <sys/socket.h>
+#include <sys/time.h>
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
+#include <wx/protocol/http.h>
 #include <wx/protocol/protocol.h>
 #include <wx/stream.h>
 #include <wx/url.h>
@@ -65,6 +68,23 @@ wxString ProgressText(const wxString& fileName, const Transfer& transfer) {
 
 int ProgressRange(const Transfer& transfer) {
   return transfer.sizeKnown ? ClampToInt(transfer.size) : kUnknownLengthRange;
+}
+
+// The library hands over the body of every answer it does not count as failed, a redirection's
+// page or an interim answer included: only a success carries the file.
+bool IsFileAnswer(const wxProtocol& protocol) {
+  constexpr int kFirstSuccess = 200;
+  constexpr int kLastSuccess = 299;
+  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
+  return http == nullptr || (http->GetResponse() >= kFirstSuccess && http->GetResponse() <= kLastSuccess);
+}
+
+// Once the answer has begun, the library reads from a blocking socket and its own time-out no
+// longer bounds a read: a server that stops sending would hold the GUI thread for good. The
+// operating system's receive time-out bounds every read again.
+void BoundReads(wxProtocol& protocol) {
+  const timeval limit{kSocketTimeoutS, 0};
+  ::setsockopt(protocol.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 bool ReachedEnd(const wxInputStream& in) { return in.GetLastError() == wxSTREAM_EOF; }
@@ -151,13 +171,14 @@ bool ClUpdater::Download() {
     return false;
   }
   std::unique_ptr<wxInputStream> in(url.GetInputStream());
-  if (!in || in->GetLastError() != wxSTREAM_NO_ERROR) {
+  if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsFileAnswer(url.GetProtocol())) {
     in.reset();
     file.Close();
     RemoveQuietly(partialName);
     reportFailure();
     return false;
   }
+  BoundReads(url.GetProtocol());
   Transfer transfer = AnnouncedTransfer(*in);
   Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, transfer), ProgressRange(transfer),
                              Parent, kProgressStyle);

@@ -1,5 +1,6 @@
 #include "app/options/option_ini.h"
 
+#include <wx/debug.h>
 #include <wx/fileconf.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
@@ -83,6 +84,21 @@ class IniTextConv : public wxMBConv {
   }
   size_t GetMBNulLen() const override { return 1; }
   wxMBConv* Clone() const override { return new IniTextConv; }
+};
+
+// The file configuration asserts on a group that a hand-edited file names twice and on a key
+// line without a name; a GUI build shows each assert as a dialog. Such a file still reads and
+// saves soundly, so asserts are passed over while the library holds the file.
+class QuietLibraryAsserts {
+ public:
+  QuietLibraryAsserts() : previous_(wxSetAssertHandler(&Ignore)) {}
+  ~QuietLibraryAsserts() { wxSetAssertHandler(previous_); }
+  QuietLibraryAsserts(const QuietLibraryAsserts&) = delete;
+  QuietLibraryAsserts& operator=(const QuietLibraryAsserts&) = delete;
+
+ private:
+  static void Ignore(const wxString&, int, const wxString&, const wxString&, const wxString&) {}
+  wxAssertHandler_t previous_;
 };
 
 // The file configuration over the file at path (read when it exists), relative to the working
@@ -178,6 +194,7 @@ wxString DecodeIniText(const std::string& bytes) {
 
 bool LoadIni(OptionData* options, const wxString& path) {
   if (ExistsUnreadable(path)) return false;
+  const QuietLibraryAsserts quiet;
   const auto config = OpenIni(path);
   for (const IniKey& key : kIniKeys) ReadKey(*config, key, options);
   return true;
@@ -185,6 +202,7 @@ bool LoadIni(OptionData* options, const wxString& path) {
 
 bool SaveIni(const OptionData& options, const wxString& path) {
   if (ExistsUnreadable(path)) return false;
+  const QuietLibraryAsserts quiet;
   const auto config = OpenIni(path);
   for (const IniKey& key : kIniKeys) {
     const wxString name = wxString::FromAscii(key.key);

@@ -1,7 +1,9 @@
 #include "support/gui/gui_support_ui.h"
 
+#include <wx/app.h>
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
+#include <wx/thread.h>
 
 #include <algorithm>
 
@@ -37,6 +39,16 @@ class DialogProgress : public ProgressView {
 }  // namespace
 
 void GuiSupportUi::ShowMessage(const wxString& text, const wxString& caption, long style, wxWindow* parent) {
+  // A worker thread never touches a window: its box is shown by the GUI thread, and the worker
+  // goes on without waiting for it. The texts are copied whole for the other thread.
+  if (!wxIsMainThread()) {
+    if (wxTheApp != nullptr) {
+      wxTheApp->CallAfter([text = text.Clone(), caption = caption.Clone(), style, parent] {
+        wxMessageBox(text, caption, style, parent);
+      });
+    }
+    return;
+  }
   wxMessageBox(text, caption, style, parent);
 }
 

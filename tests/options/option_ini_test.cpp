@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wx/debug.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/test_paths.h"
 
@@ -295,6 +297,50 @@ TEST(IniSave, KeepsTheFilesPermissions) {
   struct stat info {};
   ASSERT_EQ(stat(kIni, &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// Asserts that reach the program's handler; a GUI build would show each as a dialog.
+std::vector<std::string> gAsserts;
+void RecordAssert(const wxString&, int, const wxString&, const wxString& cond, const wxString&) {
+  gAsserts.push_back(cond.ToStdString());
+}
+
+// Hand-edited files the library reads with an assert of its own: they load and save without one
+// reaching the program, and every key in them still counts.
+TEST(IniFile, HandEditedOdditiesRaiseNoAssert) {
+  struct Case {
+    const char* name;
+    const char* text;
+    std::int32_t metar;
+    std::int32_t update;
+    std::int32_t shift;
+  };
+  const Case cases[] = {
+      {"group named twice", "[General]\nMetar=3\n[Wind]\nMaxWindShift=45\n[General]\nWeatherupdate=30\n", 3,
+       30, 45},
+      {"key without a name", "[General]\n=5\nMetar=3\n", 3, 20, 90},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    WriteBytes(kIni, c.text);
+    gAsserts.clear();
+    const wxAssertHandler_t previous = wxSetAssertHandler(&RecordAssert);
+    OptionData options;
+    EXPECT_TRUE(LoadIni(&options)) << c.name;
+    EXPECT_TRUE(SaveIni(options)) << c.name;
+    OptionData again;
+    EXPECT_TRUE(LoadIni(&again)) << c.name;
+    const std::vector<std::string> duringIni = gAsserts;
+    wxFAIL_MSG("after the ini");  // the program's own handler is back
+    wxSetAssertHandler(previous);
+    EXPECT_TRUE(duringIni.empty()) << c.name << ": " << (duringIni.empty() ? "" : duringIni.front());
+    EXPECT_EQ(gAsserts.size(), duringIni.size() + 1) << c.name;
+    for (const OptionData& o : {options, again}) {
+      EXPECT_EQ(o.Metar, c.metar) << c.name;
+      EXPECT_EQ(o.Weatherupdate, c.update) << c.name;
+      EXPECT_EQ(o.MaxWindShift, c.shift) << c.name;
+    }
+  }
 }
 
 TEST(IniSave, MissingFolderFailsQuietly) {

@@ -54,7 +54,7 @@ void HttpPeer::Answer(int fd) {
   }
   const std::size_t pathStart = line.find(' ') + 1;
   const std::string path = line.substr(pathStart, line.find(' ', pathStart) - pathStart);
-  HttpRoute notFound{path, 404, "not here", true, SIZE_MAX, false};
+  HttpRoute notFound{path, 404, "not here", true, SIZE_MAX, false, 0};
   const HttpRoute* route = &notFound;
   for (const auto& candidate : routes_) {
     if (candidate.path == path) {
@@ -70,6 +70,11 @@ void HttpPeer::Answer(int fd) {
   }
   response += "Connection: close\r\n\r\n" + route->body;
   WriteAll(fd, response);
+  const auto silentUntil =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(route->silentAfterBodyMs);
+  while (!stop_ && std::chrono::steady_clock::now() < silentUntil) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  }
   if (route->resetAfterBody) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kResetDelayMs));
     CloseWithReset(fd);

@@ -19,6 +19,7 @@ struct HttpRoute {
   bool announceLength = true;
   std::size_t announcedLength = SIZE_MAX;  // SIZE_MAX: the body's own length
   bool resetAfterBody = false;             // ends the connection with a reset instead of a close
+  int silentAfterBodyMs = 0;               // keeps the connection open this long, sending nothing
 };
 
 // An HTTP server on 127.0.0.1; every connection gets one response, then the connection ends.

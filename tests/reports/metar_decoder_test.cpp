@@ -139,8 +139,8 @@ TEST(DecodeMetar, SoundWhereTheLiteralStepsFail) {
        ""},
       {"KXXX 141500Z 09004KT 10SM CLR ///M05 A3002", true, 90, 4, 0, kNone, kNone, 16090, 5, -5, 1017, "", 3,
        ""},
-      // Slashes only are no temperature group: no decode, rather than 0 or invented degrees.
-      {"KXXX 141500Z 09004KT 10SM CLR ///// A3002", false, 90, 4, 0, kNone, kNone, 16090, 15, 5, 1013, "", 3,
+      // Neither measured: no 0 degrees; the record keeps its defaults and the station decodes.
+      {"KXXX 141500Z 09004KT 10SM CLR ///// A3002", true, 90, 4, 0, kNone, kNone, 16090, 15, 5, 1017, "", 3,
        ""},
       // Inches of mercury rounded to the nearest hectopascal.
       {"KXXX 141500Z 09004KT 10SM CLR 11/05 A2992", true, 90, 4, 0, kNone, kNone, 16090, 11, 5, 1013, "", 3,
@@ -215,6 +215,21 @@ TEST(DecodeMetar, RealReports) {
        290, 26, 39, kNone, kNone, 15000, 12, 7, 991, "VCSH ", 3, "1/1500/CB 2/2000/ 3/2500/"},
       {"OPKG 141030Z 28005KT 6000M SKC 37/22 Q1006 NOSIG", true, 280, 5, 0, kNone, kNone, 6000, 37, 22, 1006,
        "", 3, ""},
+      // Automatic stations without temperature sensors: the wind, clouds and pressure are kept.
+      {"EHQE 171125Z AUTO 30022KT 9999NDV FEW007/// SCT009/// BKN010/// ///// Q1012", true, 300, 22, 0, kNone,
+       kNone, 9999, 15, 5, 1012, "", 3, "1/700/ 2/900/ 3/1000/"},
+      {"LFBG 171200Z AUTO 00000KT 9999NDV // NSC ///// Q1026", true, 0, 0, 0, kNone, kNone, 9999, 15, 5, 1026,
+       "", 3, ""},
+      // The unit written "KTS": its "S" would otherwise hide visibility, weather and clouds.
+      {"OXRN 222300Z 00000KTS 6000 HZ FEW040 SCT100 28/25 Q1006", true, 0, 0, 0, kNone, kNone, 6000, 28, 25,
+       1006, "HZ ", 3, "1/4000/ 2/10000/"},
+      {"FALW 070800Z 03010KTS 5000 BR OVC006 14/// Q1021", true, 30, 10, 0, kNone, kNone, 5000, 14, 4, 1021,
+       "BR ", 3, "4/600/"},
+      // Metres with a P: the whole group is the visibility, so weather and clouds follow.
+      {"USNN 141500Z 26005MPS P6000 -SN BKN010 OVC066 01/00 Q1016 NOSIG RMK QFE756 MOD ICE SC055", true, 260,
+       9, 0, kNone, kNone, 6000, 1, 0, 1016, "-SN ", 1, "3/1000/ 4/6600/"},
+      {"UWOO 171200Z 32002MPS 260V010 P5000 SKC M22/M25 Q1047 NOSIG RMK QFE774/1033 26830357", true, 320, 3,
+       0, 260, 10, 5000, -22, -25, 1047, "", 3, ""},
       // QNIL: no pressure group, so no decode; what was read stays in the record.
       {"AYGN 100500Z 36010KT 9999 FEW025 32/22 QNIL", false, 360, 10, 0, kNone, kNone, 9999, 32, 22, 1013, "",
        3, "1/2500/"},

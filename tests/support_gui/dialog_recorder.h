@@ -3,6 +3,7 @@
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+#include <wx/thread.h>
 
 #include <vector>
 
@@ -13,6 +14,7 @@ struct SeenBox {
   wxString caption;
   long style;
   wxWindow* parent;
+  bool onGuiThread;
 };
 
 // Answers every modal dialog at once instead of a person, and records the message boxes.
@@ -27,7 +29,8 @@ class DialogRecorder : public wxModalDialogHook {
  protected:
   int Enter(wxDialog* dialog) override {
     if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) {
-      boxes.push_back({box->GetMessage(), box->GetCaption(), box->GetMessageDialogStyle(), box->GetParent()});
+      boxes.push_back({box->GetMessage(), box->GetCaption(), box->GetMessageDialogStyle(), box->GetParent(),
+                       wxIsMainThread()});
     } else {
       ++others;
     }

@@ -7,6 +7,7 @@
 #include <wx/toplevel.h>
 
 #include <cstdlib>
+#include <thread>
 
 #include "dialog_recorder.h"
 #include "peers/http_peer.h"
@@ -108,6 +109,20 @@ TEST(SupportWindows, ErrorLineReachesTheErrorBoxWithItsPercentSigns) {
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_NE(dialogs.boxes[0].message.Find(" - Error: FSUIPC - 100% %s %d"), wxNOT_FOUND)
       << dialogs.boxes[0].message;
+}
+
+// A worker thread never touches a window: a box it asks for is shown by the GUI thread.
+TEST(SupportWindows, BoxAskedForByAWorkerThreadIsShownByTheGuiThread) {
+  ScopedGui gui;
+  DialogRecorder dialogs;
+  std::thread worker(
+      [] { CurrentSupportUi().ShowMessage("Can not open airport.dat", "Error", wxOK | wxCENTRE, nullptr); });
+  worker.join();
+  SettleWindows();
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].message, "Can not open airport.dat");
+  EXPECT_EQ(dialogs.boxes[0].caption, "Error");
+  EXPECT_TRUE(dialogs.boxes[0].onGuiThread);
 }
 
 // While the dialog stands the other windows are disabled; they are enabled again once it goes,

@@ -67,6 +67,8 @@ TEST(LogFile, LinesAreTimeDashMessageCrLfInUtf8) {
        "C"},
       {"two\nlines\tand a tab", "two\nlines\tand a tab"},
       {"100% sure %s %d", "100% sure %s %d"},
+      // a NUL byte of a downloaded report stays with what follows it
+      {wxString(L"METAR EDDF\0 tail", 16), std::string("METAR EDDF\0 tail", 16)},
   };
   for (const auto& c : cases) {
     ScopedWorkDir dir;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <wx/filefn.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "peers/http_peer.h"
@@ -136,11 +137,42 @@ TEST_F(UpdaterTest, BrokenDownloadsLeaveTheOldFile) {
   }
 }
 
+// A server that stops sending in the middle of the file, without closing, must not hold the
+// GUI thread beyond the socket time-out (5 s for each wait). Without a length the library takes
+// the time-out for an end: that is no complete file either. Each case waits out the time-out, so
+// each is a test of its own and they wait side by side.
+class StalledTransferTest : public UpdaterTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StalledTransferTest, IsGivenUp) {
+  constexpr int kSilentMs = 40000;
+  const bool announceLength = GetParam();
+  HttpPeer peer({{kSetupPath, 200, Bytes(4096), announceLength, 10000, false, kSilentMs}});
+  ScopedUpdateHost host(peer.BaseUrl());
+  ClUpdater updater(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(updater.Run());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+  EXPECT_TRUE(ReadBytes(kSetup) == kGoodOldSetup);
+  EXPECT_FALSE(wxFileExists(wxString(kSetup) + ".part"));
+  EXPECT_TRUE(ui_.messages.empty());
+  EXPECT_TRUE(shell_.opened.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Updater, StalledTransferTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "LengthAnnounced" : "NoLength";
+                         });
+
 TEST_F(UpdaterTest, UnreachableOrMissingFileShowsTheBoxAndKeepsTheOldFile) {
   HttpPeer missing({});
+  // The library hands over the page of a redirection or an interim answer as if it were the file.
+  HttpPeer moved({{kSetupPath, 302, "<a href=\"http://elsewhere.example/\">moved</a>"}});
+  HttpPeer interim({{kSetupPath, 100, Bytes(5000)}});
   const std::string hosts[] = {
       "http://127.0.0.1:" + std::to_string(testpeers::ClosedLoopbackPort()),
       missing.BaseUrl(),  // answers 404
+      moved.BaseUrl(),
+      interim.BaseUrl(),
   };
   for (const auto& url : hosts) {
     SCOPED_TRACE(url);
