@@ -11,6 +11,7 @@
 
 #include "dialog_recorder.h"
 #include "peers/http_peer.h"
+#include "peers/update_doubles.h"
 #include "peers/loopback_listener.h"
 #include "platform/shell_open.h"
 #include "support/gui/gui_support_ui.h"
@@ -35,24 +36,6 @@ class ScopedGui {
  private:
   GuiSupportUi gui_;
   SupportUi* previous_;
-};
-
-class ScopedUpdateHost {
- public:
-  explicit ScopedUpdateHost(const std::string& url) { ::setenv("NUBIVANE_UPDATE_HOST", url.c_str(), 1); }
-  ~ScopedUpdateHost() { ::unsetenv("NUBIVANE_UPDATE_HOST"); }
-};
-
-class ShellRecorder {
- public:
-  ShellRecorder() {
-    previous_ = platform::SetShellOpenHandler([this](const wxString& file) { opened.push_back(file); });
-  }
-  ~ShellRecorder() { platform::SetShellOpenHandler(previous_); }
-  std::vector<wxString> opened;
-
- private:
-  platform::ShellOpenHandler previous_;
 };
 
 // Lets the library show what its error log has gathered and delete windows it was asked to.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "peers/http_peer.h"
+#include "peers/update_doubles.h"
 #include "peers/loopback_listener.h"
 #include "platform/service_addresses.h"
 #include "platform/shell_open.h"
@@ -35,25 +36,6 @@ std::string Bytes(std::size_t count) {
   }
   return bytes;
 }
-
-class ScopedUpdateHost {
- public:
-  explicit ScopedUpdateHost(const std::string& url) { ::setenv("NUBIVANE_UPDATE_HOST", url.c_str(), 1); }
-  ~ScopedUpdateHost() { ::unsetenv("NUBIVANE_UPDATE_HOST"); }
-};
-
-// Stands in for the shell: records the files it was asked to open and opens none.
-class ShellRecorder {
- public:
-  ShellRecorder() {
-    previous_ = platform::SetShellOpenHandler([this](const wxString& file) { opened.push_back(file); });
-  }
-  ~ShellRecorder() { platform::SetShellOpenHandler(previous_); }
-  std::vector<wxString> opened;
-
- private:
-  platform::ShellOpenHandler previous_;
-};
 
 // Each case starts in a fresh folder that already holds a good setup program.
 class UpdaterTest : public ::testing::Test {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <wx/string.h>
+
+#include "platform/shell_open.h"
+
+// Points the updater at a test's own HTTP server for the life of the object.
+class ScopedUpdateHost {
+ public:
+  explicit ScopedUpdateHost(const std::string& url) { ::setenv("NUBIVANE_UPDATE_HOST", url.c_str(), 1); }
+  ~ScopedUpdateHost() { ::unsetenv("NUBIVANE_UPDATE_HOST"); }
+};
+
+// Stands in for the shell: records the files it was asked to open and opens none.
+class ShellRecorder {
+ public:
+  ShellRecorder() {
+    previous_ = platform::SetShellOpenHandler([this](const wxString& file) { opened.push_back(file); });
+  }
+  ~ShellRecorder() { platform::SetShellOpenHandler(previous_); }
+  std::vector<wxString> opened;
+
+ private:
+  platform::ShellOpenHandler previous_;
+};
