@@ -1,8 +1,8 @@
 #pragma once
 
-#include <vector>
-
 #include <wx/string.h>
+
+#include <vector>
 
 #include "reports/metar_record.h"
 #include "reports/station_entry.h"

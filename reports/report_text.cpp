@@ -1,10 +1,10 @@
 #include "reports/report_text.h"
 
+#include <wx/file.h>
+
 #include <charconv>
 #include <limits>
 #include <string>
-
-#include <wx/file.h>
 
 namespace {
 
@@ -80,7 +80,8 @@ std::vector<wxString> SplitLines(const wxString& text) {
 
 wxString Latin1ToString(const char* bytes, std::size_t length) {
   std::wstring wide(length, L'\0');
-  for (std::size_t i = 0; i < length; ++i) wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+  for (std::size_t i = 0; i < length; ++i)
+    wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
   return wxString(wide);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <cstdint>
 #include <vector>
-
-#include <wx/string.h>
 
 // Small text rules shared by the report decoders and the catalogue readers.
 

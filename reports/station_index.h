@@ -1,11 +1,11 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#include <wx/string.h>
 
 #include "reports/station_entry.h"
 

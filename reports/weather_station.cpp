@@ -13,8 +13,8 @@ wxString Columns(const wxString& line, std::size_t from, std::size_t width) {
   return line.Mid(from, width);
 }
 
-float ReadAngle(const wxString& line, std::size_t degreesAt, std::size_t degreesWidth, std::size_t hemisphereAt,
-                char positive) {
+float ReadAngle(const wxString& line, std::size_t degreesAt, std::size_t degreesWidth,
+                std::size_t hemisphereAt, char positive) {
   const double degrees = ReadDecimalNumber(Columns(line, degreesAt, degreesWidth));
   const double minutes = ReadDecimalNumber(Columns(line, degreesAt + degreesWidth, 2));
   const double value = degrees + minutes / 60.0;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <vector>
-
 #include <wx/string.h>
+
+#include <vector>
 
 #include "reports/station_entry.h"
 #include "reports/station_index.h"

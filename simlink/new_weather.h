@@ -9,35 +9,35 @@
 // Every field has its fixed width and place; the static_asserts below pin the layout.
 
 struct NewWeatherTemp {
-  std::uint16_t Altitude;     // metres
-  std::int16_t Temperature;   // degrees Celsius
-  std::int16_t Kind;          // 3 in the two surface layers of a converted record, 2 above
-  std::int16_t DewPoint;      // degrees Celsius
+  std::uint16_t Altitude;    // metres
+  std::int16_t Temperature;  // degrees Celsius
+  std::int16_t Kind;         // 3 in the two surface layers of a converted record, 2 above
+  std::int16_t DewPoint;     // degrees Celsius
 };
 
 struct NewWeatherWind {
-  std::uint16_t Altitude;    // metres
-  std::uint16_t Speed;       // knots
-  std::uint16_t Gust;        // knots above the speed; 0 for none
-  std::uint16_t Direction;   // degrees * 65536 / 360
-  std::uint8_t Turbulence;   // 0..4
-  std::uint8_t Shear;        // 0..3
-  std::uint16_t Variance;    // degrees * 65536 / 360
-  std::uint16_t SurfaceFlag; // 65000 in the surface layers, 0 above
+  std::uint16_t Altitude;     // metres
+  std::uint16_t Speed;        // knots
+  std::uint16_t Gust;         // knots above the speed; 0 for none
+  std::uint16_t Direction;    // degrees * 65536 / 360
+  std::uint8_t Turbulence;    // 0..4
+  std::uint8_t Shear;         // 0..3
+  std::uint16_t Variance;     // degrees * 65536 / 360
+  std::uint16_t SurfaceFlag;  // 65000 in the surface layers, 0 above
   std::uint16_t Spare;
 };
 
 struct NewWeatherCloud {
-  std::uint16_t UpperAlt;    // metres
-  std::uint16_t LowerAlt;    // metres
-  std::uint16_t Deviation;   // metres
-  std::uint8_t Coverage;     // octas 0..8
-  std::uint8_t Type;         // 1 cirrus, 8 stratus, 9 cumulus, 10 thunderstorm
-  std::uint8_t Turbulence;   // 0..4
-  std::uint8_t Icing;        // 0..4
-  std::int16_t PrecipBase;   // metres
-  std::uint8_t PrecipType;   // 0 none, 1 rain, 2 snow
-  std::uint8_t PrecipRate;   // 0..5
+  std::uint16_t UpperAlt;   // metres
+  std::uint16_t LowerAlt;   // metres
+  std::uint16_t Deviation;  // metres
+  std::uint8_t Coverage;    // octas 0..8
+  std::uint8_t Type;        // 1 cirrus, 8 stratus, 9 cumulus, 10 thunderstorm
+  std::uint8_t Turbulence;  // 0..4
+  std::uint8_t Icing;       // 0..4
+  std::int16_t PrecipBase;  // metres
+  std::uint8_t PrecipType;  // 0 none, 1 rain, 2 snow
+  std::uint8_t PrecipRate;  // 0..5
   std::uint8_t TopShape;
   std::uint8_t Spare;
 };
@@ -56,21 +56,21 @@ constexpr int kMaxUpperVisLayers = 14;
 constexpr std::size_t kNewWeatherSize = 1024;
 
 struct NewWeather {
-  std::uint16_t Command;       // 0x101 converted from reports, 1 typed in by hand
+  std::uint16_t Command;  // 0x101 converted from reports, 1 typed in by hand
   std::uint16_t Reserved2;
   std::uint32_t Reserved4;
-  char Icao[4];                // UTF-8, zero-padded, no terminator when four long
+  char Icao[4];  // UTF-8, zero-padded, no terminator when four long
   std::uint16_t Reserved12;
-  std::uint8_t Padding14[2];   // keeps the double at 16 where the module expects it
+  std::uint8_t Padding14[2];  // keeps the double at 16 where the module expects it
   double Reserved16;
   double Reserved24;
   std::uint32_t Reserved32;
   std::uint32_t Reserved36;
-  std::uint16_t Pressure;      // sea-level pressure, hPa * 16
+  std::uint16_t Pressure;  // sea-level pressure, hPa * 16
   std::uint16_t Reserved42;
-  std::uint16_t VisUpperAlt;   // metres
-  std::int16_t VisLowerAlt;    // metres
-  std::uint16_t VisRange;      // converted: units of 15.92 m
+  std::uint16_t VisUpperAlt;  // metres
+  std::int16_t VisLowerAlt;   // metres
+  std::uint16_t VisRange;     // converted: units of 15.92 m
   std::uint16_t Reserved50;
   std::int32_t TempCount;
   NewWeatherTemp Temp[kMaxTempLayers];

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <wx/string.h>
 
 #include "platform/shell_open.h"
 

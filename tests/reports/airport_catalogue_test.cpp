@@ -17,7 +17,8 @@ struct AirportCase {
 TEST(AirportLine, Fields) {
   const AirportCase cases[] = {
       {"EDDF,Frankfurt Main,364,50.0333,8.5706", true, "EDDF", "Frankfurt Main", 364, 50.0333f, 8.5706f},
-      {"EDDF,Frankfurt Main,364,50.0333,8.5706,extra,more", true, "EDDF", "Frankfurt Main", 364, 50.0333f, 8.5706f},
+      {"EDDF,Frankfurt Main,364,50.0333,8.5706,extra,more", true, "EDDF", "Frankfurt Main", 364, 50.0333f,
+       8.5706f},
       {"EHAM,Schiphol,-11,52.3,4.7667", true, "EHAM", "Schiphol", -11, 52.3f, 4.7667f},
       {"K1A,Some Field,10,45.1,-75.2", true, "K1A,", "Some Field", 10, 45.1f, -75.2f},
       {"XXXX,,abc,,", true, "XXXX", "", 0, 0.0f, 0.0f},
@@ -46,7 +47,8 @@ struct IdentifyCase {
 
 TEST(FindMetarStation, HeaderAndFirstEntry) {
   ClMetar metar;
-  metar.AddAirports("EDDF,Frankfurt Main,364,50.0333,8.5706\nEDDF,Second entry,1,2,3\r\nKJFK,New York,13,40.64,-73.78\n");
+  metar.AddAirports(
+      "EDDF,Frankfurt Main,364,50.0333,8.5706\nEDDF,Second entry,1,2,3\r\nKJFK,New York,13,40.64,-73.78\n");
   const IdentifyCase cases[] = {
       {"EDDF 121250Z 27015G25KT 9999 Q1013", true, "EDDF", "121250Z"},
       {"KJFK 121251Z 31008KT 10SM A3012", true, "KJFK", "121251Z"},

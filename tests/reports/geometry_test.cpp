@@ -1,9 +1,9 @@
-#include <cmath>
-#include <random>
+#include "reports/geometry.h"
 
 #include <gtest/gtest.h>
 
-#include "reports/geometry.h"
+#include <cmath>
+#include <random>
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include <cstring>
-
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include "reports/report_text.h"
 #include "reports/weather_station.h"
@@ -105,9 +105,20 @@ struct NumberCase {
 
 TEST(ReportNumbers, LeadingDigitsRule) {
   const NumberCase cases[] = {
-      {"364", 364, 364}, {"  -2", -2, -2},     {"+7x", 7, 7},         {"", 0, 0},
-      {"//", 0, 0},      {"12abc", 12, 12},    {"50.0333", 50, 50.0333}, {"-73.7789,", -73, -73.7789},
-      {".5", 0, 0.5},    {"1.2.3", 1, 1.2},    {"\xA0" "5", 0, 0},     {"99999999999999999999999", 0, 1e23},
+      {"364", 364, 364},
+      {"  -2", -2, -2},
+      {"+7x", 7, 7},
+      {"", 0, 0},
+      {"//", 0, 0},
+      {"12abc", 12, 12},
+      {"50.0333", 50, 50.0333},
+      {"-73.7789,", -73, -73.7789},
+      {".5", 0, 0.5},
+      {"1.2.3", 1, 1.2},
+      {"\xA0"
+       "5",
+       0, 0},
+      {"99999999999999999999999", 0, 1e23},
   };
   for (const auto& c : cases) {
     const wxString text = Latin1ToString(c.text, std::strlen(c.text));

@@ -93,7 +93,8 @@ TEST(FindSynopStation, OnlyAsciiWhiteSpaceSeparatesGroups) {
                             "10015 41480 72504 10036 20016 39821 40218 57009";
     SynopRecord record;
     record.Raw = Latin1ToString(raw.data(), raw.size());
-    EXPECT_EQ(synop.FindSynopStation(&record), c.identified) << int(static_cast<unsigned char>(c.separator[0]));
+    EXPECT_EQ(synop.FindSynopStation(&record), c.identified)
+        << int(static_cast<unsigned char>(c.separator[0]));
   }
 }
 

@@ -200,8 +200,8 @@ TEST(ConvertUpperair, MoreLevelsThanTheRecordHoldsFail) {
 
 TEST(ConvertUpperair, EndsWithTheRangeCheck) {
   testsupport::ScopedWorkDir dir;
-  const UpperairRecord sounding = Sounding(
-      {Level(850, 1500, 5.0f, 250), Level(700, 3000, -160.0f, 260), Level(500, 5600, -20.0f, 270)});
+  const UpperairRecord sounding =
+      Sounding({Level(850, 1500, 5.0f, 250), Level(700, 3000, -160.0f, 260), Level(500, 5600, -20.0f, 270)});
   ClConvertWeather converter(Options(false));
   const MetarRecord metar = Metar(0);
   NewWeather record;

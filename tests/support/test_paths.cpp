@@ -1,12 +1,12 @@
 #include "support/test_paths.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-
-#include <stdlib.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 

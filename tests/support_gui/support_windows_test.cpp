@@ -11,8 +11,8 @@
 
 #include "dialog_recorder.h"
 #include "peers/http_peer.h"
-#include "peers/update_doubles.h"
 #include "peers/loopback_listener.h"
+#include "peers/update_doubles.h"
 #include "platform/shell_open.h"
 #include "support/gui/gui_support_ui.h"
 #include "support/log_file.h"

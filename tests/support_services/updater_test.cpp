@@ -8,8 +8,8 @@
 #include <cstdlib>
 
 #include "peers/http_peer.h"
-#include "peers/update_doubles.h"
 #include "peers/loopback_listener.h"
+#include "peers/update_doubles.h"
 #include "platform/service_addresses.h"
 #include "platform/shell_open.h"
 #include "recorders.h"

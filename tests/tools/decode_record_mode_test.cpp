@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "decode_tool_run.h"
 #include "reports/metar.h"
 #include "simlink/convert_weather.h"
-#include "decode_tool_run.h"
 #include "support/test_paths.h"
 
 namespace {

@@ -11,7 +11,9 @@
 namespace {
 
 // Output lines of one run of the tool, its error output included.
-std::vector<std::string> RunTool(const std::string& arguments) { return RunDecodeTool(arguments + " 2>&1").lines; }
+std::vector<std::string> RunTool(const std::string& arguments) {
+  return RunDecodeTool(arguments + " 2>&1").lines;
+}
 
 std::string Fixture(const char* name) { return Quoted(testsupport::FixturePath(name)); }
 

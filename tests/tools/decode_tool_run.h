@@ -5,7 +5,7 @@
 
 // Runs the built nubivane-decode as a user would, through the shell.
 struct ToolRun {
-  int status = -1;  // exit code; -1 when the tool did not exit normally
+  int status = -1;                 // exit code; -1 when the tool did not exit normally
   std::vector<std::string> lines;  // standard output, one entry per line
 };
 

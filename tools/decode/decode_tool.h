@@ -1,11 +1,11 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <map>
 #include <ostream>
 #include <set>
 #include <string>
-
-#include <wx/string.h>
 
 // nubivane-decode: reads report text and prints one JSON object per report. Each mode lives in
 // its own file and registers itself; the default mode decodes METAR lines.

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <cstdint>
 #include <string>
-
-#include <wx/string.h>
 
 // A minimal JSON object writer for the decode tool's one-object-per-line output.
 class JsonObject {

@@ -1,10 +1,10 @@
+#include <wx/init.h>
+
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <iterator>
 #include <vector>
-
-#include <wx/init.h>
 
 #include "decode_tool.h"
 #include "reports/report_text.h"
