@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <string>
 
-// A TCP client over POSIX sockets, standing in for the Windows Sockets calls of the error-report
-// mail. Every wait is bounded, a send never raises SIGPIPE, and once an operation has failed the
+// A TCP client for the error-report mail: Windows Sockets on Windows, POSIX sockets elsewhere. Every wait is bounded, a send never raises SIGPIPE, and once an operation has failed the
 // connection is closed, so later sends are skipped instead of failing one by one.
 
 namespace platform {
@@ -39,7 +38,11 @@ class TcpClient {
   SocketResult Fail(SocketResult result);
   SocketResult WaitFor(short events, int timeoutMs);
 
-  int fd_ = -1;
+  std::intptr_t fd_ = -1;  // the socket; -1 (Windows: INVALID_SOCKET) when none
 };
+
+// Bounds every read on a socket another library opened (the GUI library's HTTP and FTP sockets):
+// a read that gets nothing for that long fails.
+void SetReceiveTimeout(std::intptr_t socket, int seconds);
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "support/updater.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
@@ -13,8 +11,10 @@
 #include <climits>
 #include <cstdio>
 
+#include "platform/file_rename.h"
 #include "platform/service_addresses.h"
 #include "platform/shell_open.h"
+#include "platform/sockets.h"
 
 namespace {
 
@@ -83,8 +83,7 @@ bool IsFileAnswer(const wxProtocol& protocol) {
 // longer bounds a read: a server that stops sending would hold the GUI thread for good. The
 // operating system's receive time-out bounds every read again.
 void BoundReads(wxProtocol& protocol) {
-  const timeval limit{kSocketTimeoutS, 0};
-  ::setsockopt(protocol.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  platform::SetReceiveTimeout(static_cast<std::intptr_t>(protocol.GetSocket()), kSocketTimeoutS);
 }
 
 bool ReachedEnd(const wxInputStream& in) { return in.GetLastError() == wxSTREAM_EOF; }
@@ -186,7 +185,7 @@ bool ClUpdater::Download() {
   Progress.reset();
   in.reset();
   const bool closed = file.Close();
-  if (outcome == Outcome::kComplete && closed && std::rename(partialName.fn_str(), FileName.fn_str()) == 0) {
+  if (outcome == Outcome::kComplete && closed && platform::RenameReplacing(partialName, FileName)) {
     return true;
   }
   RemoveQuietly(partialName);

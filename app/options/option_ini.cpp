@@ -13,6 +13,8 @@
 #include <limits>
 #include <memory>
 
+#include "platform/file_rename.h"
+
 namespace {
 
 // One stored option: its key and the field it fills (exactly one of the two pointers is set).
@@ -217,14 +219,14 @@ bool SaveIni(const OptionData& options, const wxString& path) {
   std::string bytes(stream.GetSize(), '\0');
   stream.CopyTo(bytes.data(), bytes.size());
 
-  // rename() replaces the old file in one step: there is always either the old or the new file.
+  // The rename replaces the old file in one step: there is always either the old or the new file.
   const wxString temporary = path + wxString::Format(wxS(".%lu.tmp"), wxGetProcessId());
   if (!WriteFileBytes(temporary, bytes.data(), bytes.size())) {
     wxRemove(temporary);
     return false;
   }
   CopyPermissions(path, temporary);
-  if (std::rename(temporary.fn_str(), path.fn_str()) != 0) {
+  if (!platform::RenameReplacing(temporary, path)) {
     wxRemove(temporary);
     return false;
   }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,17 +16,23 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool Started() const { return pid_ > 0; }
+  bool Started() const;
+  std::uint32_t Id() const;
   // One line of output without its line feed; false when none came within timeoutMs.
   bool ReadLine(std::string& line, int timeoutMs);
   // The rest of the output up to its end; false when it did not end within timeoutMs.
   bool ReadToEnd(std::string& rest, int timeoutMs);
+  // Waits for the end: the exit code, -1 when it did not end within timeoutMs.
+  int Wait(int timeoutMs);
+  // Asks it to stop as a terminating signal or Ctrl+C would and waits for the end; one that does
+  // not end in time is killed. The exit code, -1 when it had to be killed.
+  int Stop(int timeoutMs);
 
  private:
+  struct Process;  // the platform's side of the running program
   bool Fill(int timeoutMs);
 
-  pid_t pid_ = -1;
-  int out_ = -1;
+  std::unique_ptr<Process> process_;
   std::string pending_;
   bool ended_ = false;
 };

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "platform/shell_open.h"
+#include "support/test_paths.h"
 
 // Points the updater at a test's own HTTP server for the life of the object.
 class ScopedUpdateHost {
  public:
-  explicit ScopedUpdateHost(const std::string& url) { ::setenv("NUBIVANE_UPDATE_HOST", url.c_str(), 1); }
-  ~ScopedUpdateHost() { ::unsetenv("NUBIVANE_UPDATE_HOST"); }
+  explicit ScopedUpdateHost(const std::string& url) { testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", url); }
+  ~ScopedUpdateHost() { testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST"); }
 };
 
 // Stands in for the shell: records the files it was asked to open and opens none.

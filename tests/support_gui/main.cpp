@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/test_paths.h"
+
 namespace {
 
 class TestApp : public wxApp {
@@ -22,7 +24,7 @@ int main(int argc, char** argv) {
   if (::testing::GTEST_FLAG(list_tests)) {
     return RUN_ALL_TESTS();
   }
-  ::unsetenv("HTTP_PROXY");  // the tests' servers are on this machine: no proxy in between
+  testsupport::UnsetEnvironment("HTTP_PROXY");  // the tests' servers are on this machine: no proxy in between
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     std::fprintf(stderr, "the window tests need a display (DISPLAY is not usable)\n");
     return 1;

@@ -1,11 +1,11 @@
 #include "support/updater.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <wx/filefn.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 
 #include "peers/http_peer.h"
 #include "peers/loopback_listener.h"
@@ -186,7 +186,7 @@ TEST_F(UpdaterTest, SetupThatCannotBeWrittenFailsTheDownload) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ScopedWorkDir dir;
-    ASSERT_EQ(::mkdir(c.directory, 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(c.directory));
     RecordingUi ui;
     ShellRecorder shell;
     HttpPeer peer({{kSetupPath, 200, Bytes(5000)}});

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "support/test_paths.h"
+
 namespace {
 
 // The library's sockets and URL classes need it initialised; listing the tests does not.
@@ -11,7 +13,7 @@ class WxBaseEnvironment : public ::testing::Environment {
   // The library sends every URL through a proxy named in HTTP_PROXY; the tests' servers are on
   // this machine and must be reached directly.
   void SetUp() override {
-    ::unsetenv("HTTP_PROXY");
+    testsupport::UnsetEnvironment("HTTP_PROXY");
     ASSERT_TRUE(wxInitialize());
   }
   void TearDown() override { wxUninitialize(); }

@@ -1,14 +1,14 @@
 // nubivane-simstub: plays the simulator's interface module so the program (or a test) can be run
 // against it. Prints each command, wind-smoothing write and record it receives as a JSON line.
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 
+#include "platform/console.h"
 #include "platform/ipc_runtime_dir.h"
+#include "platform/stop_request.h"
 #include "sim_stub.h"
 
 namespace {
@@ -28,9 +28,11 @@ constexpr char kUsage[] =
     "  --corrupt-id N         overwrite the id of request N (0-based) after each walk\n"
     "  --corrupt-size N       overwrite the size of request N after each walk\n"
     "  --record FILE          append what is received to FILE as JSON lines\n"
-    "  --seconds S            stop after S seconds (default: at SIGINT or SIGTERM)\n"
+    "  --seconds S            stop after S seconds (default: when asked to stop: SIGINT or\n"
+    "                         SIGTERM; on Windows Ctrl+C, Ctrl+Break or the console closing)\n"
     "  --quiet                do not print what is received\n"
-    "The endpoints live in NUBIVANE_IPC_DIR (or the per-user default).\n";
+    "The windows live in the session's desktop on Windows, elsewhere in NUBIVANE_IPC_DIR (or\n"
+    "the per-user default).\n";
 
 bool TakeValue(int argc, char** argv, int* i, std::string* value) {
   if (*i + 1 >= argc) return false;
@@ -98,6 +100,7 @@ bool ParseArguments(int argc, char** argv, SimStubScript* script, long* seconds)
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::UseBinaryStandardStreams();
   SimStubScript script;
   script.echo = true;
   long seconds = -1;
@@ -109,12 +112,8 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  // Blocked before the endpoint threads start, so only the wait below takes them.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Before the window threads start, so only the wait below takes the request.
+  platform::CatchStopRequests();
 
   SimStub stub(script);
   if (!stub.Start()) {
@@ -123,13 +122,7 @@ int main(int argc, char** argv) {
   }
   std::printf("{\"kind\":\"ready\",\"dir\":\"%s\"}\n", IpcRuntimeDir().c_str());
   std::fflush(stdout);
-  if (seconds >= 0) {
-    const timespec limit{static_cast<time_t>(seconds), 0};
-    sigtimedwait(&stopSignals, nullptr, &limit);
-  } else {
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-  }
+  platform::WaitForStopRequest(seconds);
   stub.Stop();
   std::printf("{\"kind\":\"stopped\",\"messages\":%u}\n", stub.MessagesReceived());
   return 0;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/win_ipc.h"
+#include "platform/posix/runtime_dir.h"
 #include "platform/window_endpoint.h"
 #include "platform_env.h"
 

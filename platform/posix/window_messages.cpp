@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ipc_runtime_dir.h"
+#include "runtime_dir.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"

@@ -1,4 +1,4 @@
-#include "platform/ipc_runtime_dir.h"
+#include "runtime_dir.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,7 +27,7 @@ TcpClient::~TcpClient() { Close(); }
 
 void TcpClient::Close() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    ::close(static_cast<int>(fd_));
     fd_ = -1;
   }
 }
@@ -40,7 +41,7 @@ SocketResult TcpClient::Fail(SocketResult result) {
 SocketResult TcpClient::WaitFor(short events, int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    pollfd entry{fd_, events, 0};
+    pollfd entry{static_cast<int>(fd_), events, 0};
     const int ready = ::poll(&entry, 1, MsLeft(deadline));
     if (ready > 0) {
       return SocketResult::kOk;
@@ -136,6 +137,11 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
       return Fail(waited);
     }
   }
+}
+
+void SetReceiveTimeout(std::intptr_t socket, int seconds) {
+  const timeval limit{seconds, 0};
+  ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 }  // namespace platform

@@ -1,0 +1,15 @@
+#include "platform/shell_open_default.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <wx/filename.h>
+
+namespace platform {
+
+void OpenWithDefaultHandler(const wxString& file) {
+  wxFileName name(file);
+  name.MakeAbsolute();
+  ::ShellExecuteW(nullptr, L"open", name.GetFullPath().wc_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace platform
