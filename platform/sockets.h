@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string>
 
-// A TCP client for the error-report mail: Windows Sockets on Windows, POSIX sockets elsewhere. Every wait is bounded, a send never raises SIGPIPE, and once an operation has failed the
-// connection is closed, so later sends are skipped instead of failing one by one.
+// A TCP client for the error-report mail: Windows Sockets on Windows, POSIX sockets elsewhere. Every wait is
+// bounded, a send never raises SIGPIPE, and once an operation has failed the connection is closed, so later
+// sends are skipped instead of failing one by one.
 
 namespace platform {
 
@@ -44,5 +45,9 @@ class TcpClient {
 // Bounds every read on a socket another library opened (the GUI library's HTTP and FTP sockets):
 // a read that gets nothing for that long fails.
 void SetReceiveTimeout(std::intptr_t socket, int seconds);
+
+// True when the peer of a socket another library opened ended the connection with a reset rather
+// than in order. The GUI library reports both as the connection's end on Windows.
+bool ConnectionWasReset(std::intptr_t socket);
 
 }  // namespace platform

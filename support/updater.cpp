@@ -91,7 +91,9 @@ bool ReachedEnd(const wxInputStream& in) { return in.GetLastError() == wxSTREAM_
 // Without a length, the stream turns a reset connection into an end like any other; only an
 // orderly close of the connection tells that the server sent everything.
 bool IsComplete(const Transfer& transfer, const wxProtocol& protocol) {
-  return transfer.sizeKnown ? transfer.total == transfer.size : protocol.IsClosed();
+  if (transfer.sizeKnown) return transfer.total == transfer.size;
+  return protocol.IsClosed() &&
+         !platform::ConnectionWasReset(static_cast<std::intptr_t>(protocol.GetSocket()));
 }
 
 void ShowProgress(ProgressView& progress, const wxString& fileName, const Transfer& transfer) {

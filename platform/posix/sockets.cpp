@@ -139,6 +139,11 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
   }
 }
 
+bool ConnectionWasReset(std::intptr_t socket) {
+  char byte;
+  return ::recv(static_cast<int>(socket), &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == ECONNRESET;
+}
+
 void SetReceiveTimeout(std::intptr_t socket, int seconds) {
   const timeval limit{seconds, 0};
   ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "runtime_dir.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
+#include "runtime_dir.h"
 #include "window_wire.h"
 
 namespace {

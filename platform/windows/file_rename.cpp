@@ -6,7 +6,8 @@ namespace platform {
 
 // The C runtime's rename refuses a target that exists.
 bool RenameReplacing(const wxString& from, const wxString& to) {
-  return ::MoveFileExW(from.wc_str(), to.wc_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  return ::MoveFileExW(from.wc_str(), to.wc_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+         FALSE;
 }
 
 }  // namespace platform

@@ -1,8 +1,9 @@
 #include "platform/shell_open_default.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <wx/filename.h>
+// After <windows.h>, which it needs.
+#include <shellapi.h>
 
 namespace platform {
 

@@ -91,7 +91,8 @@ SocketResult TcpClient::Connect(const std::string& ipv4Address, std::uint16_t po
   }
   int error = 0;
   int length = sizeof error;
-  if (ready < 0 || ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
+  if (ready < 0 ||
+      ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
       error != 0 || (entry.revents & POLLWRNORM) == 0) {
     return Fail(SocketResult::kConnectFailed);
   }
@@ -144,7 +145,7 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
     const int error = ::WSAGetLastError();
     if (!WouldBlock(error)) {
       return Fail(error == WSAECONNRESET || error == WSAECONNABORTED ? SocketResult::kClosed
-                                                                      : SocketResult::kFailed);
+                                                                     : SocketResult::kFailed);
     }
     const SocketResult waited = WaitFor(POLLIN, MsLeft(deadline));
     if (waited != SocketResult::kOk) {
@@ -153,9 +154,18 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
   }
 }
 
+// The library's sockets do not block, so the peek only looks at what has arrived.
+bool ConnectionWasReset(std::intptr_t socket) {
+  char byte;
+  if (::recv(Native(socket), &byte, 1, MSG_PEEK) >= 0) return false;
+  const int error = ::WSAGetLastError();
+  return error == WSAECONNRESET || error == WSAECONNABORTED;
+}
+
 void SetReceiveTimeout(std::intptr_t socket, int seconds) {
   const DWORD limitMs = static_cast<DWORD>(seconds) * 1000;
-  ::setsockopt(Native(socket), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limitMs), sizeof limitMs);
+  ::setsockopt(Native(socket), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limitMs),
+               sizeof limitMs);
 }
 
 }  // namespace platform

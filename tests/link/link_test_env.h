@@ -13,8 +13,9 @@
 #include "support/test_paths.h"
 
 // Every test gets its own runtime directory, so its windows, atoms and mappings meet no other
-// test's (on Windows they meet in the session: there the suite's tests run one at a time). Sleeps and time-outs run at a tenth: an open's 100 ms pause takes 10 ms, a send still
-// waits 200 ms before it counts as timed out.
+// test's (on Windows they meet in the session: there the suite's tests run one at a time). Sleeps and
+// time-outs run at a tenth: an open's 100 ms pause takes 10 ms, a send still waits 200 ms before it counts as
+// timed out.
 class LinkTest : public ::testing::Test {
  protected:
   static constexpr double kTimeScale = 0.1;

@@ -20,7 +20,8 @@ using testsupport::WriteBytes;
 // The library writes the platform's own line ends: CR LF on Windows.
 std::string Saved(std::string lines) {
 #ifdef _WIN32
-  for (std::size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; at += 2) lines.insert(at, 1, '\r');
+  for (std::size_t at = 0; (at = lines.find('\n', at)) != std::string::npos; at += 2)
+    lines.insert(at, 1, '\r');
 #endif
   return lines;
 }
@@ -202,10 +203,12 @@ TEST(IniSave, NewFileHoldsAllKeysInWriteOrderAsUtf8WithoutMark) {
   EXPECT_TRUE(SaveIni(options));
   EXPECT_EQ(
       ReadBytes(kIni),
-      Saved("[General]\nMetar=1\nWeatherupdate=20\nDwlUpperair=0\nDwlAddWeather=0\nDwlStartup=0\nFramePosX=10\n"
-      "FramePosY=10\nFrameSizeX=630\nFrameSizeY=360\nCheckUpdateStartup=0\n[Weather]\nwxRange=1200\n"
-      "[Cloud]\nGenerateCirus=1\nCloudmixed=1\nCloudlayer=3\n[Wind]\nSurfaceWindGust=0\nTurbulenceCloud=0\n"
-      "FSUIPCWindSmoothing=0\nMaxWindShift=90\n"));
+      Saved(
+          "[General]\nMetar=1\nWeatherupdate=20\nDwlUpperair=0\nDwlAddWeather=0\nDwlStartup=0\nFramePosX=10\n"
+          "FramePosY=10\nFrameSizeX=630\nFrameSizeY=360\nCheckUpdateStartup=0\n[Weather]\nwxRange=1200\n"
+          "[Cloud]\nGenerateCirus=1\nCloudmixed=1\nCloudlayer=3\n[Wind]\nSurfaceWindGust=0\nTurbulenceCloud="
+          "0\n"
+          "FSUIPCWindSmoothing=0\nMaxWindShift=90\n"));
 }
 
 TEST(IniSave, RoundTripsEveryStoredField) {
@@ -246,7 +249,8 @@ TEST(IniSave, KeepsTheFilesOtherLinesAndKeyPlaces) {
   ASSERT_TRUE(SaveIni(options));
   const std::string saved = ReadBytes(kIni);
   // The Latin-1 comment survives, now in UTF-8; keys found keep their place and their spelling.
-  EXPECT_EQ(saved.rfind(Saved("; K\xC3\xB6ln\n[Wind]\nMaxWindShift=120\nOwnKey=abc\nSurfaceWindGust=0\n"), 0), 0u)
+  EXPECT_EQ(saved.rfind(Saved("; K\xC3\xB6ln\n[Wind]\nMaxWindShift=120\nOwnKey=abc\nSurfaceWindGust=0\n"), 0),
+            0u)
       << saved;
   EXPECT_NE(saved.find(Saved("[weather]\nWXRANGE=700\n")), std::string::npos) << saved;
   EXPECT_NE(saved.find(Saved("[General]\nMetar=1\n")), std::string::npos) << saved;

@@ -9,7 +9,8 @@ namespace {
 
 int MsLeft(std::chrono::steady_clock::time_point deadline) {
   const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+          .count();
   return left > 0 ? static_cast<int>(left) : 0;
 }
 

@@ -1,6 +1,5 @@
 #include "peers/http_peer.h"
 
-
 #include <chrono>
 
 namespace testpeers {

@@ -1,6 +1,5 @@
 #include "peers/smtp_peer.h"
 
-
 #include <cctype>
 #include <chrono>
 

@@ -12,7 +12,9 @@
 // Points the updater at a test's own HTTP server for the life of the object.
 class ScopedUpdateHost {
  public:
-  explicit ScopedUpdateHost(const std::string& url) { testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", url); }
+  explicit ScopedUpdateHost(const std::string& url) {
+    testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", url);
+  }
   ~ScopedUpdateHost() { testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST"); }
 };
 

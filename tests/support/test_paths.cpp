@@ -2,6 +2,10 @@
 
 #include <stdlib.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -30,14 +34,24 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 std::string MakeTempDir(const std::string& prefix) {
-  static std::mt19937_64 random(std::random_device{}() ^
-                                static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  static std::mt19937_64 random(
+      std::random_device{}() ^
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path path = fs::temp_directory_path() / (prefix + "-" + std::to_string(random() % 1000000000));
     std::error_code error;
     if (fs::create_directory(path, error)) return path.string();
   }
   throw std::runtime_error("no temporary folder could be made");
+}
+
+bool RunningUnderWine() {
+#ifdef _WIN32
+  const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+  return false;
+#endif
 }
 
 void SetEnvironment(const std::string& name, const std::string& value) {

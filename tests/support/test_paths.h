@@ -17,6 +17,9 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 // A fresh folder under the system's temporary folder, its name beginning with prefix.
 std::string MakeTempDir(const std::string& prefix);
 
+// True for the Windows build running under wine, which differs from Windows in a few details.
+bool RunningUnderWine();
+
 // The process environment, as the program and the GUI library read it.
 void SetEnvironment(const std::string& name, const std::string& value);
 void UnsetEnvironment(const std::string& name);

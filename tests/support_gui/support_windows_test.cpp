@@ -6,8 +6,8 @@
 #include <wx/toplevel.h>
 
 #include <cstdlib>
-#include <thread>
 #include <filesystem>
+#include <thread>
 
 #include "dialog_recorder.h"
 #include "peers/http_peer.h"

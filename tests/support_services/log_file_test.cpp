@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
-#include <regex>
 #include <filesystem>
+#include <regex>
 
 #include "recorders.h"
 #include "support/test_paths.h"

@@ -109,7 +109,8 @@ bool ChildProcess::Fill(int timeoutMs) {
 }
 
 int ChildProcess::Wait(int timeoutMs) {
-  if (!Started() || ::WaitForSingleObject(process_->info.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
+  if (!Started() ||
+      ::WaitForSingleObject(process_->info.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) {
     return -1;
   }
   DWORD code = 0;

@@ -10,8 +10,8 @@
 #include <memory>
 #include <thread>
 
-#include "platform/win_ipc.h"
 #include "platform/posix/runtime_dir.h"
+#include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
 #include "platform_env.h"
 

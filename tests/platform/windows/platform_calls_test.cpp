@@ -62,7 +62,8 @@ TEST_F(WindowsPlatformTest, ExistingMappingGives183AndSharesItsMemory) {
   WinHandle owner = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 32768, "nub:area:1");
   ASSERT_NE(owner, nullptr);
   EXPECT_NE(GetLastError(), kWinErrorAlreadyExists);
-  WinHandle second = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 32768, "nub:area:1");
+  WinHandle second =
+      CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 32768, "nub:area:1");
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(GetLastError(), kWinErrorAlreadyExists);
   WinHandle opened = OpenFileMappingA(kWinFileMapWrite, false, "nub:area:1");
