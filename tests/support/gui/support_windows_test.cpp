@@ -21,7 +21,7 @@
 
 namespace {
 
-using supportguitest::DialogRecorder;
+using guitest::DialogRecorder;
 using testsupport::ReadBytes;
 using testsupport::ScopedWorkDir;
 using testsupport::WriteBytes;
