@@ -1,4 +1,4 @@
-#include "app/options/option_ini.h"
+#include "options/option_ini.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "support/test_paths.h"
+#include "common/test_paths.h"
 
 namespace {
 

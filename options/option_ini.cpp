@@ -1,4 +1,4 @@
-#include "app/options/option_ini.h"
+#include "options/option_ini.h"
 
 #include <wx/debug.h>
 #include <wx/fileconf.h>
@@ -13,6 +13,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+
+#include "base/ascii.h"
 
 namespace {
 
@@ -44,11 +46,6 @@ const IniKey kIniKeys[] = {
     {"/Wind/FSUIPCWindSmoothing", nullptr, &OptionData::FSUIPCWindSmoothing},
     {"/Wind/MaxWindShift", &OptionData::MaxWindShift, nullptr},
 };
-
-bool IsBlank(wxUniChar c) {
-  const auto v = c.GetValue();
-  return v == ' ' || v == '\t' || v == '\n' || v == '\r' || v == '\v' || v == '\f';
-}
 
 bool StartsWith(const std::string& bytes, const char* prefix, std::size_t length) {
   return bytes.size() >= length && std::memcmp(bytes.data(), prefix, length) == 0;
@@ -246,8 +243,8 @@ bool WriteFileBytes(const wxString& path, const char* data, std::size_t size) {
 bool ParseIniNumber(const wxString& text, std::int32_t* value) {
   std::size_t begin = 0;
   std::size_t end = text.length();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
+  while (begin < end && IsAsciiSpace(text[begin])) ++begin;
+  while (end > begin && IsAsciiSpace(text[end - 1])) --end;
   bool negative = false;
   if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
     negative = text[begin] == '-';

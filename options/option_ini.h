@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/options/option_data.h"
+#include "options/option_data.h"
 
 // "Nubivane.ini", in the working directory.
 inline const wxString kIniFileName = wxS("Nubivane.ini");
