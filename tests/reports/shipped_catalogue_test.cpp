@@ -5,9 +5,9 @@
 #include <set>
 #include <string>
 
+#include "common/test_paths.h"
 #include "reports/metar.h"
 #include "reports/weather_station.h"
-#include "support/test_paths.h"
 
 namespace {
 
