@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/units.h"
 #include "reports/geometry.h"
 #include "reports/report_pattern.h"
 #include "reports/report_text.h"
@@ -10,7 +11,6 @@ namespace {
 
 constexpr std::size_t kMinSynopPieceLength = 40;
 constexpr double kNearestSynopLimitKm = 300.0;
-constexpr double kFeetPerMetre = 3.28084;
 constexpr std::uint32_t kMaxCloudBaseFt = 65535;
 
 // What opens a new section 0 or a new bulletin, or ends a message: the last one in a piece

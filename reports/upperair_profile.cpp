@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/units.h"
 #include "reports/report_pattern.h"
 #include "reports/temp_groups.h"
 
@@ -12,7 +13,6 @@ constexpr int kTtbbThousandsBelow = 100;  // Part B reaches 100 hPa: smaller fig
 constexpr int kMaxTropopausePressure = 499;
 constexpr int kMinMaxWindPressure = 51;
 constexpr int kMaxMaxWindPressure = 1199;
-constexpr float kDegreesPerTurn = 360.0f;
 constexpr float kHalfTurn = 180.0f;
 
 // nn of a significant level: 00 the surface, then 11, 22, ... 99 over and over.

@@ -9,11 +9,11 @@
 #include <set>
 #include <string>
 
+#include "common/test_paths.h"
 #include "reports/bulletin_split.h"
 #include "reports/metar.h"
 #include "reports/report_text.h"
 #include "reports/synop.h"
-#include "support/test_paths.h"
 
 namespace {
 

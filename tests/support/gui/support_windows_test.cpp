@@ -9,19 +9,19 @@
 #include <cstdlib>
 #include <thread>
 
-#include "dialog_recorder.h"
+#include "common/test_paths.h"
+#include "gui_common/dialog_recorder.h"
 #include "peers/http_peer.h"
 #include "peers/loopback_listener.h"
 #include "peers/update_doubles.h"
 #include "platform/shell_open.h"
 #include "support/gui/gui_support_ui.h"
 #include "support/log_file.h"
-#include "support/test_paths.h"
 #include "support/updater.h"
 
 namespace {
 
-using supportguitest::DialogRecorder;
+using guitest::DialogRecorder;
 using testsupport::ReadBytes;
 using testsupport::ScopedWorkDir;
 using testsupport::WriteBytes;

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <regex>
 
+#include "common/test_paths.h"
 #include "recorders.h"
-#include "support/test_paths.h"
 
 namespace {
 
