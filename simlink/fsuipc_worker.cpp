@@ -41,9 +41,17 @@ int FSUIPCWorker::State() const { return impl_->handOver.State(); }
 
 void FSUIPCWorker::RequestStop() { impl_->stop.Raise(); }
 
+// The stop can end Entry before the library looks at the thread; the library then finds it
+// ended and does not join it, so the thread may still be on its way out when the object is
+// deleted. Waiting joins it in that case and does nothing when it was joined already.
 wxThreadError FSUIPCWorker::Delete(ExitCode* rc, wxThreadWait waitMode) {
   RequestStop();
-  return wxThread::Delete(rc, waitMode);
+  const wxThreadError error = wxThread::Delete(rc, waitMode);
+  if (GetId() != 0) {
+    const ExitCode code = Wait(waitMode);
+    if (rc != nullptr) *rc = code;
+  }
+  return error;
 }
 
 std::recursive_mutex& FSUIPCWorker::LinkLock() { return FSUIPC_Lock(); }

@@ -46,8 +46,9 @@ class FSUIPCWorker : public wxThread, public FSUIPC {
   // Any thread: every pause of the writer and the exchange with the simulator in progress end
   // at once; the thread then leaves Entry.
   void RequestStop();
-  // Asks for the stop as above, then joins (hides wxThread::Delete, which alone could wait for
-  // a hung simulator's exchange).
+  // Asks for the stop as above, then joins the thread, whatever state it was in (hides
+  // wxThread::Delete, which alone could wait for a hung simulator's exchange and does not join a
+  // thread that has just ended).
   wxThreadError Delete(ExitCode* rc = nullptr, wxThreadWait waitMode = wxTHREAD_WAIT_DEFAULT);
 
   // The link is shared with the manual-weather dialog on the GUI thread: hold this around a

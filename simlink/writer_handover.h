@@ -6,15 +6,23 @@
 
 #include "simlink/new_weather.h"
 
-// What the GUI thread and the writer thread share, each behind its own lock:
+// What the GUI thread and the writer thread share, and how each side sees the other's part:
 //
 //   state word + records of the next send   WriterHandOver    GUI: StartConnecting, Put
-//                                                              writer: Take, Connected, LinkLost,
-//                                                              SendEnded
+//                                           (one lock)        writer: Take, Connected, LinkLost,
+//                                                             SendEnded
 //   position + ready flag of the last poll  PollSnapshot      writer: Publish; GUI: Read
+//                                           (one lock)
+//   control updates (label, gauge, status   posted events     writer posts copies; the GUI
+//   field 2, item 1001)                     (writer_events.h) thread applies them
+//   stop request                            LinkCancel        GUI raises it; every pause and
+//                                                             exchange of the writer ends
+//   the option block                        OptionData*       GUI (options dialog) writes; the
+//                                                             writer reads one byte atomically
+//   the link                                FSUIPC_Lock()     both: a whole sequence under it
 //
-// Everything else of the writer (its flags, the last error, the link) is the writer thread's
-// own; its control updates reach the GUI thread as posted copies (fsuipc_worker.h).
+// Everything else of the writer (its flags, the last error, the record being sent) is the
+// writer thread's own.
 
 // The writer's state word.
 enum WriterState : int {

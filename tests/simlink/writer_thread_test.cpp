@@ -166,6 +166,17 @@ TEST_F(WriterThreadTest, ClosingCommandFailureShowsItsTextAndLeavesTheItemDisabl
   EXPECT_EQ(StubEvents(stub, "record"), Lines{"EDDB"});
 }
 
+// The main window may never start the writer (no "airport.dat"), or stop it twice.
+TEST_F(WriterThreadTest, WriterNeverStartedOrStoppedTwiceIsDeletedAtOnce) {
+  auto never = std::make_unique<FSUIPCWorker>(&options_, &controls_);
+  never->Delete();
+  never.reset();
+  FSUIPCWorker& worker = StartWorker();
+  EXPECT_EQ(worker.Delete(), wxTHREAD_NO_ERROR);
+  worker.Delete();
+  EXPECT_EQ(controls_.TakeLines(), Lines{});
+}
+
 // Where the writer is when the main window closes, and what brings it there. Real time: the
 // pauses and time-outs are those of the program.
 struct StopCase {
