@@ -16,6 +16,19 @@ const std::string kVersionFs2004 = "status FS2004 - FSUIPC-Ver: 3.650";
 const std::string kNotConnected = "status not connected";
 const std::string kBadData = "status IPC request contains bad data";
 
+// What a send of EDDB, EDDT and EDDH shows up to its second record, then the rest.
+Lines FirstTwoOfThreeThen(const Lines& rest) {
+  Lines lines = {"label Send Station to FS",
+                 "gauge 3/0",
+                 "gauge shown",
+                 "gauge 3/1",
+                 "label Send Station EDDB, 1 from 3",
+                 "gauge 3/2",
+                 "label Send Station EDDT, 2 from 3"};
+  lines.insert(lines.end(), rest.begin(), rest.end());
+  return lines;
+}
+
 // The machine run pass by pass on the test thread, against the in-process stand-in; the stop
 // is bound to this thread as it is to the writer thread.
 class WriterMachineTest : public LinkTest {
@@ -185,14 +198,7 @@ TEST_F(WriterMachineTest, SendWaitsForEachAcknowledgementThenClosesAndReportsSuc
     SimStubScript script;
     script.firstAck = firstAck;
     SimStub& stub = Connect(script);
-    EXPECT_EQ(Send({"EDDB", "EDDT", "EDDH"}), (Lines{
-                                                  "label Send Station to FS",
-                                                  "gauge 3/0",
-                                                  "gauge shown",
-                                                  "gauge 3/1",
-                                                  "label Send Station EDDB, 1 from 3",
-                                                  "gauge 3/2",
-                                                  "label Send Station EDDT, 2 from 3",
+    EXPECT_EQ(Send({"EDDB", "EDDT", "EDDH"}), FirstTwoOfThreeThen({
                                                   "gauge 3/3",
                                                   "label Send Station EDDH, 3 from 3",
                                                   "gauge hidden",
@@ -246,17 +252,7 @@ TEST_F(WriterMachineTest, WriteFailureOnTheSecondOfThreeRecordsEndsTheSendWithIt
   SimStubScript script;
   script.refuseRecord = 2;
   SimStub& stub = Connect(script);
-  EXPECT_EQ(Send({"EDDB", "EDDT", "EDDH"}), (Lines{
-                                                "label Send Station to FS",
-                                                "gauge 3/0",
-                                                "gauge shown",
-                                                "gauge 3/1",
-                                                "label Send Station EDDB, 1 from 3",
-                                                "gauge 3/2",
-                                                "label Send Station EDDT, 2 from 3",
-                                                kBadData,
-                                                "item off",
-                                            }));
+  EXPECT_EQ(Send({"EDDB", "EDDT", "EDDH"}), FirstTwoOfThreeThen({kBadData, "item off"}));
   EXPECT_EQ(StubEvents(stub, "record"), Lines{"EDDB"});
   EXPECT_EQ(StubEvents(stub, "command"), (Lines{Command(4), Command(3)}));
   EXPECT_EQ(handOver_.State(), kWriterConnected);
