@@ -59,6 +59,19 @@ TEST(DecodeToolMetar, WithoutCatalogueIdentificationIsSkipped) {
   EXPECT_NE(run.lines[1].find(R"("time":"141450Z")"), std::string::npos);
 }
 
+// The output of a fixed input, byte for byte as the tool has always written it: escapes, ISO 8859-1
+// bytes as UTF-8, NUL and control characters, CR LF line ends, blank lines, numbers.
+TEST(DecodeToolMetar, OutputBytesStayTheSame) {
+  const ToolRun run =
+      RunDecodeTool("--airports " + Quoted(testsupport::FixturePath("airport-names-with-odd-bytes.dat")) +
+                    " " + Quoted(testsupport::FixturePath("metar-lines-with-odd-bytes.txt")));
+  ASSERT_EQ(run.status, 0);
+  const std::string expected =
+      testsupport::ReadBytes(testsupport::FixturePath("metar-lines-with-odd-bytes.json"));
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(run.output, expected);
+}
+
 TEST(DecodeToolMetar, MissingCatalogueIsAnError) {
   const ToolRun run = RunDecodeTool("--airports /nonexistent/airport.dat " + kFeed + " 2>/dev/null");
   EXPECT_EQ(run.status, 1);
