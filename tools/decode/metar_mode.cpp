@@ -1,17 +1,16 @@
 // The default mode: METAR lines, identified against an airport catalogue and decoded.
 
 #include <iostream>
+#include <memory>
 
 #include "decode_tool.h"
 #include "input_lines.h"
 #include "json_writer.h"
+#include "parallel_lines.h"
 #include "reports/metar.h"
 #include "reports/report_text.h"
 
 namespace {
-
-// Output is gathered and written in large pieces.
-constexpr std::size_t kOutputChunkBytes = 1 << 20;
 
 void PutClouds(JsonBuffer& out, const std::vector<CloudLayer>& clouds) {
   out.Put('[');
@@ -67,20 +66,20 @@ int RunMetar(const DecodeArgs& args, std::ostream& out) {
     std::cerr << "nubivane-decode: cannot open " << airports << "\n";
     return 1;
   }
-  ClMetar decoder;
-  JsonBuffer json;
-  ForEachFilledLine(args.bytes, [&](const char* line, std::size_t length) {
-    MetarRecord record;
-    AssignLatin1(record.Raw, line, length);
-    const bool identified = identify && catalogue.FindMetarStation(&record);
-    const bool decoded = decoder.DecodeMetar(&record);
-    PutMetarLine(json, record, identified, decoded);
-    if (json.Size() >= kOutputChunkBytes) {
-      out.write(json.Data(), static_cast<std::streamsize>(json.Size()));
-      json.Clear();
-    }
-  });
-  out.write(json.Data(), static_cast<std::streamsize>(json.Size()));
+  const std::vector<LineRange> lines = FilledLines(args.bytes);
+  WriteLinesInOrder(
+      lines,
+      [&]() -> LineWriter {
+        auto decoder = std::make_shared<ClMetar>();
+        return [&catalogue, identify, decoder](const LineRange& line, JsonBuffer& json) {
+          MetarRecord record;
+          AssignLatin1(record.Raw, line.begin, line.length);
+          const bool identified = identify && catalogue.FindMetarStation(&record);
+          const bool decoded = decoder->DecodeMetar(&record);
+          PutMetarLine(json, record, identified, decoded);
+        };
+      },
+      out);
   return 0;
 }
 
