@@ -1,5 +1,6 @@
 // Reports of a broken feed that arrives as one huge line or piece, at 100 KB and 800 KB: the time
-// of identifying and decoding each. Target: well under a second per report, whatever its length.
+// of identifying and decoding each (upper-air parts up to the merged profile). Target: well under a second
+// per report, whatever its length.
 
 #include <benchmark/benchmark.h>
 #include <wx/init.h>
@@ -8,6 +9,9 @@
 
 #include "reports/metar.h"
 #include "reports/synop.h"
+#include "reports/ttaa_decoder.h"
+#include "reports/upperair.h"
+#include "reports/upperair_profile.h"
 
 namespace {
 
@@ -66,6 +70,38 @@ void BM_SynopBodyGroups(benchmark::State& state) {
   DecodeSynopPiece(state, "AAXX 19001 10015 41480 72504 ", "83630 ");
 }
 BENCHMARK(BM_SynopBodyGroups)->Arg(kSmallBytes)->Arg(kLargeBytes)->Unit(benchmark::kMicrosecond);
+
+// A TTAA part whose standard levels never end: "00141 22257 13508" x n.
+void BM_TtaaLevels(benchmark::State& state) {
+  const Upperair upperair(wxS(NUB_CATALOGUE_DIR "/station.dat"));
+  UpperairRecord record;
+  record.Raw = Repeated("TTAA 56001 72201 99019 22856 13007 ", "00141 22257 13508 ", state.range(0), "");
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(upperair.FindTTAAStation(&record));
+    benchmark::DoNotOptimize(DecodeTTAA(&record));
+  }
+  state.counters["chars"] = static_cast<double>(record.Raw.length());
+}
+BENCHMARK(BM_TtaaLevels)->Arg(kSmallBytes)->Arg(kLargeBytes)->Unit(benchmark::kMicrosecond);
+
+// A TTBB part of significant levels without end ("11975 20056" x n), merged with a TTAA part into
+// one profile, interpolated, with its humidities.
+void BM_TtbbProfile(benchmark::State& state) {
+  UpperairRecord ttaa;
+  ttaa.Raw = wxS("TTAA 56001 72201 99019 22856 13007 00141 22257 13508 50591 06959 26522 10654 73358 27515");
+  DecodeTTAA(&ttaa);
+  UpperairPart ttbb;
+  ttbb.Raw = Repeated("TTBB 56008 72201 00019 22856 ", "11975 20056 ", state.range(0), "");
+  for (auto _ : state) {
+    DecodeTTBB(&ttbb);
+    UpperairRecord profile;
+    MergeUpperair(&profile, &ttaa, &ttbb);
+    InterpolateLevels(&profile);
+    benchmark::DoNotOptimize(CalcHumidity(&profile));
+  }
+  state.counters["chars"] = static_cast<double>(ttbb.Raw.length());
+}
+BENCHMARK(BM_TtbbProfile)->Arg(kSmallBytes)->Arg(kLargeBytes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
