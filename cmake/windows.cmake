@@ -35,5 +35,10 @@ if(NUB_WINDOWS)
   # No MinGW runtime DLLs have to lie beside the programs.
   add_link_options(-static)
 
+  # Every program (and every library, harmlessly) carries the fix of the order in which a thread's
+  # thread_local objects are destroyed and freed.
+  add_library(nub_thread_exit_order OBJECT "${CMAKE_SOURCE_DIR}/platform/windows/runtime/thread_exit_order.cpp")
+  link_libraries(nub_thread_exit_order)
+
   set(CMAKE_CROSSCOMPILING_EMULATOR "bash;${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}/wineprefix")
 endif()

@@ -37,7 +37,8 @@ bool CloseHandle(WinHandle handle);
 
 // Blocks until the window's owner replies or the time-out passes. Returns non-zero with the reply
 // in *result; 0 on failure: last error 0 after a time-out (Windows' own time-out error included),
-// non-zero when the window has gone.
+// kWinErrorOperationAborted when the calling thread's link cancel was raised, another non-zero
+// error when the window has gone.
 WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wparam, WinLparam lparam,
                                 WinUint flags, WinUint timeoutMs, WinDwordPtr* result);
 
@@ -45,4 +46,5 @@ WinDword GetCurrentProcessId();
 // Per thread; Sleep leaves it alone.
 WinDword GetLastError();
 void SetLastError(WinDword error);
+// Ends early when the calling thread's link cancel is raised.
 void Sleep(WinDword ms);

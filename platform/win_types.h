@@ -26,4 +26,5 @@ constexpr WinDword kWinErrorFileNotFound = 2;
 constexpr WinDword kWinErrorNotEnoughMemory = 8;
 constexpr WinDword kWinErrorInvalidParameter = 87;
 constexpr WinDword kWinErrorAlreadyExists = 183;
+constexpr WinDword kWinErrorOperationAborted = 995;  // the link cancel was raised (link_cancel.h)
 constexpr WinDword kWinErrorInvalidWindowHandle = 1400;

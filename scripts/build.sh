@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds into build/<type> (type: Release or Debug; default Release).
-# `build.sh windows` cross-builds everything that builds for Windows into build/windows/,
-# installing its packages and building the GUI library for Windows first when they are missing.
+# Configures and builds into build/<type> (type: Release, Debug or Tsan; default Release). Tsan is
+# a Debug build under the thread sanitizer. `build.sh windows` cross-builds everything that builds
+# for Windows into build/windows/, installing its packages and building the GUI library for
+# Windows first when they are missing.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 type=${1:-Release}
@@ -14,5 +15,9 @@ if [[ $type == windows ]]; then
   cmake --build "$top/build/windows" -j"$(nproc)"
   exit 0
 fi
-cmake -S "$top" -B "$top/build/$type" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+case $type in
+  Tsan) settings=(-DCMAKE_BUILD_TYPE=Debug -DNUB_SANITIZE=thread -DNUB_BUILD_BENCH=OFF) ;;
+  *) settings=(-DCMAKE_BUILD_TYPE="$type") ;;
+esac
+cmake -S "$top" -B "$top/build/$type" "${settings[@]}" "$@" >/dev/null
 cmake --build "$top/build/$type" -j"$(nproc)"

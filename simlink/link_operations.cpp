@@ -1,5 +1,6 @@
 #include <mutex>
 
+#include "base/units.h"
 #include "simlink/fsuipc.h"
 
 namespace {
@@ -51,7 +52,7 @@ double LatitudeFromRaw(std::int64_t raw) {
 }
 
 double LongitudeFromRaw(std::int64_t raw) {
-  return static_cast<double>(raw) * 360.0 / kLongitudeRawPer360Degrees;
+  return static_cast<double>(raw) * kDegreesPerTurn / kLongitudeRawPer360Degrees;
 }
 
 std::uint32_t FSUIPC::Open(bool* connected) {
@@ -73,10 +74,17 @@ std::uint32_t FSUIPC::GetReadyToFly(bool* ready) {
 }
 
 std::uint32_t FSUIPC::ReadWeatherAck() {
-  std::uint32_t ack = WeatherAck;
-  if (ReadOne(kOffsetWeatherAck, sizeof ack, &ack) != kFsuipcOk) return kWeatherAckUnread;
-  WeatherAck = ack;
-  return ack;
+  std::uint32_t ack = kWeatherAckUnread;
+  return ReadWeatherAck(&ack) == kFsuipcOk ? ack : kWeatherAckUnread;
+}
+
+std::uint32_t FSUIPC::ReadWeatherAck(std::uint32_t* ack) {
+  std::uint32_t value = WeatherAck;
+  const std::uint32_t result = ReadOne(kOffsetWeatherAck, sizeof value, &value);
+  if (result != kFsuipcOk) return result;
+  WeatherAck = value;
+  *ack = value;
+  return result;
 }
 
 std::uint16_t FSUIPC::ReadOffset333E() {

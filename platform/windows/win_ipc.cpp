@@ -1,19 +1,69 @@
 // The link's Windows calls, made for real. The test knobs apply as they do to the stand-ins: a
 // scripted failure of the calls that cannot fail on their own, and the time scale on every
-// Sleep and send time-out.
+// Sleep and send time-out. So does the calling thread's link cancel: it ends a Sleep and a
+// blocking send at once.
 
 #include "platform/win_ipc.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/link_cancel.h"
 #include "platform/test_knobs.h"
 #include "platform/windows/win32_calls.h"
 
 namespace {
+
+// How often a send that a cancel may cut looks at the cancel.
+constexpr auto kCancelSlice = std::chrono::milliseconds(10);
 
 // Milliseconds after scaling; a scaled pause is never shorter than one tick of the clock.
 WinDword ScaledMs(WinDword ms) {
   if (ms == 0) return 0;
   const std::int64_t scaled = (ScaledMicros(ms) + 999) / 1000;
   return scaled < 1 ? 1 : static_cast<WinDword>(scaled);
+}
+
+// One send, made by a thread of its own so that the caller can give it up: the system's send
+// cannot be interrupted. A send given up finishes on its own within its time-out; its outcome is
+// dropped.
+struct DetachedSend {
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false;
+  std::uintptr_t sent = 0;
+  std::uintptr_t reply = 0;
+  std::uint32_t error = 0;
+};
+
+WinDwordPtr SendCancellable(const LinkCancel& cancel, WinWindow window, WinUint message, WinWparam wparam,
+                            WinLparam lparam, WinUint flags, WinUint timeoutMs, WinDwordPtr* result) {
+  auto send = std::make_shared<DetachedSend>();
+  std::thread([=] {
+    std::uintptr_t reply = 0;
+    const std::uintptr_t sent =
+        win32::SendWithTimeout(window, message, wparam, lparam, flags, timeoutMs, &reply);
+    const std::uint32_t error = win32::LastError();
+    std::lock_guard<std::mutex> guard(send->lock);
+    send->sent = sent;
+    send->reply = reply;
+    send->error = error;
+    send->done = true;
+    send->finished.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> guard(send->lock);
+  while (!send->finished.wait_for(guard, kCancelSlice, [&] { return send->done; })) {
+    if (cancel.Raised()) {
+      win32::SetError(kWinErrorOperationAborted);
+      return 0;
+    }
+  }
+  if (send->sent != 0 && result != nullptr) *result = send->reply;
+  win32::SetError(send->error);
+  return send->sent;
 }
 
 }  // namespace
@@ -72,8 +122,15 @@ bool CloseHandle(WinHandle handle) { return win32::CloseObject(handle); }
 // send by a last error of 0, as the platform reported it in its first versions.
 WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wparam, WinLparam lparam,
                                 WinUint flags, WinUint timeoutMs, WinDwordPtr* result) {
+  const LinkCancel* cancel = BoundLinkCancel();
+  if (cancel != nullptr && cancel->Raised()) {
+    SetLastError(kWinErrorOperationAborted);
+    return 0;
+  }
   const WinDwordPtr sent =
-      win32::SendWithTimeout(window, message, wparam, lparam, flags, ScaledMs(timeoutMs), result);
+      cancel != nullptr
+          ? SendCancellable(*cancel, window, message, wparam, lparam, flags, ScaledMs(timeoutMs), result)
+          : win32::SendWithTimeout(window, message, wparam, lparam, flags, ScaledMs(timeoutMs), result);
   if (sent == 0 && win32::LastError() == win32::kErrorTimeout) SetLastError(0);
   return sent;
 }
@@ -87,6 +144,10 @@ void SetLastError(WinDword error) { win32::SetError(error); }
 // The link reads the last error of a failed send after its retry pauses.
 void Sleep(WinDword ms) {
   const WinDword lastError = win32::LastError();
-  win32::SleepMs(ScaledMs(ms));
+  if (const LinkCancel* cancel = BoundLinkCancel()) {
+    cancel->Pause(ScaledMicros(ms));
+  } else {
+    win32::SleepMs(ScaledMs(ms));
+  }
   win32::SetError(lastError);
 }

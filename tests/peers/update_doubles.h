@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "platform/shell_open.h"
-#include "support/test_paths.h"
 
 // Points the updater at a test's own HTTP server for the life of the object.
 class ScopedUpdateHost {

@@ -19,7 +19,7 @@ ToolRun RunDecodeTool(const std::string& arguments) {
   std::FILE* pipe = popen(command.c_str(), "r");
 #endif
   if (pipe == nullptr) return run;
-  std::string output;
+  std::string& output = run.output;
   char chunk[4096];
   std::size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, got);

@@ -1,0 +1,76 @@
+#include "gui_common/screenshot.h"
+
+#include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/evtloop.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/timer.h>
+#include <wx/window.h>
+
+namespace guitest {
+namespace {
+
+// The window system maps and draws a window from its event loop, late on a busy machine.
+constexpr int kPaintLimitMs = 5000;
+
+// The GUI library built for Windows here has no PNG support: its pictures are BMP files.
+#if wxUSE_LIBPNG
+constexpr wxBitmapType kPictureType = wxBITMAP_TYPE_PNG;
+const char kPictureExtension[] = ".png";
+void AddPictureHandler() {
+  if (wxImage::FindHandler(kPictureType) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+}
+#else
+constexpr wxBitmapType kPictureType = wxBITMAP_TYPE_BMP;
+const char kPictureExtension[] = ".bmp";
+void AddPictureHandler() {}
+#endif
+
+}  // namespace
+
+bool PaintNow(wxWindow* window) {
+  bool painted = false;
+  wxEventLoop loop;
+  const auto onPaint = [&painted](wxPaintEvent& event) {
+    painted = true;
+    event.Skip();
+  };
+  // Idle comes after the redraws: the picture has then reached the window system.
+  const auto onIdle = [&painted, &loop](wxIdleEvent& event) {
+    if (painted) loop.ScheduleExit();
+    event.Skip();
+  };
+  wxTimer limit;
+  limit.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.ScheduleExit(); });
+  window->Bind(wxEVT_PAINT, onPaint);
+  wxTheApp->Bind(wxEVT_IDLE, onIdle);
+  window->Refresh();
+  limit.StartOnce(kPaintLimitMs);
+  loop.Run();
+  wxTheApp->Unbind(wxEVT_IDLE, onIdle);
+  window->Unbind(wxEVT_PAINT, onPaint);
+  return painted;
+}
+
+wxString SaveScreenshot(wxWindow* window, const wxString& name) {
+  const wxSize size = window->GetClientSize();
+  if (size.x <= 0 || size.y <= 0 || !window->IsShownOnScreen() || !PaintNow(window)) return wxString();
+  wxBitmap bitmap(size);
+  {
+    wxClientDC source(window);
+    wxMemoryDC target(bitmap);
+    if (!target.Blit(0, 0, size.x, size.y, &source, 0, 0)) return wxString();
+  }
+  AddPictureHandler();
+  const wxString folder = wxS(NUB_SCREENSHOT_DIR);
+  if (!wxDirExists(folder) && !wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+    return wxString();
+  const wxFileName path(folder, name + kPictureExtension);
+  if (!bitmap.ConvertToImage().SaveFile(path.GetFullPath(), kPictureType)) return wxString();
+  return path.GetFullPath();
+}
+
+}  // namespace guitest

@@ -1,0 +1,119 @@
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/test_paths.h"
+#include "link_test_env.h"
+#include "peers/child_process.h"
+#include "simlink/fsuipc.h"
+
+namespace {
+
+constexpr int kStartWaitMs = 10000;
+constexpr int kStopWaitMs = 10000;
+
+// The stand-in as a separate process, in this test's runtime directory; its standard output is
+// collected until it ends.
+class StubProgram {
+ public:
+  bool Start(std::vector<std::string> options) {
+    options.insert(options.begin(), NUB_SIMSTUB_PROGRAM);
+    process_ = std::make_unique<testpeers::ChildProcess>(options);
+    return process_->Started() && WaitFor("\"kind\":\"ready\"", kStartWaitMs);
+  }
+
+  // Asks it to stop as SIGTERM or Ctrl+C would (kills it when it does not end in time); returns
+  // its exit code.
+  int Stop() {
+    if (!process_) return -1;
+    const int code = process_->Stop(kStopWaitMs);
+    std::string rest;
+    process_->ReadToEnd(rest, kStopWaitMs);
+    output_ += rest;
+    process_.reset();
+    return code;
+  }
+
+  ~StubProgram() { Stop(); }
+
+  const std::string& Output() const { return output_; }
+
+ private:
+  bool WaitFor(const std::string& text, int ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    std::string line;
+    while (output_.find(text) == std::string::npos) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+              .count();
+      if (left <= 0 || !process_->ReadLine(line, static_cast<int>(left))) return false;
+      output_ += line + "\n";
+    }
+    return true;
+  }
+
+  std::unique_ptr<testpeers::ChildProcess> process_;
+  std::string output_;
+};
+
+TEST_F(LinkTest, ProgramPlaysTheModuleFromAnotherProcess) {
+  const std::string record = Dir() + "/received.jsonl";
+  StubProgram program;
+  ASSERT_TRUE(program.Start({"--windows", "fs98", "--module-version", "41000000", "--sim-version", "FADE0008",
+                             "--lat", "52.5", "--lon", "-13.25", "--offset-333e", "1", "--record", record}));
+  FSUIPC link;
+  bool connected = false;
+  ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+  std::string version;
+  link.GetVersionText(&version);
+  EXPECT_EQ(version, "FSX - FSUIPC-Ver: 4.100");
+  double position[2] = {0, 0};
+  EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
+  EXPECT_NEAR(position[0], 52.5, 1e-9);
+  EXPECT_NEAR(position[1], -13.25, 1e-9);
+  EXPECT_EQ(link.ReadOffset333E(), 1);
+  bool ready = false;
+  EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+  EXPECT_TRUE(ready);
+  NewWeather weather;
+  ClearNewWeather(&weather);
+  weather.Command = kWeatherCommandReportRecord;
+  std::memcpy(weather.Icao, "EDDB", 4);
+  const std::uint32_t ack = link.ReadWeatherAck();
+  EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
+  EXPECT_NE(link.ReadWeatherAck(), ack);
+  EXPECT_EQ(link.WriteWeatherCommand(kWeatherCommandClose), kFsuipcOk);
+  link.Close();
+  EXPECT_EQ(program.Stop(), 0);
+
+  const std::string command = "{\"kind\":\"command\",\"offset\":51200,\"size\":2,\"value\":256}";
+  const std::string recordStart =
+      "{\"kind\":\"record\",\"offset\":51200,\"size\":1024,\"value\":257,\"icao\":\"EDDB\"";
+  for (const std::string& text : {program.Output(), testsupport::ReadBytes(record)}) {
+    EXPECT_NE(text.find(recordStart), std::string::npos);
+    EXPECT_NE(text.find(command), std::string::npos);
+    EXPECT_LT(text.find(recordStart), text.find(command));
+  }
+}
+
+TEST_F(LinkTest, ProgramThatEndsLeavesTheLinkWithCodeTwelve) {
+  StubProgram program;
+  ASSERT_TRUE(program.Start({"--quiet"}));
+  FSUIPC link;
+  bool connected = false;
+  ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+  EXPECT_EQ(program.Stop(), 0);
+  EXPECT_EQ(link.WriteWeatherCommand(kWeatherCommandClearAll), kFsuipcSendFailed);
+  EXPECT_EQ(link.Open(&connected), kFsuipcAlreadyOpen);
+  link.Close();
+  EXPECT_EQ(link.Open(&connected), kFsuipcNoWindow);
+}
+
+TEST_F(LinkTest, ProgramRefusesUnknownOptions) {
+  StubProgram program;
+  EXPECT_FALSE(program.Start({"--windows", "sideways"}));
+  EXPECT_EQ(program.Stop(), 2);
+}
+
+}  // namespace
