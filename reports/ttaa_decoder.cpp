@@ -1,8 +1,7 @@
 #include "reports/ttaa_decoder.h"
 
-#include <wx/regex.h>
-
 #include "base/units.h"
+#include "reports/report_pattern.h"
 #include "reports/report_text.h"
 #include "reports/temp_groups.h"
 
@@ -14,15 +13,6 @@ constexpr int kSurfaceThousandsBelow = 100;
 constexpr int kNoStandardLevel = 0;
 constexpr int kAllWindsPressure = 0;     // every level carries a wind group
 constexpr int kNoWindsPressure = 10000;  // no level carries one
-
-// TTAA YYGGI IIiii, then the surface: 99PPP TTTDD dddff.
-const wxRegEx& HeaderPattern() {
-  static thread_local const wxRegEx re(
-      wxS("(TTAA)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]|\r\n]*(99[0-9/]{3})"
-          "[[:space:]|\r\n]*([0-9/]{5})[[:space:]|\r\n]*([0-9/]{5})"),
-      wxRE_EXTENDED);
-  return re;
-}
 
 // Pressure (hPa) of a standard isobaric level indicator, or kNoStandardLevel.
 int StandardPressure(int id) {
@@ -128,23 +118,26 @@ UpperLevel ReadSurface(const wxString& pressureGroup, const wxString& temperatur
   return surface;
 }
 
-// PPhhh TTTDD [dddff]: one standard level.
-UpperLevel ReadStandardLevel(const wxString& first, int pressure, const TtaaContext& ttaa) {
-  UpperLevel level;
-  level.Pressure = static_cast<std::int16_t>(pressure);
-  level.Height =
+// PPhhh TTTDD [dddff]: one standard level. False when the part ends before the level's last
+// group: a sounding cut off there gives no level, so that it never counts as more complete than
+// it is.
+bool ReadStandardLevel(const wxString& first, int pressure, const TtaaContext& ttaa, UpperLevel* level) {
+  level->Pressure = static_cast<std::int16_t>(pressure);
+  level->Height =
       AllDigits(first, 2, 3) ? StandardHeightM(pressure, GroupNumber(first, 2, 3)) : kMissingHeightM;
-  level.Temperature = kMissingTemperatureC;
-  level.DewPoint = kMissingTemperatureC;
-  level.Direction = kMissingWind;
-  level.Speed = kMissingWind;
+  level->Direction = kMissingWind;
+  level->Speed = kMissingWind;
   wxString group;
-  if (ttaa.groups->Next(&group)) ReadTemperatureGroup(group, &level.Temperature, &level.DewPoint);
-  if (pressure >= ttaa.lastWindPressure && ttaa.groups->Next(&group)) {
-    ReadWindGroup(group, ttaa.knotsPerUnit, &level.Direction, &level.Speed);
-  }
-  return level;
+  if (!ttaa.groups->Next(&group)) return false;
+  ReadTemperatureGroup(group, &level->Temperature, &level->DewPoint);
+  if (pressure < ttaa.lastWindPressure) return true;
+  if (!ttaa.groups->Next(&group)) return false;
+  ReadWindGroup(group, ttaa.knotsPerUnit, &level->Direction, &level->Speed);
+  return true;
 }
+
+// 31313 and 51515 open the sections after the levels: nothing after them is a standard level.
+bool IsSectionIndicator(const wxString& group) { return group == wxS("31313") || group == wxS("51515"); }
 
 // 88PPP TTTDD dddff, or the single group 88999 (no tropopause).
 void ReadTropopause(const wxString& first, const TtaaContext& ttaa, UpperLevel* tropopause) {
@@ -178,8 +171,9 @@ void ReadMaxWind(const wxString& first, const TtaaContext& ttaa, UpperLevel* max
   if (maxWind->Pressure == kNoMaxWindPressure || level.Speed > maxWind->Speed) *maxWind = level;
 }
 
-// Sections 2 to 4: standard levels, then the tropopause and maximum-wind groups. What follows
-// them (31313, 51515 and regional groups) is not read.
+// Sections 2 to 4: standard levels, then the tropopause and maximum-wind groups. An unknown
+// indicator among the standard levels takes its two groups with it and the levels go on; what
+// follows the tropopause and maximum-wind groups (31313, 51515 and regional groups) is not read.
 void ReadLevels(const TtaaContext& ttaa, UpperairRecord* record) {
   bool pastStandardLevels = false;
   wxString first;
@@ -188,13 +182,18 @@ void ReadLevels(const TtaaContext& ttaa, UpperairRecord* record) {
     const int id = GroupNumber(first, 0, 2);
     const int pressure = StandardPressure(id);
     if (pressure != kNoStandardLevel && !pastStandardLevels) {
-      record->Levels.push_back(ReadStandardLevel(first, pressure, ttaa));
+      UpperLevel level;
+      if (ReadStandardLevel(first, pressure, ttaa, &level)) record->Levels.push_back(level);
     } else if (id == 88) {
       pastStandardLevels = true;
       ReadTropopause(first, ttaa, &record->Tropopause);
     } else if (id == 77 || id == 66) {
       pastStandardLevels = true;
       ReadMaxWind(first, ttaa, &record->MaxWind);
+    } else if (!pastStandardLevels && !IsSectionIndicator(first)) {
+      wxString skipped;
+      ttaa.groups->Next(&skipped);
+      ttaa.groups->Next(&skipped);
     } else {
       return;
     }
@@ -209,17 +208,17 @@ bool DecodeTTAA(UpperairRecord* record) {
   record->MaxWind = UpperLevel();
   record->MaxWind.Pressure = kNoMaxWindPressure;
 
-  const wxRegEx& re = HeaderPattern();
-  if (!re.IsValid() || !re.Matches(record->Raw)) return false;
-  const wxString dayGroup = re.GetMatch(record->Raw, 2);
+  // TTAA YYGGI IIiii, then the surface: 99PPP TTTDD dddff.
+  static thread_local const ReportPattern kHeader(
+      wxS("(TTAA)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]|\r\n]*(99[0-9/]{3})"
+          "[[:space:]|\r\n]*([0-9/]{5})[[:space:]|\r\n]*([0-9/]{5})"));
+  const wxString& raw = record->Raw;
+  if (!kHeader.Search(raw)) return false;
+  const wxString dayGroup = kHeader.GroupText(raw, 2);
   const double knotsPerUnit = KnotsPerUnit(dayGroup);
-  record->Surface = ReadSurface(re.GetMatch(record->Raw, 4), re.GetMatch(record->Raw, 5),
-                                re.GetMatch(record->Raw, 6), knotsPerUnit);
-
-  std::size_t start = 0;
-  std::size_t length = 0;
-  re.GetMatch(&start, &length, 0);
-  TempGroupReader groups(record->Raw, start + length);
+  record->Surface = ReadSurface(kHeader.GroupText(raw, 4), kHeader.GroupText(raw, 5),
+                                kHeader.GroupText(raw, 6), knotsPerUnit);
+  TempGroupReader groups(raw, kHeader.End());
   const TtaaContext ttaa{&groups, knotsPerUnit, LastWindPressure(dayGroup[4])};
   ReadLevels(ttaa, record);
   return true;
