@@ -62,7 +62,7 @@ bool ParseTarget(const wxString& url, Target& target, DownloadResult& failure) {
   }
   target.scheme = scheme == wxS("http") ? Scheme::kHttp : Scheme::kFtp;
   unsigned long port = target.scheme == Scheme::kHttp ? kHttpPort : kFtpPort;
-  if (!uri.HasServer() ||
+  if (!uri.HasServer() || uri.GetServer().empty() ||
       (uri.HasPort() && (!uri.GetPort().ToULong(&port) || port == 0 || port > kLastPort))) {
     failure = DownloadResult::kBadUrl;
     return false;

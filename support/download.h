@@ -31,6 +31,9 @@ enum class DownloadResult {
   kWriteFailed,  // the file could not be written or put in place
 };
 
+// The library connects and reads the head of the answer itself: those waits are bounded one by
+// one by the read time-out. From the first byte of the body on, the deadline (counted from the
+// start of the download) and a stop cut the transfer at once.
 struct DownloadLimits {
   std::chrono::seconds readTimeout;  // each wait: connecting, the answer's head, every read
   std::chrono::seconds deadline;     // the whole download, from its start
@@ -45,8 +48,8 @@ struct DownloadProgress {
   bool sizeKnown = false;
 };
 
-// Ends a running download from any thread: a read blocked on a silent server ends at once.
-// Connecting and waiting for the head of the answer still end only at the read time-out.
+// Ends a running download from any thread (or from its own progress report): a read blocked on
+// a silent server ends at once.
 class DownloadStop {
  public:
   void Raise() { raised_ = true; }

@@ -54,7 +54,7 @@ void HttpPeer::Answer(int fd) {
   }
   const std::size_t pathStart = line.find(' ') + 1;
   const std::string path = line.substr(pathStart, line.find(' ', pathStart) - pathStart);
-  HttpRoute notFound{path, 404, "not here", true, SIZE_MAX, false, 0};
+  HttpRoute notFound{path, 404, "not here"};
   const HttpRoute* route = &notFound;
   for (const auto& candidate : routes_) {
     if (candidate.path == path) {
@@ -70,6 +70,9 @@ void HttpPeer::Answer(int fd) {
   }
   response += "Connection: close\r\n\r\n" + route->body;
   WriteAll(fd, response);
+  while (route->endless && !stop_ && WriteAll(fd, route->body)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(route->pauseMs));
+  }
   const auto silentUntil =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(route->silentAfterBodyMs);
   while (!stop_ && std::chrono::steady_clock::now() < silentUntil) {
