@@ -316,6 +316,22 @@ DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock
   return result;
 }
 
+// Every download starts alike: the deadline counts from here, and an address that names no
+// resource touches nothing. prepare runs once the address is good, before the server is asked.
+DownloadResult Run(const wxString& url, const DownloadOptions& options, const std::function<bool()>& prepare,
+                   const Sink& sink) {
+  const Clock::time_point deadline = Clock::now() + options.limits.deadline;
+  Target target;
+  DownloadResult failure = DownloadResult::kBadUrl;
+  if (!ParseTarget(url, target, failure)) {
+    return failure;
+  }
+  if (!prepare()) {
+    return DownloadResult::kWriteFailed;
+  }
+  return Fetch(target, options, deadline, sink);
+}
+
 void RemoveQuietly(const wxString& name) {
   if (wxFileExists(name)) {
     wxRemoveFile(name);
@@ -325,16 +341,11 @@ void RemoveQuietly(const wxString& name) {
 }  // namespace
 
 DownloadResult DownloadText(const wxString& url, wxString& text, const DownloadOptions& options) {
-  const Clock::time_point deadline = Clock::now() + options.limits.deadline;
-  Target target;
-  DownloadResult failure = DownloadResult::kBadUrl;
-  if (!ParseTarget(url, target, failure)) {
-    return failure;
-  }
   wxLogNull quiet;
   std::wstring characters;
-  const DownloadResult result =
-      Fetch(target, options, deadline, [&characters](const char* bytes, std::size_t count) {
+  const DownloadResult result = Run(
+      url, options, [] { return true; },
+      [&characters](const char* bytes, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
           characters.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i])));
         }
@@ -347,24 +358,19 @@ DownloadResult DownloadText(const wxString& url, wxString& text, const DownloadO
 }
 
 DownloadResult DownloadFile(const wxString& url, const wxString& fileName, const DownloadOptions& options) {
-  const Clock::time_point deadline = Clock::now() + options.limits.deadline;
-  Target target;
-  DownloadResult failure = DownloadResult::kBadUrl;
-  if (!ParseTarget(url, target, failure)) {
-    return failure;
-  }
   wxLogNull quiet;
   const wxString partialName = fileName + kPartialSuffix;
   wxFile file;
-  if (!file.Create(partialName, true, wxS_DEFAULT)) {
-    return DownloadResult::kWriteFailed;
-  }
   std::uint64_t written = 0;
-  DownloadResult result =
-      Fetch(target, options, deadline, [&file, &written](const char* bytes, std::size_t count) {
+  DownloadResult result = Run(
+      url, options, [&] { return file.Create(partialName, true, wxS_DEFAULT); },
+      [&file, &written](const char* bytes, std::size_t count) {
         written += count;
         return file.Write(bytes, count) == count;
       });
+  if (!file.IsOpened()) {
+    return result;
+  }
   const bool closed = file.Close();
   if (result == DownloadResult::kComplete && written == 0) {
     result = DownloadResult::kBroken;
