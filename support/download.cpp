@@ -47,8 +47,8 @@ struct Target {
   wxString password;
 };
 
-// The parser's codes as the library's URL class gives them, without that class: it sends HTTP
-// through a proxy once it has seen HTTP_PROXY.
+// Reads the URL as the library's URL class does, with the same failures, but without that class:
+// it sends HTTP through the proxy that HTTP_PROXY named when the library started.
 bool ParseTarget(const wxString& url, Target& target, DownloadResult& failure) {
   const wxURI uri(url);
   if (!uri.HasScheme()) {
@@ -126,9 +126,9 @@ class StreamSocket : public wxSocketInputStream {
   }
 };
 
-// Once the body flows, the library waits on the socket with its own time-out after each read
-// the system let time out, which would double every wait; blocking reads bounded by the
-// system's receive time-out alone end a silent stretch after exactly that long.
+// Once the body flows, the library reads a blocking socket: only the system's receive time-out
+// bounds a read. After a read the system let time out, the library would wait its own time-out
+// once more; with that set to nothing, a silent stretch ends after exactly the read time-out.
 void BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
   socket.SetFlags(socket.GetFlags() | wxSOCKET_BLOCK);
   socket.SetTimeout(0);
