@@ -19,9 +19,9 @@ endfunction()
 set(NUB_THREAD_SUITES simlink platform support)
 
 # nub_test_suite(NAME [OWN_MAIN] LINKS...): one test program per folder of tests/, from every .cpp
-# in it, each test registered with CTest on its own. A suite with OWN_MAIN brings its main (window
-# suites start the GUI library there); the others get GoogleTest's. The suites of
-# NUB_THREAD_SUITES carry the label "threads".
+# in it, each test registered with CTest on its own. A suite with OWN_MAIN brings its main (the
+# window suites take the one of nub_gui_testsupport, which starts the GUI library); the others get
+# GoogleTest's. The suites of NUB_THREAD_SUITES carry the label "threads".
 function(nub_test_suite name)
   cmake_parse_arguments(PARSE_ARGV 1 suite "OWN_MAIN" "" "")
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")

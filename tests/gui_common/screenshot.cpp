@@ -13,24 +13,38 @@
 namespace guitest {
 namespace {
 
-constexpr int kPaintMs = 200;
+// The window system maps and draws a window from its event loop, late on a busy machine.
+constexpr int kPaintLimitMs = 5000;
 
 }  // namespace
 
-void PaintNow(wxWindow* window) {
-  window->Refresh();
-  window->Update();
-  // The window system maps and draws a shown window from its event loop: run one briefly.
+bool PaintNow(wxWindow* window) {
+  bool painted = false;
   wxEventLoop loop;
-  wxTimer stop;
-  stop.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.ScheduleExit(); });
-  stop.StartOnce(kPaintMs);
+  const auto onPaint = [&painted](wxPaintEvent& event) {
+    painted = true;
+    event.Skip();
+  };
+  // Idle comes after the redraws: the picture has then reached the window system.
+  const auto onIdle = [&painted, &loop](wxIdleEvent& event) {
+    if (painted) loop.ScheduleExit();
+    event.Skip();
+  };
+  wxTimer limit;
+  limit.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.ScheduleExit(); });
+  window->Bind(wxEVT_PAINT, onPaint);
+  wxTheApp->Bind(wxEVT_IDLE, onIdle);
+  window->Refresh();
+  limit.StartOnce(kPaintLimitMs);
   loop.Run();
+  wxTheApp->Unbind(wxEVT_IDLE, onIdle);
+  window->Unbind(wxEVT_PAINT, onPaint);
+  return painted;
 }
 
 wxString SaveScreenshot(wxWindow* window, const wxString& name) {
   const wxSize size = window->GetClientSize();
-  if (size.x <= 0 || size.y <= 0) return wxString();
+  if (size.x <= 0 || size.y <= 0 || !window->IsShownOnScreen() || !PaintNow(window)) return wxString();
   wxBitmap bitmap(size);
   {
     wxClientDC source(window);
