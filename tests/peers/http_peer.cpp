@@ -1,6 +1,7 @@
 #include "peers/http_peer.h"
 
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,6 +11,8 @@ namespace {
 
 constexpr int kPollMs = 50;
 constexpr int kRequestMs = 5000;
+// A client that has gone without a reset, or stopped reading, must not hold a send for good.
+constexpr int kSendS = 2;
 // Lets the client take the body in before the reset throws away what it has not read.
 constexpr int kResetDelayMs = 200;
 
@@ -42,6 +45,8 @@ void HttpPeer::Serve() {
 }
 
 void HttpPeer::Answer(int fd) {
+  const timeval sendLimit{kSendS, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
   std::string request;
   if (!ReadUntil(fd, request, "\r\n\r\n", kRequestMs)) {
     ::close(fd);

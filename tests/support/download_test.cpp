@@ -255,6 +255,7 @@ TEST(Download, SilentServerIsGivenUpAfterTheReadTimeout) {
 // A server that sends for ever, slowly or as fast as it can, is cut at the deadline or at the
 // cap: no text grows without limit.
 TEST(Download, EndlessServerEndsAtTheDeadlineOrTheCap) {
+  constexpr std::uint64_t kCap = 256 << 10;
   HttpPeer trickle({{"/trickle", 200, "x", false, SIZE_MAX, false, 0, true, 20}});
   HttpPeer flood({{"/flood", 200, std::string(64 << 10, 'f'), false, SIZE_MAX, false, 0, true}});
   FtpPeer ftp({});
@@ -262,22 +263,23 @@ TEST(Download, EndlessServerEndsAtTheDeadlineOrTheCap) {
   const struct {
     std::string url;
     DownloadResult result;
+    DownloadOptions options;
   } cases[] = {
-      {trickle.BaseUrl() + "/trickle", DownloadResult::kTimedOut},
-      {ftp.BaseUrl() + "/endless-1-20", DownloadResult::kTimedOut},
-      {flood.BaseUrl() + "/flood", DownloadResult::kTooLarge},
-      {ftp.BaseUrl() + "/endless-65536-0", DownloadResult::kTooLarge},
+      {trickle.BaseUrl() + "/trickle", DownloadResult::kTimedOut, Options(10s, 1s)},
+      {ftp.BaseUrl() + "/endless-1-20", DownloadResult::kTimedOut, Options(10s, 1s)},
+      {flood.BaseUrl() + "/flood", DownloadResult::kTooLarge, Options(10s, 60s, kCap)},
+      {ftp.BaseUrl() + "/endless-65536-0", DownloadResult::kTooLarge, Options(10s, 60s, kCap)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
     ProgressLog log;
     wxString text = kBefore;
     const auto start = Clock::now();
-    EXPECT_EQ(DownloadText(c.url, text, log.Recording(Options(10s, 1s, kMegabyte))), c.result);
-    EXPECT_LT(Since(start), 4s);
+    EXPECT_EQ(DownloadText(c.url, text, log.Recording(c.options)), c.result);
+    EXPECT_LT(Since(start), 5s);
     EXPECT_EQ(text, kBefore);
     ExpectProgressKeepsItsRange(log.calls);
-    EXPECT_LE(log.calls.back().receivedBytes, kMegabyte);
+    EXPECT_LE(log.calls.back().receivedBytes, kCap);
   }
 }
 
@@ -370,19 +372,20 @@ TEST(DownloadFile, OnlyACompleteResourceReplacesTheFile) {
   const struct {
     std::string url;
     DownloadResult result;
+    DownloadOptions options = Options();
   } cases[] = {
       {http.BaseUrl() + "/feed", DownloadResult::kComplete},
       {ftp.BaseUrl() + "/feed.txt", DownloadResult::kComplete},
       {http.BaseUrl() + "/cut", DownloadResult::kBroken},
       {http.BaseUrl() + "/empty", DownloadResult::kBroken},
-      {ftp.BaseUrl() + "/endless-1-20", DownloadResult::kTimedOut},
-      {ftp.BaseUrl() + "/endless-65536-0", DownloadResult::kTooLarge},
+      {ftp.BaseUrl() + "/endless-1-20", DownloadResult::kTimedOut, Options(10s, 1s)},
+      {ftp.BaseUrl() + "/endless-65536-0", DownloadResult::kTooLarge, Options(10s, 60s, 256 << 10)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
     ScopedWorkDir dir;
     WriteBytes("file.txt", kBefore);
-    EXPECT_EQ(DownloadFile(c.url, "file.txt", Options(10s, 1s, kMegabyte)), c.result);
+    EXPECT_EQ(DownloadFile(c.url, "file.txt", c.options), c.result);
     EXPECT_TRUE(ReadBytes("file.txt") == (c.result == DownloadResult::kComplete ? body : kBefore));
     EXPECT_FALSE(wxFileExists("file.txt.part"));
   }
