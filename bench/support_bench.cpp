@@ -40,7 +40,7 @@ void BM_LogWriteLine(benchmark::State& state) {
   TempDir dir;
   ClLog log("nubivane.log");
   for (auto _ : state) {
-    log.Write("Main: Error: EDDF 121650Z 25012KT 9999 FEW030 12/05 Q1015", true, false, false);
+    log.WriteToFile("Main: Error: EDDF 121650Z 25012KT 9999 FEW030 12/05 Q1015");
   }
 }
 BENCHMARK(BM_LogWriteLine);

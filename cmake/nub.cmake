@@ -1,4 +1,5 @@
-# nub_subsystem(NAME LINKS...): one static library per folder, built from every .cpp in it.
+# nub_subsystem(NAME LINKS...): one static library per folder, built from every .cpp in it (not
+# from its subfolders: a subfolder is a target of its own).
 # A folder without sources yet gives an interface library, so dependents link either way.
 function(nub_subsystem name)
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
@@ -13,15 +14,22 @@ function(nub_subsystem name)
   endif()
 endfunction()
 
-# nub_test_suite(NAME LINKS...): one test program per folder of tests/, from every .cpp in it,
-# each test registered with CTest on its own.
+# nub_test_suite(NAME [OWN_MAIN] LINKS...): one test program per folder of tests/, from every .cpp
+# in it, each test registered with CTest on its own. A suite with OWN_MAIN brings its main (window
+# suites start the GUI library there); the others get GoogleTest's.
 function(nub_test_suite name)
+  cmake_parse_arguments(PARSE_ARGV 1 suite "OWN_MAIN" "" "")
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
   if(NOT sources)
     return()
   endif()
+  if(suite_OWN_MAIN)
+    set(gtest_library GTest::gtest)
+  else()
+    set(gtest_library GTest::gtest_main)
+  endif()
   add_executable(nub_${name}_tests ${sources})
-  target_link_libraries(nub_${name}_tests PRIVATE nub_testsupport GTest::gtest_main ${ARGN})
+  target_link_libraries(nub_${name}_tests PRIVATE nub_testsupport ${gtest_library} ${suite_UNPARSED_ARGUMENTS})
   gtest_discover_tests(nub_${name}_tests
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     DISCOVERY_TIMEOUT 60

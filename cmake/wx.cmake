@@ -1,20 +1,19 @@
 # Two interface targets: nub::wxbase for code without windows (wxBase and wxNet only,
 # so its tests need no display) and nub::wxgui for window code.
 
-find_package(wxWidgets 3.2 REQUIRED COMPONENTS base net)
-add_library(nub_wxbase INTERFACE)
-target_include_directories(nub_wxbase SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
-target_compile_definitions(nub_wxbase INTERFACE ${wxWidgets_DEFINITIONS})
-target_compile_options(nub_wxbase INTERFACE ${wxWidgets_CXX_FLAGS})
-target_link_libraries(nub_wxbase INTERFACE ${wxWidgets_LIBRARIES})
-add_library(nub::wxbase ALIAS nub_wxbase)
+# nub_wx_target(NAME COMPONENTS...): finds wxWidgets with those components and gives them as the
+# interface target nub_NAME, alias nub::NAME.
+function(nub_wx_target name)
+  unset(wxWidgets_LIBRARIES)
+  unset(wxWidgets_INCLUDE_DIRS)
+  find_package(wxWidgets 3.2 REQUIRED COMPONENTS ${ARGN})
+  add_library(nub_${name} INTERFACE)
+  target_include_directories(nub_${name} SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
+  target_compile_definitions(nub_${name} INTERFACE ${wxWidgets_DEFINITIONS})
+  target_compile_options(nub_${name} INTERFACE ${wxWidgets_CXX_FLAGS})
+  target_link_libraries(nub_${name} INTERFACE ${wxWidgets_LIBRARIES})
+  add_library(nub::${name} ALIAS nub_${name})
+endfunction()
 
-unset(wxWidgets_LIBRARIES)
-unset(wxWidgets_INCLUDE_DIRS)
-find_package(wxWidgets 3.2 REQUIRED COMPONENTS core base net)
-add_library(nub_wxgui INTERFACE)
-target_include_directories(nub_wxgui SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
-target_compile_definitions(nub_wxgui INTERFACE ${wxWidgets_DEFINITIONS})
-target_compile_options(nub_wxgui INTERFACE ${wxWidgets_CXX_FLAGS})
-target_link_libraries(nub_wxgui INTERFACE ${wxWidgets_LIBRARIES})
-add_library(nub::wxgui ALIAS nub_wxgui)
+nub_wx_target(wxbase base net)
+nub_wx_target(wxgui core base net)

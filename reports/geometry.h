@@ -1,9 +1,10 @@
 #pragma once
 
+#include "base/units.h"
+
 // Great-circle geometry on a sphere; every distance in the program comes from here.
 
 constexpr double kEarthRadiusKm = 6378.137;
-constexpr double kKmPerNauticalMile = 1.852;
 
 // Central angle between two positions (degrees, north and east positive), radians 0..pi.
 double GreatCircleAngle(double latitude1, double longitude1, double latitude2, double longitude2);

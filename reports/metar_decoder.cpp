@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/ascii.h"
+#include "base/saturate.h"
+#include "base/units.h"
 #include "reports/metar.h"
 #include "reports/report_pattern.h"
 #include "reports/report_text.h"
@@ -22,7 +25,6 @@ constexpr std::int32_t kDefaultPressureHpa = 1013;
 // A missing temperature or dew point is put at the spread of the defaults from the other one,
 // so the dew point is never above the temperature.
 constexpr std::int32_t kMissingSpreadC = kDefaultTemperatureC - kDefaultDewPointC;
-constexpr double kMetresPerSecondPerKnot = 0.5144444;
 constexpr double kMetresPerStatuteMile = 1609.0;
 constexpr double kMetresPerKilometre = 1000.0;
 constexpr double kHpaPerHundredthInHg = 0.338639;
@@ -30,8 +32,6 @@ constexpr std::int32_t kFeetPerCloudBaseUnit = 100;
 constexpr std::size_t kMinRestLength = 5;
 constexpr std::size_t kCloudBaseDigits = 3;
 
-bool IsDigit(wxUniChar c) { return c.GetValue() >= '0' && c.GetValue() <= '9'; }
-bool IsUpper(wxUniChar c) { return c.GetValue() >= 'A' && c.GetValue() <= 'Z'; }
 bool IsBlank(const wxString& text, std::size_t i) { return i < text.length() && text[i] == ' '; }
 
 bool AllOf(const wxString& text, std::size_t start, std::size_t count, bool (*test)(wxUniChar)) {
@@ -46,20 +46,14 @@ bool AllOf(const wxString& text, std::size_t start, std::size_t count, bool (*te
 std::uint32_t ReadDigits(const wxString& text, std::size_t start, std::size_t length) {
   constexpr std::uint32_t kLimit = std::numeric_limits<std::uint32_t>::max() / 10 - 10;
   std::uint32_t value = 0;
-  for (std::size_t i = start; i < start + length && i < text.length() && IsDigit(text[i]); ++i) {
+  for (std::size_t i = start; i < start + length && i < text.length() && IsAsciiDigit(text[i]); ++i) {
     if (value < kLimit) value = value * 10 + static_cast<std::uint32_t>(text[i].GetValue() - '0');
   }
   return value;
 }
 
-std::uint16_t SaturateU16(double value) {
-  constexpr double kMax = std::numeric_limits<std::uint16_t>::max();
-  if (!(value > 0.0)) return 0;  // also NaN
-  return value >= kMax ? std::numeric_limits<std::uint16_t>::max() : static_cast<std::uint16_t>(value);
-}
-
 std::uint16_t KnotsFromMetresPerSecond(std::uint32_t mps) {
-  return SaturateU16(mps / kMetresPerSecondPerKnot);
+  return saturate<std::uint16_t>(mps / kMetresPerSecondPerKnot);
 }
 
 // Position of token inside text[0, length), or npos.
@@ -82,7 +76,7 @@ void RemoveAutoMarker(wxString& work) {
 // Step 2, required: the station code at the very start. Nothing is removed.
 bool StartsWithStation(const wxString& work) {
   static thread_local const ReportPattern kStation(wxS("^([A-Z]{4})"));
-  return AllOf(work, 0, 4, IsUpper) && kStation.Search(work);
+  return AllOf(work, 0, 4, IsAsciiUpper) && kStation.Search(work);
 }
 
 // Step 3, required: the observation time; everything up to it goes.
@@ -116,7 +110,7 @@ bool ReadWind(wxString& work, MetarRecord* record) {
     std::size_t s = 0, l = 0;
     if (!kWind.Group(group, &s, &l)) return 0;
     const std::uint32_t value = ReadDigits(work, s, l);
-    return metresPerSecond ? KnotsFromMetresPerSecond(value) : SaturateU16(value);
+    return metresPerSecond ? KnotsFromMetresPerSecond(value) : saturate<std::uint16_t>(value);
   };
   if (!reported || (kWind.Group(2, &start, &length) && work[start] == '/')) {
     record->WindDirection = 0;
@@ -125,7 +119,8 @@ bool ReadWind(wxString& work, MetarRecord* record) {
   } else {
     kWind.Group(1, &start, &length);
     const bool variable = work[start] == 'V' || work[start] == '/';
-    record->WindDirection = variable ? kVariableWindDirection : SaturateU16(ReadDigits(work, start, length));
+    record->WindDirection =
+        variable ? kVariableWindDirection : saturate<std::uint16_t>(ReadDigits(work, start, length));
     record->WindSpeed = knots(2);
     record->WindGust = kWind.Group(4, &start, &length) ? knots(4) : knots(7);
   }
@@ -134,7 +129,7 @@ bool ReadWind(wxString& work, MetarRecord* record) {
   return true;
 }
 
-bool IsSectorChar(wxUniChar c) { return IsDigit(c) || c == 'V'; }
+bool IsSectorChar(wxUniChar c) { return IsAsciiDigit(c) || c == 'V'; }
 
 // Step 5, optional: the variable wind sector right after the wind.
 void ReadVariableSector(wxString& work, MetarRecord* record) {
@@ -143,9 +138,9 @@ void ReadVariableSector(wxString& work, MetarRecord* record) {
   if (!kSector.Search(work)) return;
   std::size_t start = 0, length = 0;
   kSector.Group(1, &start, &length);
-  record->VariableFrom = SaturateU16(ReadDigits(work, start, length));
+  record->VariableFrom = saturate<std::uint16_t>(ReadDigits(work, start, length));
   kSector.Group(2, &start, &length);
-  record->VariableTo = SaturateU16(ReadDigits(work, start, length));
+  record->VariableTo = saturate<std::uint16_t>(ReadDigits(work, start, length));
   work.erase(0, start + length);
 }
 
@@ -164,7 +159,7 @@ bool StatuteMilesVisibility(const ReportPattern& re, const wxString& work, std::
     re.Group(5, &start, &length);
     miles += static_cast<double>(ReadDigits(work, start, length)) / denominator;
   }
-  *metres = SaturateU16(miles * kMetresPerStatuteMile);
+  *metres = saturate<std::uint16_t>(miles * kMetresPerStatuteMile);
   return true;
 }
 
@@ -180,15 +175,15 @@ void ReadVisibility(wxString& work, MetarRecord* record) {
   TrimLeading(work);
   record->Visibility = kUnrestrictedVisibilityM;
   if (work.empty() ||
-      !(IsDigit(work[0]) || work[0] == 'C' || work[0] == '/' || work[0] == 'P' || work[0] == 'M'))
+      !(IsAsciiDigit(work[0]) || work[0] == 'C' || work[0] == '/' || work[0] == 'P' || work[0] == 'M'))
     return;
   if (!kVisibility.Search(work)) return;
   std::size_t start = 0, length = 0, groupLength = 0;
   kVisibility.Group(1, &start, &groupLength);
   if (kVisibility.Group(8, &start, &length)) {
-    record->Visibility = SaturateU16(ReadDigits(work, start, length));
+    record->Visibility = saturate<std::uint16_t>(ReadDigits(work, start, length));
   } else if (kVisibility.Group(10, &start, &length)) {
-    record->Visibility = SaturateU16(ReadDigits(work, start, length) * kMetresPerKilometre);
+    record->Visibility = saturate<std::uint16_t>(ReadDigits(work, start, length) * kMetresPerKilometre);
   } else if (kVisibility.Group(2, &start, &length)) {
     std::uint16_t metres = kUnrestrictedVisibilityM;
     if (StatuteMilesVisibility(kVisibility, work, &metres)) record->Visibility = metres;
@@ -201,7 +196,7 @@ void ReadVisibility(wxString& work, MetarRecord* record) {
 // visibility; left in place it would end the present-weather and cloud steps.
 void RemoveMinimumVisibility(wxString& work) {
   static thread_local const ReportPattern kMinimum(wxS("^[0-9]{4}(NE|NW|SE|SW|N|E|S|W)( |$)"));
-  if (!(AllOf(work, 0, 4, IsDigit) && work.length() > 4)) return;
+  if (!(AllOf(work, 0, 4, IsAsciiDigit) && work.length() > 4)) return;
   if (!kMinimum.Search(work)) return;
   std::size_t start = 0, length = 0;
   kMinimum.Group(1, &start, &length);
@@ -212,7 +207,7 @@ void RemoveMinimumVisibility(wxString& work) {
 // Position of the first "R" followed by two digits: no runway group can start before it.
 bool HasRunwayDesignator(const wxString& work) {
   for (std::size_t at = work.find('R'); at != wxString::npos; at = work.find('R', at + 1)) {
-    if (AllOf(work, at + 1, 2, IsDigit)) return true;
+    if (AllOf(work, at + 1, 2, IsAsciiDigit)) return true;
   }
   return false;
 }
@@ -235,7 +230,7 @@ std::size_t WeatherGroupLength(const wxString& work) {
   std::size_t i = 0;
   while (i < work.length() && (work[i] == '-' || work[i] == '+')) ++i;
   std::size_t letters = 0;
-  while (i + letters < work.length() && IsUpper(work[i + letters])) ++letters;
+  while (i + letters < work.length() && IsAsciiUpper(work[i + letters])) ++letters;
   const bool paired = letters >= 2 && letters <= 8 && letters % 2 == 0;
   return paired && IsBlank(work, i + letters) ? i + letters + 1 : 0;
 }
@@ -263,12 +258,12 @@ void ReadPresentWeather(wxString& work, MetarRecord* record) {
   TrimLeading(work);
 }
 
-bool IsCoverChar(wxUniChar c) { return IsUpper(c) || c == '/'; }
-bool IsHeightChar(wxUniChar c) { return IsDigit(c) || c == '/'; }
+bool IsCoverChar(wxUniChar c) { return IsAsciiUpper(c) || c == '/'; }
+bool IsHeightChar(wxUniChar c) { return IsAsciiDigit(c) || c == '/'; }
 
 bool MayStartCloudGroup(const wxString& work) {
   return (AllOf(work, 0, 3, IsCoverChar) && AllOf(work, 3, 3, IsHeightChar)) || work.StartsWith(wxS("CLR")) ||
-         (work.StartsWith(wxS("VV")) && AllOf(work, 2, 3, IsDigit));
+         (work.StartsWith(wxS("VV")) && AllOf(work, 2, 3, IsAsciiDigit));
 }
 
 // The layer of one cloud group text[0, length): cover, base in feet, type.

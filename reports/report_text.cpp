@@ -15,8 +15,6 @@ std::size_t SkipBlanks(const wxString& text, std::size_t i) {
   return i;
 }
 
-bool IsDigit(wxUniChar c) { return c.GetValue() >= '0' && c.GetValue() <= '9'; }
-
 }  // namespace
 
 std::int64_t ReadWholeNumber(const wxString& text) {
@@ -27,7 +25,7 @@ std::int64_t ReadWholeNumber(const wxString& text) {
     ++i;
   }
   std::int64_t value = 0;
-  for (; i < text.length() && IsDigit(text[i]); ++i) {
+  for (; i < text.length() && IsAsciiDigit(text[i]); ++i) {
     if (value < kWholeNumberLimit) value = value * 10 + (text[i].GetValue() - '0');
   }
   return negative ? -value : value;
@@ -44,7 +42,7 @@ double ReadDecimalNumber(const wxString& text) {
   bool point = false;
   for (; i < text.length(); ++i) {
     const wxUniChar c = text[i];
-    if (IsDigit(c)) {
+    if (IsAsciiDigit(c)) {
       digits += static_cast<char>(c.GetValue());
     } else if (c == '.' && !point) {
       point = true;

@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-// Small text rules shared by the report decoders and the catalogue readers.
+#include "base/ascii.h"
 
-// True for the ASCII white space characters only: bytes 0x85 and 0xA0 of a Latin-1 feed are
-// report characters, not blanks.
-inline bool IsAsciiSpace(wxUniChar c) {
-  const auto v = c.GetValue();
-  return v == ' ' || v == '\t' || v == '\n' || v == '\r' || v == '\v' || v == '\f';
-}
+// Small text rules shared by the report decoders and the catalogue readers.
 
 // Leading blanks skipped, an optional sign, digits up to the first other character; no digits
 // give 0. Saturates rather than wraps on absurdly long digit runs.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/units.h"
 #include "reports/geometry.h"
 #include "reports/report_text.h"
 
@@ -11,7 +12,6 @@ namespace {
 
 constexpr std::size_t kMinSynopPieceLength = 40;
 constexpr double kNearestSynopLimitKm = 300.0;
-constexpr double kFeetPerMetre = 3.28084;
 constexpr std::uint32_t kMaxCloudBaseFt = 65535;
 
 // wxRegEx keeps its last match inside the object: one compiled pattern per thread.

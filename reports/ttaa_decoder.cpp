@@ -2,12 +2,13 @@
 
 #include <wx/regex.h>
 
+#include "base/units.h"
 #include "reports/report_text.h"
 #include "reports/temp_groups.h"
 
 namespace {
 
-constexpr double kKnotsPerMetrePerSecond = 1.0 / 0.5144444;
+constexpr double kKnotsPerMetrePerSecond = 1.0 / kMetresPerSecondPerKnot;
 constexpr int kKnotsDayOffset = 50;  // YY above 50: the day plus 50, winds in knots
 constexpr int kSurfaceThousandsBelow = 100;
 constexpr int kNoStandardLevel = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/units.h"
 #include "reports/geometry.h"
 #include "reports/ttaa_decoder.h"
 
@@ -11,7 +12,6 @@ constexpr double kTtaaLimitKm = 10000.0;
 constexpr double kTtbbLimitKm = 10000.0;
 constexpr double kPpbbLimitKm = 1000.0;
 constexpr double kHeadingHalfWindowDeg = 45.0;
-constexpr double kDegreesPerTurn = 360.0;
 constexpr std::size_t kMinUsableLevels = 3;
 
 double StationKm(float latitude, float longitude, const StationEntry& station) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/units.h"
 #include "reports/temp_groups.h"
 
 namespace {
@@ -13,7 +14,6 @@ constexpr int kTtbbThousandsBelow = 100;  // Part B reaches 100 hPa: smaller fig
 constexpr int kMaxTropopausePressure = 499;
 constexpr int kMinMaxWindPressure = 51;
 constexpr int kMaxMaxWindPressure = 1199;
-constexpr float kDegreesPerTurn = 360.0f;
 constexpr float kHalfTurn = 180.0f;
 
 const wxRegEx& TtbbHeaderPattern() {

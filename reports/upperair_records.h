@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/units.h"
 #include "reports/station_entry.h"
 
 // Missing-value markers of the upper-air records. A reader passes over a value that holds one.
 constexpr std::int32_t kMissingHeightM = 99999;
 constexpr float kMissingTemperatureC = 999.0f;  // temperature, dew point and humidity
 constexpr std::uint16_t kMissingWind = 999;     // direction and speed
-constexpr std::uint16_t kMaxValidDirectionDeg = 360;
+constexpr std::uint16_t kMaxValidDirectionDeg = kDegreesPerTurn;
 constexpr std::int16_t kNoMaxWindPressure = 9999;  // UpperairRecord::MaxWind.Pressure: none reported
 
 inline bool IsMissing(float value) { return value >= kMissingTemperatureC; }

@@ -1,11 +1,11 @@
 #include "reports/weather_station.h"
 
+#include "base/units.h"
 #include "reports/report_text.h"
 
 namespace {
 
 constexpr std::size_t kMinStationLineLength = 43;
-constexpr double kFeetPerMetre = 3.28084;
 
 // Columns of a line; a column past the end of a short line reads as empty, never past the end.
 wxString Columns(const wxString& line, std::size_t from, std::size_t width) {

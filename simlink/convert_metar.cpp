@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/saturate.h"
 #include "simlink/convert_weather.h"
 #include "simlink/fsuipc.h"
 #include "simlink/record_units.h"
-#include "simlink/saturate.h"
 
 namespace {
 
@@ -14,8 +14,6 @@ constexpr int kPressure16thsPerHpa = 16;
 // Surface visibility: a band from just below the station to 5000 ft above it.
 constexpr double kVisFloorBelowStationM = 30.0;
 constexpr double kVisTopAboveStationFt = 5000.0;
-constexpr double kVisRangeDivisor = 1.592;  // the range counts units of 15.92 m
-constexpr double kVisRangeScale = 10.0;
 constexpr std::uint16_t kUnrestrictedVisRange = 1884;  // ten kilometres or more
 
 constexpr int kMetarLayers = 20;  // temperature and wind layers built from the METAR alone
@@ -28,7 +26,6 @@ constexpr std::int16_t kUpperTempKind = 2;
 constexpr std::uint16_t kAssumedGustKt = 5;
 constexpr std::uint16_t kAssumedVarianceWord = 3640;  // about 20 degrees
 constexpr double kSectorFoldAboveDeg = 179.0;         // a wider difference is measured the other way round
-constexpr double kFullTurnDeg = 360.0;
 // A variable wind: direction of one degree, swinging nearly all round.
 constexpr std::uint16_t kVariableDirectionWord = 182;
 constexpr std::uint16_t kVariableVarianceWord = 65353;
@@ -81,7 +78,7 @@ void WriteSurfaceVisibility(NewWeather* record, const MetarRecord& metar) {
   record->VisLowerAlt = saturate<std::int16_t>(FeetToMetres(elevation) - kVisFloorBelowStationM);
   record->VisRange = metar.Visibility == kUnrestrictedVisibilityM
                          ? kUnrestrictedVisRange
-                         : saturate<std::uint16_t>(metar.Visibility / kVisRangeDivisor / kVisRangeScale);
+                         : saturate<std::uint16_t>(VisRangeOfMetres(metar.Visibility));
   record->VisUpperAlt = saturate<std::uint16_t>(FeetToMetres(elevation + kVisTopAboveStationFt));
 }
 
@@ -107,7 +104,7 @@ std::uint16_t SectorVariance(const MetarRecord& metar, bool gustOption) {
     return gustOption ? kAssumedVarianceWord : 0;
   }
   double sector = int{metar.VariableFrom} - int{metar.VariableTo};
-  if (sector > kSectorFoldAboveDeg) sector = kFullTurnDeg - sector;
+  if (sector > kSectorFoldAboveDeg) sector = kDegreesPerTurn - sector;
   if (sector < 0) sector = -sector;
   return AngleWord(sector);
 }

@@ -1,12 +1,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/saturate.h"
 #include "reports/geometry.h"
 #include "reports/report_text.h"
 #include "reports/synop_record.h"
 #include "simlink/convert_weather.h"
 #include "simlink/record_units.h"
-#include "simlink/saturate.h"
 
 namespace {
 
@@ -18,8 +18,6 @@ constexpr std::size_t kHourDigits = 2;
 
 // Surface visibility from the SYNOP, taken only where the METAR says ten kilometres or more.
 constexpr std::uint16_t kMetarTenKmRange = 628;
-constexpr double kVisRangeDivisor = 1.592;
-constexpr double kVisRangeScale = 100.0;
 constexpr int kUpperVisDepthM = 1000;
 constexpr int kUpperVisRangeGain = 200;
 constexpr std::int32_t kUpperVisLayers = 2;
@@ -107,7 +105,7 @@ bool IsFresh(const SynopRecord& synop, const MetarRecord& metar) {
 void TakeVisibility(NewWeather* record, const SynopRecord& synop) {
   if (synop.Visibility < 0 || record->VisRange <= kMetarTenKmRange) return;
   const std::uint16_t range =
-      saturate<std::uint16_t>(synop.Visibility * kKmPerNauticalMile / kVisRangeDivisor * kVisRangeScale);
+      saturate<std::uint16_t>(VisRangeOfKilometres(synop.Visibility * kKmPerNauticalMile));
   record->UpperVis[0] = {record->VisUpperAlt, record->VisLowerAlt, range, 0};
   record->UpperVis[1] = {saturate<std::uint16_t>(int{record->VisUpperAlt} + kUpperVisDepthM),
                          saturate<std::int16_t>(record->VisUpperAlt),

@@ -1,9 +1,9 @@
 #include <algorithm>
 
+#include "base/saturate.h"
 #include "reports/upperair_records.h"
 #include "simlink/convert_weather.h"
 #include "simlink/record_units.h"
-#include "simlink/saturate.h"
 
 namespace {
 
@@ -11,7 +11,6 @@ constexpr std::size_t kMinSoundingLevels = 3;
 constexpr std::int16_t kMaxPressureHpa = 1200;  // levels at this pressure and above are not taken
 constexpr int kFirstUpperLayer = 2;             // layers 0 and 1 are the METAR's surface and station
 constexpr std::int16_t kUpperTempKind = 2;
-constexpr int kFullTurnDeg = 360;
 constexpr int kHalfTurnDeg = 180;
 // The strongest wind the simulator takes. Real jets can be stronger (the speed's hundreds come
 // from the direction group); they are written at the limit rather than losing the station.
@@ -68,8 +67,8 @@ int AlignmentOffset(const UpperairRecord& sounding, const MetarRecord& metar, bo
 }
 
 int FoldDirection(int direction) {
-  direction %= kFullTurnDeg;
-  return direction < 0 ? direction + kFullTurnDeg : direction;
+  direction %= kDegreesPerTurn;
+  return direction < 0 ? direction + kDegreesPerTurn : direction;
 }
 
 // Limits the turn from the previous level's direction, measured along the shorter arc, so that

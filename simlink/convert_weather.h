@@ -2,7 +2,7 @@
 
 #include <wx/string.h>
 
-#include "app/options/option_data.h"
+#include "options/option_data.h"
 #include "reports/metar_record.h"
 #include "simlink/new_weather.h"
 

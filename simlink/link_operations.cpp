@@ -1,5 +1,6 @@
 #include <mutex>
 
+#include "base/units.h"
 #include "simlink/fsuipc.h"
 
 namespace {
@@ -51,7 +52,7 @@ double LatitudeFromRaw(std::int64_t raw) {
 }
 
 double LongitudeFromRaw(std::int64_t raw) {
-  return static_cast<double>(raw) * 360.0 / kLongitudeRawPer360Degrees;
+  return static_cast<double>(raw) * kDegreesPerTurn / kLongitudeRawPer360Degrees;
 }
 
 std::uint32_t FSUIPC::Open(bool* connected) {

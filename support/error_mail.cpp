@@ -67,6 +67,8 @@ class SmtpSession {
 
   // Sends one piece and, when expected is not 0, reads the reply and checks its class.
   MailResult Exchange(const std::string& piece, char expected) {
+    // Every piece is echoed to the standard output on purpose: the only trace of the dialogue
+    // when a report does not arrive.
     std::printf("%s\n", piece.c_str());
     if (client_.SendAll(piece.data(), piece.size(), service_.replyTimeoutMs) != platform::SocketResult::kOk) {
       return MailResult::kNoReply;

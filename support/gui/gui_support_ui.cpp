@@ -4,8 +4,10 @@
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/thread.h>
+#include <wx/toplevel.h>
 
 #include <algorithm>
+#include <cstdint>
 
 static_assert(progress_style::kAppModal == wxPD_APP_MODAL && progress_style::kAutoHide == wxPD_AUTO_HIDE &&
                   progress_style::kElapsedTime == wxPD_ELAPSED_TIME &&
@@ -36,15 +38,32 @@ class DialogProgress : public ProgressView {
   std::unique_ptr<wxProgressDialog> dialog_;
 };
 
+wxWindow* StandingWindowIn(const wxWindowList& windows, std::uintptr_t address) {
+  for (wxWindow* window : windows) {
+    if (reinterpret_cast<std::uintptr_t>(window) == address) return window;
+    if (wxWindow* child = StandingWindowIn(window->GetChildren(), address)) return child;
+  }
+  return nullptr;
+}
+
+// The window at that address among those standing now, or none. GUI thread only.
+wxWindow* StandingWindowAt(std::uintptr_t address) {
+  if (address == 0) return nullptr;
+  return StandingWindowIn(wxTopLevelWindows, address);
+}
+
 }  // namespace
 
 void GuiSupportUi::ShowMessage(const wxString& text, const wxString& caption, long style, wxWindow* parent) {
   // A worker thread never touches a window: its box is shown by the GUI thread, and the worker
-  // goes on without waiting for it. The texts are copied whole for the other thread.
+  // goes on without waiting for it. The texts are copied whole for the other thread. The parent
+  // may be gone by the time the box is shown, so only its address travels, and the GUI thread
+  // takes it as the parent only while such a window still stands.
   if (!wxIsMainThread()) {
     if (wxTheApp != nullptr) {
-      wxTheApp->CallAfter([text = text.Clone(), caption = caption.Clone(), style, parent] {
-        wxMessageBox(text, caption, style, parent);
+      const auto parentAddress = reinterpret_cast<std::uintptr_t>(parent);
+      wxTheApp->CallAfter([text = text.Clone(), caption = caption.Clone(), style, parentAddress] {
+        wxMessageBox(text, caption, style, StandingWindowAt(parentAddress));
       });
     }
     return;

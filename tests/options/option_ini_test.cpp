@@ -1,4 +1,4 @@
-#include "app/options/option_ini.h"
+#include "options/option_ini.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "support/test_paths.h"
+#include "common/test_paths.h"
 
 namespace {
 
@@ -156,34 +156,92 @@ TEST(IniText, DecodesEveryByteSequence) {
     const char* name;
     std::string bytes;
     wxString text;
+    bool whole;
   };
   const Case cases[] = {
       {"UTF-8 with mark",
        "\xEF\xBB\xBF"
        "a\xC3\xA9"s,
-       wxString(L"a\u00E9")},
-      {"UTF-8", "a\xC3\xA9"s, wxString(L"a\u00E9")},
-      {"Latin-1", "a\xE9"s, wxString(L"a\u00E9")},
+       wxString(L"a\u00E9"), true},
+      {"UTF-8", "a\xC3\xA9"s, wxString(L"a\u00E9"), true},
+      {"Latin-1", "a\xE9"s, wxString(L"a\u00E9"), true},
       {"UTF-16LE",
        "\xFF\xFE"
        "a\0\xE9\0"s,
-       wxString(L"a\u00E9")},
+       wxString(L"a\u00E9"), true},
+      {"UTF-16BE pair",
+       "\xFE\xFF"
+       "\xD8\x3D\xDE\x00"s,
+       wxString(L"\U0001F600"), true},
       {"UTF-32LE",
        "\xFF\xFE\0\0"
        "a\0\0\0"s,
-       wxString(L"a")},
+       wxString(L"a"), true},
       {"UTF-32BE",
        "\0\0\xFE\xFF"
        "\0\0\0a"s,
-       wxString(L"a")},
-      // A broken UTF-16 text still decodes byte by byte rather than vanishing.
-      {"odd UTF-16",
+       wxString(L"a"), true},
+      {"empty", ""s, wxString(), true},
+      // What is no clean text is left out, and the verdict says so.
+      {"UTF-16 cut one byte short",
        "\xFF\xFE"
-       "a"s,
-       wxString(L"\u00FF\u00FEa")},
-      {"empty", ""s, wxString()},
+       "a\0b"s,
+       wxString(L"a"), false},
+      {"UTF-16 lone surrogate",
+       "\xFF\xFE"
+       "a\0\x00\xD8"
+       "b\0"s,
+       wxString(L"ab"), false},
+      {"NUL inside a line", "[General]\nMetar=2\0X\nWeatherupdate=30\n"s,
+       wxString(L"[General]\n\nWeatherupdate=30\n"), false},
+      {"NUL in a CR LF file", "a\r\n\0\r\nb"s, wxString(L"a\r\n\r\nb"), false},
+      {"two bytes 00 02", "\x00\x02"s, wxString(), false},
   };
-  for (const Case& c : cases) EXPECT_EQ(DecodeIniText(c.bytes), c.text) << c.name;
+  for (const Case& c : cases) {
+    const IniText decoded = DecodeIniText(c.bytes);
+    EXPECT_EQ(decoded.text, c.text) << c.name;
+    EXPECT_EQ(decoded.whole, c.whole) << c.name;
+  }
+}
+
+// Files that are no clean text: what can be read is loaded, the defaults stay for the rest, and
+// a save leaves the file as it is rather than lose what could not be read.
+TEST(IniFile, BrokenFileLoadsWhatItCanAndIsNeverOverwritten) {
+  using namespace std::string_literals;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* expected;
+  };
+  std::string utf16Cut = "\xFF\xFE";
+  for (char c : "[General]\r\nMetar=3\r\nWeatherupdate=30\r\n"s) utf16Cut += c, utf16Cut += '\0';
+  utf16Cut.pop_back();  // the terminating NUL's high byte
+  utf16Cut.pop_back();  // and its low byte
+  utf16Cut.pop_back();  // the last line feed's high byte: the file is one byte short
+  const Case cases[] = {
+      {"UTF-16 cut one byte short", utf16Cut,
+       "10 10 630 360 upd0 metar3 every30 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      {"NUL byte in a value", "[General]\nMetar=2\0X\n"s,
+       "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      {"NUL byte and clean keys", "[General]\nMetar=2\0X\nWeatherupdate=30\n[Weather]\nwxRange=900\n"s,
+       "10 10 630 360 upd0 metar1 every30 ua0 syn0 start0 range900 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+      {"two bytes 00 02", "\x00\x02"s,
+       "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    WriteBytes(kIni, c.bytes);
+    OptionData options;
+    EXPECT_FALSE(LoadIni(&options)) << c.name;
+    EXPECT_EQ(Describe(options), c.expected) << c.name;
+    options.Metar = 3;
+    EXPECT_FALSE(SaveIni(options)) << c.name;
+    EXPECT_EQ(ReadBytes(kIni), c.bytes) << c.name;
+  }
 }
 
 TEST(IniSave, NewFileHoldsAllKeysInWriteOrderAsUtf8WithoutMark) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/test_paths.h"
 #include "reports/metar.h"
-#include "support/test_paths.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "common/test_paths.h"
 #include "reports/metar.h"
 #include "reports/report_text.h"
-#include "support/test_paths.h"
 
 namespace {
 

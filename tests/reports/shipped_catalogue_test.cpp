@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "common/test_paths.h"
 #include "reports/metar.h"
 #include "reports/weather_station.h"
-#include "support/test_paths.h"
 
 namespace {
 

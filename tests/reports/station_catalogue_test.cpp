@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "common/test_paths.h"
 #include "reports/report_text.h"
 #include "reports/weather_station.h"
-#include "support/test_paths.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
+#include "common/test_paths.h"
 #include "reports/bulletin_split.h"
 #include "reports/geometry.h"
 #include "reports/report_text.h"
-#include "support/test_paths.h"
 
 // Found by argument-dependent lookup, so at the record's own (global) scope.
 bool operator==(const SynopCloudGroup& a, const SynopCloudGroup& b) {

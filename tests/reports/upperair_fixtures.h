@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "reports/bulletin_split.h"
 #include "reports/report_text.h"
 #include "reports/upperair_records.h"
-#include "support/test_paths.h"
 
 // The TEMP fixtures and the small catalogue that holds their stations.
 namespace upperairtest {

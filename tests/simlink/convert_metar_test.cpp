@@ -4,9 +4,9 @@
 #include <functional>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "record_bytes.h"
 #include "simlink/convert_weather.h"
-#include "support/test_paths.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "reports/upperair_records.h"
 #include "simlink/convert_weather.h"
-#include "support/test_paths.h"
 
 namespace {
 

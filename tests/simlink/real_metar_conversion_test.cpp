@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "common/test_paths.h"
 #include "reports/metar.h"
 #include "reports/report_text.h"
 #include "simlink/convert_weather.h"
-#include "support/test_paths.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/test_paths.h"
 #include "reports/bulletin_split.h"
 #include "reports/report_text.h"
 #include "reports/synop.h"
@@ -7,7 +8,6 @@
 #include "reports/upperair.h"
 #include "reports/upperair_profile.h"
 #include "simlink/convert_weather.h"
-#include "support/test_paths.h"
 
 namespace {
 

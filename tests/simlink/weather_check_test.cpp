@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "common/test_paths.h"
 #include "simlink/convert_weather.h"
-#include "support/test_paths.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "decode_tool_run.h"
-#include "support/test_paths.h"
 
 namespace {
 

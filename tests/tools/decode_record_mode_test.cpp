@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "decode_tool_run.h"
 #include "reports/metar.h"
 #include "simlink/convert_weather.h"
-#include "support/test_paths.h"
 
 namespace {
 

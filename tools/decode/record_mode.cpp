@@ -4,9 +4,9 @@
 
 #include <iostream>
 
-#include "app/options/option_ini.h"
 #include "decode_tool.h"
 #include "json_writer.h"
+#include "options/option_ini.h"
 #include "reports/metar.h"
 #include "reports/report_text.h"
 #include "simlink/convert_weather.h"

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gui_common/assert_handler.h"
+#include "gui_common/modal_watchdog.h"
+
 namespace {
 
 class TestApp : public wxApp {
@@ -16,7 +19,8 @@ class TestApp : public wxApp {
 
 wxIMPLEMENT_APP_NO_MAIN(TestApp);
 
-// Starts the GUI library only to run tests: listing them needs no display.
+// The main of every window suite. Starts the GUI library only to run tests: listing them needs
+// no display.
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests)) {
@@ -27,7 +31,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the window tests need a display (DISPLAY is not usable)\n");
     return 1;
   }
-  const int result = RUN_ALL_TESTS();
+  guitest::InstallFailingAssertHandler();
+  int result = 0;
+  {
+    guitest::ModalWatchdog watchdog;  // registered first, so asked after every test's recorder
+    result = RUN_ALL_TESTS();
+  }
   wxTheApp->OnExit();
   wxEntryCleanup();
   return result;

@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "link_test_env.h"
 #include "simlink/fsuipc.h"
-#include "support/test_paths.h"
 
 extern char** environ;
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace supportguitest {
+namespace guitest {
 
 struct SeenBox {
   wxString message;
@@ -42,4 +42,4 @@ class DialogRecorder : public wxModalDialogHook {
   int answer_;
 };
 
-}  // namespace supportguitest
+}  // namespace guitest

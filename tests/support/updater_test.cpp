@@ -7,13 +7,13 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "common/test_paths.h"
 #include "peers/http_peer.h"
 #include "peers/loopback_listener.h"
 #include "peers/update_doubles.h"
 #include "platform/service_addresses.h"
 #include "platform/shell_open.h"
 #include "recorders.h"
-#include "support/test_paths.h"
 
 namespace {
 

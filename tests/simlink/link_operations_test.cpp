@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "link_test_env.h"
 #include "simlink/fsuipc.h"
-#include "support/test_paths.h"
 
 namespace {
 

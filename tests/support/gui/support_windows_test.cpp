@@ -6,22 +6,23 @@
 #include <wx/progdlg.h>
 #include <wx/toplevel.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
 
-#include "dialog_recorder.h"
+#include "common/test_paths.h"
+#include "gui_common/dialog_recorder.h"
 #include "peers/http_peer.h"
 #include "peers/loopback_listener.h"
 #include "peers/update_doubles.h"
 #include "platform/shell_open.h"
 #include "support/gui/gui_support_ui.h"
 #include "support/log_file.h"
-#include "support/test_paths.h"
 #include "support/updater.h"
 
 namespace {
 
-using supportguitest::DialogRecorder;
+using guitest::DialogRecorder;
 using testsupport::ReadBytes;
 using testsupport::ScopedWorkDir;
 using testsupport::WriteBytes;
@@ -61,7 +62,7 @@ TEST(SupportWindows, FirstRunOfTheLogShowsNoWindow) {
   DialogRecorder dialogs;
   {
     ClLog log("nubivane.log");
-    log.Write("Nubivane Start", true, false, false);
+    log.WriteToFile("Nubivane Start");
   }
   SettleWindows();
   EXPECT_TRUE(dialogs.boxes.empty());
@@ -74,7 +75,7 @@ TEST(SupportWindows, UnwritableLogShowsItsOneBox) {
   ScopedGui gui;
   DialogRecorder dialogs;
   ClLog log("nubivane.log");
-  log.Write("Main: still running", true, false, false);
+  log.WriteToFile("Main: still running");
   SettleWindows();
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(dialogs.boxes[0].message, "Cloud't open file nubivane.log");
@@ -87,7 +88,7 @@ TEST(SupportWindows, ErrorLineReachesTheErrorBoxWithItsPercentSigns) {
   ScopedGui gui;
   DialogRecorder dialogs;
   ClLog log("nubivane.log");
-  log.Write("Error: FSUIPC - 100% %s %d", true, false, true);
+  log.WriteToFileAndErrorBox("Error: FSUIPC - 100% %s %d");
   SettleWindows();
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_NE(dialogs.boxes[0].message.Find(" - Error: FSUIPC - 100% %s %d"), wxNOT_FOUND)
@@ -106,6 +107,39 @@ TEST(SupportWindows, BoxAskedForByAWorkerThreadIsShownByTheGuiThread) {
   EXPECT_EQ(dialogs.boxes[0].message, "Can not open airport.dat");
   EXPECT_EQ(dialogs.boxes[0].caption, "Error");
   EXPECT_TRUE(dialogs.boxes[0].onGuiThread);
+}
+
+// The worker's parent is taken when the box is shown, and only while it still stands.
+TEST(SupportWindows, WorkerBoxKeepsAStandingParent) {
+  ScopedGui gui;
+  DialogRecorder dialogs;
+  wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "Nubivane lite");
+  frame->Show();
+  std::thread worker(
+      [frame] { CurrentSupportUi().ShowMessage("Can not open airport.dat", "Error", wxOK, frame); });
+  worker.join();
+  SettleWindows();
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].parent, frame);
+  frame->Destroy();
+  SettleWindows();
+}
+
+TEST(SupportWindows, WorkerBoxWhoseParentWentIsShownWithoutIt) {
+  ScopedGui gui;
+  DialogRecorder dialogs;
+  wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "Nubivane lite");
+  frame->Show();
+  const auto goneAddress = reinterpret_cast<std::uintptr_t>(frame);
+  std::thread worker(
+      [frame] { CurrentSupportUi().ShowMessage("Can not open airport.dat", "Error", wxOK, frame); });
+  worker.join();
+  delete frame;  // gone before the GUI thread gets to the box
+  SettleWindows();
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].message, "Can not open airport.dat");
+  EXPECT_NE(reinterpret_cast<std::uintptr_t>(dialogs.boxes[0].parent), goneAddress);
+  EXPECT_EQ(dialogs.boxes[0].parent, nullptr);
 }
 
 // While the dialog stands the other windows are disabled; they are enabled again once it goes,

@@ -1,4 +1,4 @@
-#include "app/options/option_ini.h"
+#include "options/option_ini.h"
 
 #include <wx/debug.h>
 #include <wx/fileconf.h>
@@ -8,10 +8,13 @@
 #include <wx/strconv.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
+
+#include "base/ascii.h"
 
 namespace {
 
@@ -44,46 +47,127 @@ const IniKey kIniKeys[] = {
     {"/Wind/MaxWindShift", &OptionData::MaxWindShift, nullptr},
 };
 
-bool IsBlank(wxUniChar c) {
-  const auto v = c.GetValue();
-  return v == ' ' || v == '\t' || v == '\n' || v == '\r' || v == '\v' || v == '\f';
-}
-
 bool StartsWith(const std::string& bytes, const char* prefix, std::size_t length) {
   return bytes.size() >= length && std::memcmp(bytes.data(), prefix, length) == 0;
 }
 
-// Empty text from non-empty bytes means the conversion failed.
-bool DecodeWith(const wxMBConv& conv, const std::string& bytes, std::size_t skip, wxString* text) {
-  if (bytes.size() == skip) {
-    text->clear();
-    return true;
+bool IsSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+
+std::uint32_t ReadUnit(const std::string& bytes, std::size_t at, std::size_t width, bool bigEndian) {
+  std::uint32_t unit = 0;
+  for (std::size_t i = 0; i < width; ++i) {
+    const auto byte = static_cast<std::uint8_t>(bytes[at + (bigEndian ? i : width - 1 - i)]);
+    unit = unit << 8 | byte;
   }
-  *text = wxString(bytes.data() + skip, conv, bytes.size() - skip);
-  return !text->empty();
+  return unit;
+}
+
+// UTF-16 after its mark. A lone surrogate and a last byte without its partner (a file cut one
+// byte short) are left out, and the text is no longer whole.
+IniText DecodeUtf16(const std::string& bytes, bool bigEndian) {
+  IniText result;
+  std::wstring text;
+  std::size_t at = 2;
+  for (; at + 2 <= bytes.size(); at += 2) {
+    const std::uint32_t unit = ReadUnit(bytes, at, 2, bigEndian);
+    if (!IsSurrogate(unit)) {
+      text += static_cast<wchar_t>(unit);
+      continue;
+    }
+    const bool high = unit < 0xDC00;
+    const std::uint32_t next = at + 4 <= bytes.size() ? ReadUnit(bytes, at + 2, 2, bigEndian) : 0;
+    if (high && next >= 0xDC00 && next <= 0xDFFF) {
+      text += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+      at += 2;
+    } else {
+      result.whole = false;
+    }
+  }
+  if (at != bytes.size()) result.whole = false;
+  result.text = wxString(text);
+  return result;
+}
+
+// UTF-32 after its mark, taken only when every unit is a character: the UTF-32LE mark begins
+// with the UTF-16LE one, and a UTF-16 text read as UTF-32 yields no characters at all.
+bool DecodeUtf32(const std::string& bytes, bool bigEndian, IniText* result) {
+  if (bytes.size() % 4 != 0) return false;
+  std::wstring text;
+  for (std::size_t at = 4; at < bytes.size(); at += 4) {
+    const std::uint32_t unit = ReadUnit(bytes, at, 4, bigEndian);
+    if (unit > 0x10FFFF || IsSurrogate(unit)) return false;
+    text += static_cast<wchar_t>(unit);
+  }
+  result->text = wxString(text);
+  result->whole = true;
+  return true;
+}
+
+// Without a mark: UTF-8 when the bytes are valid UTF-8, otherwise ISO 8859-1, where every byte
+// is a character of its own.
+wxString DecodeUtf8OrLatin1(const std::string& bytes, std::size_t skip) {
+  if (bytes.size() == skip) return wxString();
+  const wxString utf8(bytes.data() + skip, wxConvUTF8, bytes.size() - skip);
+  if (!utf8.empty()) return utf8;
+  std::wstring latin1;
+  latin1.reserve(bytes.size() - skip);
+  for (std::size_t i = skip; i < bytes.size(); ++i)
+    latin1 += static_cast<wchar_t>(static_cast<std::uint8_t>(bytes[i]));
+  return wxString(latin1);
+}
+
+// A NUL character is no part of an ini text; the file configuration would cut its line there
+// and read a value that the file does not hold. Every line with one is emptied.
+void EmptyLinesWithNul(IniText* decoded) {
+  const wxString& text = decoded->text;
+  if (text.find(wxUniChar(0)) == wxString::npos) return;
+  decoded->whole = false;
+  wxString kept;
+  kept.reserve(text.length());
+  std::size_t lineStart = 0;
+  bool lineHasNul = false;
+  for (std::size_t i = 0; i <= text.length(); ++i) {
+    const bool atEnd = i == text.length();
+    const wxUniChar c = atEnd ? wxUniChar('\n') : text[i];
+    if (c == '\n' || c == '\r') {
+      if (!lineHasNul) kept += text.substr(lineStart, i - lineStart);
+      if (!atEnd) kept += c;
+      lineStart = i + 1;
+      lineHasNul = false;
+    } else if (c == 0) {
+      lineHasNul = true;
+    }
+  }
+  decoded->text = kept;
 }
 
 // Hands the library's text file reader our own decoding, so that the file configuration sees
-// exactly the text DecodeIniText gives.
+// exactly the text DecodeIniText gives. The verdict on the bytes goes to *whole (shared by the
+// library's copies of the converter).
 class IniTextConv : public wxMBConv {
  public:
+  explicit IniTextConv(bool* whole) : whole_(whole) {}
   size_t ToWChar(wchar_t* dst, size_t dstLen, const char* src, size_t srcLen = wxNO_LEN) const override {
     const bool withNul = srcLen == wxNO_LEN;
     if (withNul) srcLen = std::strlen(src);
-    const wxString text = DecodeIniText(std::string(src, srcLen));
-    const std::size_t needed = text.length() + (withNul ? 1 : 0);
+    const IniText decoded = DecodeIniText(std::string(src, srcLen));
+    if (!decoded.whole) *whole_ = false;
+    const std::wstring wide = decoded.text.ToStdWstring();
+    const std::size_t needed = wide.size() + (withNul ? 1 : 0);
     if (dst == nullptr) return needed;
     if (dstLen < needed) return wxCONV_FAILED;
-    const wxWCharBuffer wide = text.wc_str();
-    std::memcpy(dst, wide.data(), text.length() * sizeof(wchar_t));
-    if (withNul) dst[text.length()] = L'\0';
+    std::copy(wide.begin(), wide.end(), dst);
+    if (withNul) dst[wide.size()] = L'\0';
     return needed;
   }
   size_t FromWChar(char* dst, size_t dstLen, const wchar_t* src, size_t srcLen = wxNO_LEN) const override {
     return wxConvUTF8.FromWChar(dst, dstLen, src, srcLen);
   }
   size_t GetMBNulLen() const override { return 1; }
-  wxMBConv* Clone() const override { return new IniTextConv; }
+  wxMBConv* Clone() const override { return new IniTextConv(whole_); }
+
+ private:
+  bool* whole_;
 };
 
 // The file configuration asserts on a group that a hand-edited file names twice and on a key
@@ -103,11 +187,13 @@ class QuietLibraryAsserts {
 
 // The file configuration over the file at path (read when it exists), relative to the working
 // directory. Its own error messages are kept quiet: an unreadable file is our caller's to judge.
-std::unique_ptr<wxFileConfig> OpenIni(const wxString& path) {
+// *whole tells whether the file's bytes were clean text through and through.
+std::unique_ptr<wxFileConfig> OpenIni(const wxString& path, bool* whole) {
   wxLogNull quiet;
-  auto config =
-      std::make_unique<wxFileConfig>(wxString(), wxString(), path, wxString(),
-                                     wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_RELATIVE_PATH, IniTextConv());
+  *whole = true;
+  auto config = std::make_unique<wxFileConfig>(wxString(), wxString(), path, wxString(),
+                                               wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_RELATIVE_PATH,
+                                               IniTextConv(whole));
   config->DisableAutoSave();  // SaveIni writes the file itself, through a temporary file
   config->SetExpandEnvVars(false);
   return config;
@@ -157,8 +243,8 @@ bool WriteFileBytes(const wxString& path, const char* data, std::size_t size) {
 bool ParseIniNumber(const wxString& text, std::int32_t* value) {
   std::size_t begin = 0;
   std::size_t end = text.length();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
+  while (begin < end && IsAsciiSpace(text[begin])) ++begin;
+  while (end > begin && IsAsciiSpace(text[end - 1])) --end;
   bool negative = false;
   if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
     negative = text[begin] == '-';
@@ -179,31 +265,37 @@ bool ParseIniNumber(const wxString& text, std::int32_t* value) {
   return true;
 }
 
-wxString DecodeIniText(const std::string& bytes) {
-  wxString text;
-  // The four-byte marks first: the UTF-32LE mark begins with the UTF-16LE one.
-  if (StartsWith(bytes, "\xFF\xFE\x00\x00", 4) && DecodeWith(wxMBConvUTF32LE(), bytes, 4, &text)) return text;
-  if (StartsWith(bytes, "\x00\x00\xFE\xFF", 4) && DecodeWith(wxMBConvUTF32BE(), bytes, 4, &text)) return text;
-  if (StartsWith(bytes, "\xFF\xFE", 2) && DecodeWith(wxMBConvUTF16LE(), bytes, 2, &text)) return text;
-  if (StartsWith(bytes, "\xFE\xFF", 2) && DecodeWith(wxMBConvUTF16BE(), bytes, 2, &text)) return text;
-  const std::size_t skip = StartsWith(bytes, "\xEF\xBB\xBF", 3) ? 3 : 0;
-  if (DecodeWith(wxConvUTF8, bytes, skip, &text)) return text;
-  DecodeWith(wxConvISO8859_1, bytes, skip, &text);
-  return text;
+IniText DecodeIniText(const std::string& bytes) {
+  IniText decoded;
+  if (StartsWith(bytes, "\xFF\xFE\x00\x00", 4) && DecodeUtf32(bytes, false, &decoded)) {
+  } else if (StartsWith(bytes, "\x00\x00\xFE\xFF", 4) && DecodeUtf32(bytes, true, &decoded)) {
+  } else if (StartsWith(bytes, "\xFF\xFE", 2)) {
+    decoded = DecodeUtf16(bytes, false);
+  } else if (StartsWith(bytes, "\xFE\xFF", 2)) {
+    decoded = DecodeUtf16(bytes, true);
+  } else {
+    decoded.text = DecodeUtf8OrLatin1(bytes, StartsWith(bytes, "\xEF\xBB\xBF", 3) ? 3 : 0);
+  }
+  EmptyLinesWithNul(&decoded);
+  return decoded;
 }
 
 bool LoadIni(OptionData* options, const wxString& path) {
   if (ExistsUnreadable(path)) return false;
   const QuietLibraryAsserts quiet;
-  const auto config = OpenIni(path);
+  bool whole = true;
+  const auto config = OpenIni(path, &whole);
   for (const IniKey& key : kIniKeys) ReadKey(*config, key, options);
-  return true;
+  return whole;
 }
 
 bool SaveIni(const OptionData& options, const wxString& path) {
   if (ExistsUnreadable(path)) return false;
   const QuietLibraryAsserts quiet;
-  const auto config = OpenIni(path);
+  bool whole = true;
+  const auto config = OpenIni(path, &whole);
+  // Saving over a file we could read only in part would lose the rest of it.
+  if (!whole) return false;
   for (const IniKey& key : kIniKeys) {
     const wxString name = wxString::FromAscii(key.key);
     if (key.flag != nullptr) {

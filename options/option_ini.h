@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/options/option_data.h"
+#include "options/option_data.h"
 
 // "Nubivane.ini", in the working directory.
 inline const wxString kIniFileName = wxS("Nubivane.ini");
@@ -16,14 +16,22 @@ bool ParseIniNumber(const wxString& text, std::int32_t* value);
 
 // The ini file's text from its bytes: a UTF-8, UTF-16 or UTF-32 byte-order mark is honoured;
 // without one the bytes are UTF-8 when they are valid UTF-8 and ISO 8859-1 otherwise, so every
-// file decodes and survives a save.
-wxString DecodeIniText(const std::string& bytes);
+// file decodes and survives a save. Bytes that are no clean text (a UTF-16 file cut short, a
+// lone surrogate, a NUL byte) are left out: UTF-16 keeps its whole characters, a line holding a
+// NUL becomes empty, and whole is false.
+struct IniText {
+  wxString text;
+  bool whole = true;
+};
+IniText DecodeIniText(const std::string& bytes);
 
 // Reads the stored options into the block. A key that is absent or holds no valid number leaves
-// its field as it was. False when the file exists but cannot be read; true otherwise.
+// its field as it was. False when the file exists but cannot be read, or could be read only in
+// part (the keys of its clean lines are loaded then); true otherwise.
 bool LoadIni(OptionData* options, const wxString& path = kIniFileName);
 
 // Writes the 18 stored options, keeping the file's other lines and the place of every key
 // already in it. The new text goes to a temporary file that then replaces the old one, so a
-// failed save leaves the old file whole. False when the file could not be written.
+// failed save leaves the old file whole. A file that could be read only in part is left as it
+// is. False when the file was not written.
 bool SaveIni(const OptionData& options, const wxString& path = kIniFileName);

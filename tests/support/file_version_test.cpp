@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "common/test_paths.h"
 #include "platform/file_version_block.h"
 #include "platform/version_block_layout.h"
-#include "support/test_paths.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "simlink/saturate.h"
+#include "base/saturate.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,8 @@
 #include <limits>
 #include <type_traits>
 
+#include "base/units.h"
+
 // The two ways a value narrows into a record field, each named so no conversion is silent.
 
 // Clamps to the range of To; a real number is truncated toward zero first, NaN gives 0. A
@@ -46,6 +48,5 @@ constexpr To wrap(From value) {
 // more fold back onto 0 and a negative angle comes in from the top (-1 degree gives 65354).
 inline std::uint16_t AngleWord(double degrees) {
   constexpr double kWordsPerTurn = 65536.0;
-  constexpr double kDegreesPerTurn = 360.0;
   return wrap<std::uint16_t>(saturate<std::int64_t>(degrees * kWordsPerTurn / kDegreesPerTurn));
 }

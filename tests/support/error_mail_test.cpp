@@ -5,10 +5,10 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "common/test_paths.h"
 #include "peers/loopback_listener.h"
 #include "peers/smtp_peer.h"
 #include "support/log_file.h"
-#include "support/test_paths.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <ctime>
 #include <regex>
 
+#include "common/test_paths.h"
 #include "recorders.h"
-#include "support/test_paths.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ TEST(LogFile, PreviousContentIsKeptByteForByteAndTheFileEmptied) {
     ASSERT_EQ(last[i].GetValue(), static_cast<unsigned char>(previous[i])) << "at " << i;
   }
   EXPECT_EQ(ReadBytes(kLogName), "");
-  log.Write("Nubivane Start", true, false, false);
+  log.WriteToFile("Nubivane Start");
   EXPECT_EQ(log.GetLastLog(), last);
 }
 
@@ -76,7 +76,7 @@ TEST(LogFile, LinesAreTimeDashMessageCrLfInUtf8) {
     const std::time_t before = std::time(nullptr);
     {
       ClLog log(kLogName);
-      log.Write(c.message, true, false, false);
+      log.WriteToFile(c.message);
     }
     const std::time_t after = std::time(nullptr);
     const std::string file = ReadBytes(kLogName);
@@ -114,10 +114,10 @@ TEST(LogFile, NextRunReadsThisRunsLines) {
   RecordingUi ui;
   {
     ClLog log(kLogName);
-    log.Write("Nubivane Start", true, false, false);
-    log.Write(wxString::FromUTF8("Main: 5\xC2\xB0"), true, false, false);
+    log.WriteToFile("Nubivane Start");
+    log.WriteToFile(wxString::FromUTF8("Main: 5\xC2\xB0"));
     log.Write("not in the file", false, false, false);
-    log.Write("Main: Nubivane Close", true, false, false);
+    log.WriteToFile("Main: Nubivane Close");
   }
   const std::string written = ReadBytes(kLogName);
   ClLog next(kLogName);
@@ -160,8 +160,8 @@ TEST(LogFile, UnwritableFileShowsOneBoxAndTheRunGoesOn) {
   EXPECT_TRUE(logged.entries.empty()) << logged.entries.front().text;
   EXPECT_TRUE(log.GetLastLog().empty());
 
-  log.Write("Nubivane Start", true, false, false);
-  log.Write("Error: shown anyway", true, false, true);
+  log.WriteToFile("Nubivane Start");
+  log.WriteToFileAndErrorBox("Error: shown anyway");
   ASSERT_EQ(logged.entries.size(), 1u);
   EXPECT_NE(logged.entries[0].text.Find("Error: shown anyway"), wxNOT_FOUND);
   EXPECT_EQ(ui.messages.size(), 1u);
