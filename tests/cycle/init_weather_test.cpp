@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/test_knobs.h"
-#include "support/test_paths.h"
+#include "common/test_paths.h"
 
 namespace {
 

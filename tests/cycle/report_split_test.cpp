@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/test_paths.h"
+#include "common/test_paths.h"
 
 namespace {
 
