@@ -1,5 +1,6 @@
 #include "cycle/report_split.h"
 
+#include <wx/log.h>
 #include <wx/tokenzr.h>
 
 #include <utility>
@@ -62,7 +63,12 @@ bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stat
   int errors = 0;
   ClMetar airports;
   MetarRecord record;
-  if (!airports.LoadAirports(AirportPath)) {
+  bool airportsRead = false;
+  {
+    wxLogNull quiet;  // the loader's own box says it
+    airportsRead = airports.LoadAirports(AirportPath);
+  }
+  if (!airportsRead) {
     reporter.AirportsMissing();
     return true;
   }

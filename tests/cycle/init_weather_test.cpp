@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/test_knobs.h"
 #include "common/test_paths.h"
+#include "platform/test_knobs.h"
 
 namespace {
 

@@ -11,6 +11,10 @@ namespace guitest {
 // window has been shown and painted (see PaintNow).
 wxString SaveScreenshot(wxWindow* window, const wxString& name);
 
+// The same for the whole of a top-level window: its menu bar and status bar included, which lie
+// outside a frame's client area (the window manager's frame is not part of it).
+wxString SaveWindowScreenshot(wxWindow* window, const wxString& name);
+
 // Lets the window paint itself now, without running an event loop of its own.
 void PaintNow(wxWindow* window);
 
