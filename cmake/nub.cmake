@@ -14,9 +14,14 @@ function(nub_subsystem name)
   endif()
 endfunction()
 
+# The suites whose code runs threads of its own. The thread-sanitizer build (NUB_SANITIZE=thread)
+# builds and runs only these; a suite with threads joins by adding its name here.
+set(NUB_THREAD_SUITES simlink platform support cycle app)
+
 # nub_test_suite(NAME [OWN_MAIN] LINKS...): one test program per folder of tests/, from every .cpp
-# in it, each test registered with CTest on its own. A suite with OWN_MAIN brings its main (window
-# suites start the GUI library there); the others get GoogleTest's.
+# in it, each test registered with CTest on its own. A suite with OWN_MAIN brings its main (the
+# window suites take the one of nub_gui_testsupport, which starts the GUI library); the others get
+# GoogleTest's. The suites of NUB_THREAD_SUITES carry the label "threads".
 function(nub_test_suite name)
   cmake_parse_arguments(PARSE_ARGV 1 suite "OWN_MAIN" "" "")
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
@@ -30,8 +35,15 @@ function(nub_test_suite name)
   endif()
   add_executable(nub_${name}_tests ${sources})
   target_link_libraries(nub_${name}_tests PRIVATE nub_testsupport ${gtest_library} ${suite_UNPARSED_ARGUMENTS})
+  set(properties TIMEOUT 120)
+  if(name IN_LIST NUB_THREAD_SUITES)
+    list(APPEND properties LABELS threads)
+  elseif(NUB_SANITIZE STREQUAL "thread")
+    set_target_properties(nub_${name}_tests PROPERTIES EXCLUDE_FROM_ALL TRUE)
+    return()
+  endif()
   gtest_discover_tests(nub_${name}_tests
     WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 120)
+    PROPERTIES ${properties})
 endfunction()

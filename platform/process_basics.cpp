@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/link_cancel.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
 
@@ -16,6 +17,12 @@ WinDword GetLastError() { return tLastError; }
 
 void SetLastError(WinDword error) { tLastError = error; }
 
-void Sleep(WinDword ms) { std::this_thread::sleep_for(std::chrono::microseconds(ScaledMicros(ms))); }
+void Sleep(WinDword ms) {
+  if (const LinkCancel* cancel = BoundLinkCancel()) {
+    cancel->Pause(ScaledMicros(ms));
+    return;
+  }
+  std::this_thread::sleep_for(std::chrono::microseconds(ScaledMicros(ms)));
+}
 
 WinDword GetCurrentProcessId() { return static_cast<WinDword>(::getpid()); }

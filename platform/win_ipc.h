@@ -28,6 +28,7 @@ constexpr WinDword kWinErrorFileNotFound = 2;
 constexpr WinDword kWinErrorNotEnoughMemory = 8;
 constexpr WinDword kWinErrorInvalidParameter = 87;
 constexpr WinDword kWinErrorAlreadyExists = 183;
+constexpr WinDword kWinErrorOperationAborted = 995;  // the link cancel was raised (link_cancel.h)
 constexpr WinDword kWinErrorInvalidWindowHandle = 1400;
 
 // Windows: top-level window by class name (parent and child-after 0, any title).
@@ -55,7 +56,8 @@ bool UnmapViewOfFile(const void* view);
 bool CloseHandle(WinHandle handle);
 
 // Blocks until the window's owner replies or the time-out passes. Returns non-zero with the reply
-// in *result; 0 on failure: last error 0 after a time-out, non-zero when the window has gone.
+// in *result; 0 on failure: last error 0 after a time-out, kWinErrorOperationAborted when the
+// calling thread's link cancel was raised, another non-zero error when the window has gone.
 WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wparam, WinLparam lparam,
                                 WinUint flags, WinUint timeoutMs, WinDwordPtr* result);
 
@@ -63,4 +65,5 @@ WinDword GetCurrentProcessId();
 // Per thread; Sleep leaves it alone.
 WinDword GetLastError();
 void SetLastError(WinDword error);
+// Ends early when the calling thread's link cancel is raised.
 void Sleep(WinDword ms);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/ipc_runtime_dir.h"
+#include "platform/link_cancel.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
@@ -120,7 +121,10 @@ wire::IoResult SendRequest(WindowLink* link, const wire::Request& request, Clock
     return wire::IoResult::kBroken;  // the window has gone, whoever took its class since
   }
   link->fd = wire::Connect(address, MicrosLeft(deadline));
-  if (link->fd < 0) return errno == EAGAIN ? wire::IoResult::kTimedOut : wire::IoResult::kBroken;
+  if (link->fd < 0) {
+    if (errno == EAGAIN) return wire::IoResult::kTimedOut;
+    return errno == ECANCELED ? wire::IoResult::kCancelled : wire::IoResult::kBroken;
+  }
   const wire::IoResult sent = wire::WriteAll(link->fd, &request, sizeof request, MicrosLeft(deadline));
   if (sent != wire::IoResult::kDone) Disconnect(link);
   return sent;
@@ -139,6 +143,13 @@ wire::IoResult AwaitReply(WindowLink* link, std::uint64_t sequence, Clock::time_
 
 WinDwordPtr TimedOut() {
   SetLastError(0);
+  return 0;
+}
+
+// The connection goes: part of the request, or of a reply, may lie on it.
+WinDwordPtr Cancelled(WindowLink* link) {
+  if (link != nullptr) Disconnect(link);
+  SetLastError(kWinErrorOperationAborted);
   return 0;
 }
 
@@ -173,6 +184,7 @@ WinUint RegisterWindowMessageA(const char* name) {
 
 WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wparam, WinLparam lparam,
                                 WinUint /*flags*/, WinUint timeoutMs, WinDwordPtr* result) {
+  if (LinkCancelRaised()) return Cancelled(nullptr);
   WindowLink* link = LinkFor(window);
   if (link == nullptr) return WindowGone(nullptr);
   std::lock_guard<std::mutex> guard(link->sendLock);
@@ -180,10 +192,12 @@ WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wpa
   const wire::Request request{++link->lastSequence, message, 0, static_cast<std::uint64_t>(wparam),
                               static_cast<std::int64_t>(lparam)};
   const wire::IoResult sent = SendRequest(link, request, deadline);
+  if (sent == wire::IoResult::kCancelled) return Cancelled(link);
   if (sent == wire::IoResult::kTimedOut) return TimedOut();
   if (sent != wire::IoResult::kDone) return WindowGone(link);
   wire::Reply reply{};
   const wire::IoResult outcome = AwaitReply(link, request.sequence, deadline, &reply);
+  if (outcome == wire::IoResult::kCancelled) return Cancelled(link);
   if (outcome == wire::IoResult::kTimedOut) return TimedOut();
   if (outcome != wire::IoResult::kDone) return WindowGone(link);
   if (result != nullptr) *result = static_cast<WinDwordPtr>(reply.value);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/link_cancel.h"
+
 namespace wire {
 
 bool FillAddress(const std::string& path, sockaddr_un* address) {
@@ -30,23 +32,31 @@ Clock::time_point DeadlineAfter(std::int64_t timeoutMicros) {
   return Clock::now() + std::chrono::microseconds(timeoutMicros);
 }
 
-// kDone when the socket is ready for events; timeoutMicros < 0 waits without limit.
+// Without a wake descriptor a cancel is looked at this often.
+constexpr std::int64_t kCancelSliceNs = 10000000;
+
+// kDone when the socket is ready for events; timeoutMicros < 0 waits without limit. The calling
+// thread's link cancel ends the wait as well.
 IoResult AwaitReady(int fd, short events, std::int64_t timeoutMicros, Clock::time_point deadline) {
+  const LinkCancel* cancel = BoundLinkCancel();
+  const int wakeFd = cancel != nullptr ? cancel->WakeFd() : -1;
+  const bool sliced = cancel != nullptr && wakeFd < 0;
   for (;;) {
-    timespec wait{};
-    timespec* waitPointer = nullptr;
+    if (cancel != nullptr && cancel->Raised()) return IoResult::kCancelled;
+    std::int64_t waitNs = -1;
     if (timeoutMicros >= 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()).count();
-      if (left <= 0) return IoResult::kTimedOut;
-      wait.tv_sec = static_cast<time_t>(left / 1000000000);
-      wait.tv_nsec = static_cast<long>(left % 1000000000);
-      waitPointer = &wait;
+      waitNs = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - Clock::now()).count();
+      if (waitNs <= 0) return IoResult::kTimedOut;
     }
-    pollfd watched{fd, events, 0};
-    const int ready = ::ppoll(&watched, 1, waitPointer, nullptr);
+    if (sliced && (waitNs < 0 || waitNs > kCancelSliceNs)) waitNs = kCancelSliceNs;
+    timespec wait{};
+    wait.tv_sec = static_cast<time_t>(waitNs / 1000000000);
+    wait.tv_nsec = static_cast<long>(waitNs % 1000000000);
+    pollfd watched[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};  // poll passes over fd -1
+    const int ready = ::ppoll(watched, 2, waitNs >= 0 ? &wait : nullptr, nullptr);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) return IoResult::kBroken;
-    return ready == 0 ? IoResult::kTimedOut : IoResult::kDone;
+    if (watched[0].revents != 0) return IoResult::kDone;
   }
 }
 
@@ -60,6 +70,10 @@ int Connect(const sockaddr_un& address, std::int64_t timeoutMicros) {
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return fd;
     if (errno == EINTR) continue;
     if (errno != EAGAIN || Clock::now() >= deadline) break;
+    if (LinkCancelRaised()) {
+      errno = ECANCELED;
+      break;
+    }
     std::this_thread::sleep_for(kConnectRetryPause);
   }
   const int error = errno;

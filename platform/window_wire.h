@@ -25,14 +25,16 @@ struct Reply {
   std::uint64_t value;
 };
 
-enum class IoResult { kDone, kTimedOut, kBroken };
+// kCancelled: the calling thread's link cancel was raised (platform/link_cancel.h).
+enum class IoResult { kDone, kTimedOut, kBroken, kCancelled };
 
 bool FillAddress(const std::string& path, sockaddr_un* address);
 // True when something listens at the address, even when its process hangs and takes no
 // connection; never blocks.
 bool EndpointAnswers(const sockaddr_un& address);
 // Connected stream socket (non-blocking), or -1 with errno: EAGAIN when the listener took no
-// connection within the time (its queue is full), anything else when nobody listens.
+// connection within the time (its queue is full), ECANCELED when the link cancel was raised
+// meanwhile, anything else when nobody listens.
 int Connect(const sockaddr_un& address, std::int64_t timeoutMicros);
 
 // timeoutMicros < 0 waits without limit.

@@ -1,7 +1,6 @@
 #include "reports/metar.h"
 
-#include <wx/regex.h>
-
+#include "reports/report_pattern.h"
 #include "reports/report_text.h"
 
 namespace {
@@ -58,11 +57,10 @@ bool ClMetar::LoadAirports(const wxString& path) {
 
 bool ClMetar::FindMetarStation(MetarRecord* record) const {
   if (record->Raw.length() < kMinReportLength) return false;
-  // wxRegEx keeps its last match inside the object: one compiled pattern per thread.
-  static thread_local const wxRegEx header(wxS("^([A-Z]{4}) ([0-9]{6}Z)"), wxRE_EXTENDED);
-  if (!header.Matches(record->Raw)) return false;
-  record->Icao = header.GetMatch(record->Raw, 1);
-  record->Time = header.GetMatch(record->Raw, 2);
+  static thread_local const ReportPattern kHeader(wxS("^([A-Z]{4}) ([0-9]{6}Z)"));
+  if (!kHeader.Search(record->Raw)) return false;
+  record->Icao = kHeader.GroupText(record->Raw, 1);
+  record->Time = kHeader.GroupText(record->Raw, 2);
 
   const std::size_t found = Index.Find(record->Icao);
   if (found == StationIndex::npos) return false;

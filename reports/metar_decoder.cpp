@@ -83,10 +83,8 @@ bool StartsWithStation(const wxString& work) {
 bool ReadObservationTime(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kTime(wxS("([0-9]{6}Z)"));
   if (!kTime.Search(work)) return false;
-  std::size_t start = 0, length = 0;
-  kTime.Group(1, &start, &length);
-  record->Time = work.Mid(start, length);
-  work.erase(0, start + length);
+  record->Time = kTime.GroupText(work, 1);
+  work.erase(0, kTime.End(1));
   TrimLeading(work);
   return true;
 }
@@ -101,9 +99,8 @@ bool ReadWind(wxString& work, MetarRecord* record) {
   static thread_local const ReportPattern kWind(wxS(
       "(VRB|[0-9]{3}|///)([0-9]{2,3}|//)(G([0-9]{2,3}))?(KTS|KT|MPS)(/G([0-9]{2,3})(KT|MPS))?|^/////( |$)"));
   if (!kWind.Search(work)) return false;
+  const std::size_t end = kWind.End();
   std::size_t start = 0, length = 0;
-  kWind.Group(0, &start, &length);
-  const std::size_t end = start + length;
   const bool reported = kWind.Group(5, &start, &length);
   const bool metresPerSecond = reported && work[start] == 'M';
   auto knots = [&](std::size_t group) -> std::uint16_t {
@@ -198,9 +195,7 @@ void RemoveMinimumVisibility(wxString& work) {
   static thread_local const ReportPattern kMinimum(wxS("^[0-9]{4}(NE|NW|SE|SW|N|E|S|W)( |$)"));
   if (!(AllOf(work, 0, 4, IsAsciiDigit) && work.length() > 4)) return;
   if (!kMinimum.Search(work)) return;
-  std::size_t start = 0, length = 0;
-  kMinimum.Group(1, &start, &length);
-  work.erase(0, start + length);
+  work.erase(0, kMinimum.End(1));
   TrimLeading(work);
 }
 

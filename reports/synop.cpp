@@ -1,11 +1,10 @@
 #include "reports/synop.h"
 
-#include <wx/regex.h>
-
 #include <algorithm>
 
 #include "base/units.h"
 #include "reports/geometry.h"
+#include "reports/report_pattern.h"
 #include "reports/report_text.h"
 
 namespace {
@@ -14,45 +13,11 @@ constexpr std::size_t kMinSynopPieceLength = 40;
 constexpr double kNearestSynopLimitKm = 300.0;
 constexpr std::uint32_t kMaxCloudBaseFt = 65535;
 
-// wxRegEx keeps its last match inside the object: one compiled pattern per thread.
-
-// Section 0 and the station: AAXX YYGGi IIiii.
-const wxRegEx& IdentificationPattern() {
-  static thread_local const wxRegEx re(wxS("(AAXX)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})"),
-                                       wxRE_EXTENDED);
-  return re;
-}
-
-// The five header groups: AAXX YYGGi IIiii iRixhVV Nddff.
-const wxRegEx& HeaderPattern() {
-  static thread_local const wxRegEx re(
-      wxS("(AAXX)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]]*([0-9/]{5})[[:space:]]*([0-9/"
-          "]{5})"),
-      wxRE_EXTENDED);
-  return re;
-}
-
-// One body group: five digits or slashes, or a three-digit section indicator (333, 444, 555).
-const wxRegEx& GroupPattern() {
-  static thread_local const wxRegEx re(wxS("[[:space:]|\r\n]*(([0-9/]{5})|([0-9]{3}))"), wxRE_EXTENDED);
-  return re;
-}
-
 // What opens a new section 0 or a new bulletin, or ends a message: the last one in a piece
 // decides which "AAXX YYGGi" the following pieces belong to.
-const wxRegEx& BulletinMarkerPattern() {
-  static thread_local const wxRegEx re(
-      wxS("(AAXX[[:space:]]*([0-9/"
-          "]{5}))|AAXX|BBXX|OOXX|NNNN|([A-Z]{4}[0-9]{2}[[:space:]]+[A-Z]{4}[[:space:]]+[0-9]{6})"),
-      wxRE_EXTENDED);
-  return re;
-}
-
-// A NIL report: the station number followed by NIL.
-const wxRegEx& NilPattern() {
-  static thread_local const wxRegEx re(wxS("^[[:space:]]*NIL"), wxRE_EXTENDED);
-  return re;
-}
+constexpr const wxChar* kBulletinMarker =
+    wxS("(AAXX[[:space:]]*([0-9/"
+        "]{5}))|AAXX|BBXX|OOXX|NNNN|([A-Z]{4}[0-9]{2}[[:space:]]+[A-Z]{4}[[:space:]]+[0-9]{6})");
 
 bool HasSlash(const wxString& text) { return text.find('/') != wxString::npos; }
 
@@ -113,14 +78,12 @@ bool IsSection4Or5(const wxString& group) { return group == wxS("444") || group 
 // (N'C'H'H'Ct, clouds below the station) and 5 (national groups) carry 8-groups of their own,
 // which are neither cloud types nor section-3 cloud groups.
 void DecodeGroups(wxString text, SynopRecord* record) {
-  const wxRegEx& re = GroupPattern();
+  // One body group: five digits or slashes, or a three-digit section indicator (333, 444, 555).
+  static thread_local const ReportPattern kGroup(wxS("[[:space:]|\r\n]*(([0-9/]{5})|([0-9]{3}))"));
   SynopSection section = SynopSection::kMain;
-  while (re.Matches(text)) {
-    std::size_t start = 0;
-    std::size_t length = 0;
-    re.GetMatch(&start, &length, 1);
-    const wxString group = text.Mid(start, length);
-    text.erase(0, start + length);
+  while (kGroup.Search(text)) {
+    const wxString group = kGroup.GroupText(text, 1);
+    text.erase(0, kGroup.End(1));
 
     if (group == wxS("333")) {
       section = SynopSection::kRegional;
@@ -135,7 +98,10 @@ void DecodeGroups(wxString text, SynopRecord* record) {
   }
 }
 
-bool HasBulletinMarker(const wxString& piece) { return BulletinMarkerPattern().Matches(piece); }
+bool HasBulletinMarker(const wxString& piece) {
+  static thread_local const ReportPattern kMarker(kBulletinMarker);
+  return kMarker.Search(piece);
+}
 
 }  // namespace
 
@@ -145,15 +111,13 @@ wxString SynopWorkingText(const SynopRecord& record) {
 }
 
 wxString SynopHeaderAfter(const wxString& piece, const wxString& previous) {
-  const wxRegEx& re = BulletinMarkerPattern();
+  static thread_local const ReportPattern kMarker(kBulletinMarker);
   wxString rest = piece;
   wxString header = previous;
-  while (re.Matches(rest)) {
-    std::size_t start = 0;
-    std::size_t length = 0;
-    re.GetMatch(&start, &length, 0);
-    header = re.GetMatch(rest, 2).empty() ? wxString() : wxS("AAXX ") + re.GetMatch(rest, 2);
-    rest.erase(0, start + length);
+  while (kMarker.Search(rest)) {
+    const wxString dayHour = kMarker.GroupText(rest, 2);
+    header = dayHour.empty() ? wxString() : wxS("AAXX ") + dayHour;
+    rest.erase(0, kMarker.End());
   }
   return header;
 }
@@ -161,14 +125,14 @@ wxString SynopHeaderAfter(const wxString& piece, const wxString& previous) {
 bool ClSynop::FindSynopStation(SynopRecord* record) const {
   if (record->Raw.length() < kMinSynopPieceLength) return false;
   const wxString text = SynopWorkingText(*record);
-  const wxRegEx& re = IdentificationPattern();
-  if (!re.Matches(text)) return false;
-  std::size_t start = 0;
-  std::size_t length = 0;
-  re.GetMatch(&start, &length, 0);
-  record->Station.Id = re.GetMatch(text, 3);
+  // Section 0 and the station: AAXX YYGGi IIiii.
+  static thread_local const ReportPattern kIdentification(
+      wxS("(AAXX)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})"));
   // A NIL report carries no observation; taking it would hide the next station's report.
-  if (NilPattern().Matches(text.Mid(start + length))) return false;
+  static thread_local const ReportPattern kNil(wxS("^[[:space:]]*NIL"));
+  if (!kIdentification.Search(text)) return false;
+  record->Station.Id = kIdentification.GroupText(text, 3);
+  if (kNil.Search(text.Mid(kIdentification.End()))) return false;
 
   const std::size_t found = FindStation(record->Station.Id);
   if (found == StationIndex::npos) return false;
@@ -197,15 +161,13 @@ bool DecodeSynop(SynopRecord* record) {
   record->Visibility = kSynopNoVisibility;
   record->CloudGroups.clear();
 
+  // The five header groups: AAXX YYGGi IIiii iRixhVV Nddff.
+  static thread_local const ReportPattern kHeader(wxS(
+      "(AAXX)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]]*([0-9/]{5})[[:space:]]*([0-9/]{5})"));
   const wxString text = SynopWorkingText(*record);
-  const wxRegEx& re = HeaderPattern();
-  if (!re.Matches(text)) return false;
-  record->Station.Time = re.GetMatch(text, 2).Left(4);
-  record->Visibility = VisibilityNm(re.GetMatch(text, 4).Mid(3, 2));
-
-  std::size_t start = 0;
-  std::size_t length = 0;
-  re.GetMatch(&start, &length, 0);
-  DecodeGroups(text.Mid(start + length), record);
+  if (!kHeader.Search(text)) return false;
+  record->Station.Time = kHeader.GroupText(text, 2).Left(4);
+  record->Visibility = VisibilityNm(kHeader.GroupText(text, 4).Mid(3, 2));
+  DecodeGroups(text.Mid(kHeader.End()), record);
   return true;
 }

@@ -7,6 +7,11 @@
 
 // The group rules of TEMP reports (WMO FM 35), shared by the part decoders.
 
+// The header "MiMiMjMj YYGGI IIiii" of each part; groups: 1 the part's word, 2 the day-hour
+// group, 3 the station number.
+inline constexpr const wxChar* kTtbbHeader = wxS("(TTBB)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})");
+inline constexpr const wxChar* kPpbbHeader = wxS("(PPBB)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})");
+
 // Reads the five-character groups of a part (digits or "/", separated by white space or "|")
 // one by one, from a position on. The first token that is not such a group ends the part: a
 // following part or a word such as NIL or NNNN is never read as data.

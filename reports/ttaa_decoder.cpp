@@ -1,8 +1,7 @@
 #include "reports/ttaa_decoder.h"
 
-#include <wx/regex.h>
-
 #include "base/units.h"
+#include "reports/report_pattern.h"
 #include "reports/report_text.h"
 #include "reports/temp_groups.h"
 
@@ -14,15 +13,6 @@ constexpr int kSurfaceThousandsBelow = 100;
 constexpr int kNoStandardLevel = 0;
 constexpr int kAllWindsPressure = 0;     // every level carries a wind group
 constexpr int kNoWindsPressure = 10000;  // no level carries one
-
-// TTAA YYGGI IIiii, then the surface: 99PPP TTTDD dddff.
-const wxRegEx& HeaderPattern() {
-  static thread_local const wxRegEx re(
-      wxS("(TTAA)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]|\r\n]*(99[0-9/]{3})"
-          "[[:space:]|\r\n]*([0-9/]{5})[[:space:]|\r\n]*([0-9/]{5})"),
-      wxRE_EXTENDED);
-  return re;
-}
 
 // Pressure (hPa) of a standard isobaric level indicator, or kNoStandardLevel.
 int StandardPressure(int id) {
@@ -209,17 +199,17 @@ bool DecodeTTAA(UpperairRecord* record) {
   record->MaxWind = UpperLevel();
   record->MaxWind.Pressure = kNoMaxWindPressure;
 
-  const wxRegEx& re = HeaderPattern();
-  if (!re.IsValid() || !re.Matches(record->Raw)) return false;
-  const wxString dayGroup = re.GetMatch(record->Raw, 2);
+  // TTAA YYGGI IIiii, then the surface: 99PPP TTTDD dddff.
+  static thread_local const ReportPattern kHeader(
+      wxS("(TTAA)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]|\r\n]*(99[0-9/]{3})"
+          "[[:space:]|\r\n]*([0-9/]{5})[[:space:]|\r\n]*([0-9/]{5})"));
+  const wxString& raw = record->Raw;
+  if (!kHeader.Search(raw)) return false;
+  const wxString dayGroup = kHeader.GroupText(raw, 2);
   const double knotsPerUnit = KnotsPerUnit(dayGroup);
-  record->Surface = ReadSurface(re.GetMatch(record->Raw, 4), re.GetMatch(record->Raw, 5),
-                                re.GetMatch(record->Raw, 6), knotsPerUnit);
-
-  std::size_t start = 0;
-  std::size_t length = 0;
-  re.GetMatch(&start, &length, 0);
-  TempGroupReader groups(record->Raw, start + length);
+  record->Surface = ReadSurface(kHeader.GroupText(raw, 4), kHeader.GroupText(raw, 5),
+                                kHeader.GroupText(raw, 6), knotsPerUnit);
+  TempGroupReader groups(raw, kHeader.End());
   const TtaaContext ttaa{&groups, knotsPerUnit, LastWindPressure(dayGroup[4])};
   ReadLevels(ttaa, record);
   return true;

@@ -5,6 +5,8 @@
 #include "reports/upperair_records.h"
 #include "reports/weather_station.h"
 
+class ReportPattern;
+
 // The upper-air station class: identifies the reporting station of a TEMP part (TTAA, TTBB or
 // PPBB, each "MiMiMjMj YYGGI IIiii") in "station.dat".
 class Upperair : private ClWeatherStation {
@@ -20,5 +22,5 @@ class Upperair : private ClWeatherStation {
   bool FindPPBBStation(UpperairPart* part) const;
 
  private:
-  bool Identify(const wxString& raw, const wxString& word, StationEntry* station) const;
+  bool Identify(const wxString& raw, const ReportPattern& header, StationEntry* station) const;
 };

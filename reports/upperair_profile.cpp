@@ -1,11 +1,10 @@
 #include "reports/upperair_profile.h"
 
-#include <wx/regex.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "base/units.h"
+#include "reports/report_pattern.h"
 #include "reports/temp_groups.h"
 
 namespace {
@@ -15,18 +14,6 @@ constexpr int kMaxTropopausePressure = 499;
 constexpr int kMinMaxWindPressure = 51;
 constexpr int kMaxMaxWindPressure = 1199;
 constexpr float kHalfTurn = 180.0f;
-
-const wxRegEx& TtbbHeaderPattern() {
-  static thread_local const wxRegEx re(wxS("(TTBB)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})"),
-                                       wxRE_EXTENDED);
-  return re;
-}
-
-const wxRegEx& PpbbHeaderPattern() {
-  static thread_local const wxRegEx re(wxS("(PPBB)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})"),
-                                       wxRE_EXTENDED);
-  return re;
-}
 
 // nn of a significant level: 00 the surface, then 11, 22, ... 99 over and over.
 bool IsSignificantLevelIndicator(const wxString& group) {
@@ -107,13 +94,10 @@ double SaturationPressureHpa(double celsius) {
 
 bool DecodeTTBB(UpperairPart* part) {
   part->Levels.clear();
-  const wxRegEx& re = TtbbHeaderPattern();
-  if (!re.IsValid() || !re.Matches(part->Raw)) return false;
-  std::size_t start = 0;
-  std::size_t length = 0;
-  re.GetMatch(&start, &length, 0);
+  static thread_local const ReportPattern kHeader(kTtbbHeader);
+  if (!kHeader.Search(part->Raw)) return false;
   // Only what follows the header is the part: a bulletin heading before it is not data.
-  TempGroupReader groups(part->Raw, start + length);
+  TempGroupReader groups(part->Raw, kHeader.End());
   wxString first;
   wxString temperature;
   while (groups.Next(&first) && IsSignificantLevelIndicator(first) && groups.Next(&temperature)) {
@@ -129,8 +113,8 @@ bool DecodeTTBB(UpperairPart* part) {
 
 bool DecodePPBB(UpperairPart* part) {
   part->Levels.clear();
-  const wxRegEx& re = PpbbHeaderPattern();
-  return re.IsValid() && re.Matches(part->Raw);
+  static thread_local const ReportPattern kHeader(kPpbbHeader);
+  return kHeader.Search(part->Raw);
 }
 
 bool MergeUpperair(UpperairRecord* output, const UpperairRecord* ttaa, const UpperairPart* ttbb) {

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Debug configuration with sanitizers and runs every test.
+# Installs what is missing, builds the Debug configuration with the address and undefined-behaviour
+# sanitizers and runs every test, then runs the suites with threads again under the thread
+# sanitizer (build/Tsan).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
@@ -19,5 +21,13 @@ fi
 
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-cd "$top/build/Debug"
-ctest --output-on-failure -j"$(nproc)" --timeout 300
+(cd "$top/build/Debug" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
+
+bash "$top/scripts/build.sh" Tsan
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+# Without address-space randomisation where we may turn it off: the thread sanitizer of this
+# compiler cannot map its shadow memory on kernels that randomise more address bits.
+fixed_layout=()
+setarch "$(uname -m)" -R true 2>/dev/null && fixed_layout=(setarch "$(uname -m)" -R)
+cd "$top/build/Tsan"
+"${fixed_layout[@]}" ctest -L threads --output-on-failure -j"$(nproc)" --timeout 300

@@ -20,6 +20,9 @@ class FSUIPC {
   // The acknowledgement word at 0xC824, also kept in WeatherAck; 0xFFFFFFFF on failure, when
   // WeatherAck keeps its value.
   std::uint32_t ReadWeatherAck();
+  // The same read with its result code; *ack is set only on success. A genuine word of
+  // 0xFFFFFFFF is told apart from a failed read here.
+  std::uint32_t ReadWeatherAck(std::uint32_t* ack);
   // 0x333E; below 2 means clear the weather. A failed read gives kOffset333EUnread.
   std::uint16_t ReadOffset333E();
   // latLon[0] latitude, latLon[1] longitude, degrees north and east; a failed read delivers the

@@ -1,47 +1,63 @@
 #include "simlink/fsuipc_worker.h"
 
-wxDEFINE_EVENT(EVT_WRITER_LABEL, wxThreadEvent);
-wxDEFINE_EVENT(EVT_WRITER_GAUGE, wxThreadEvent);
-wxDEFINE_EVENT(EVT_WRITER_GAUGE_SHOWN, wxThreadEvent);
-wxDEFINE_EVENT(EVT_WRITER_STATUS, wxThreadEvent);
-wxDEFINE_EVENT(EVT_WRITER_SEND_ITEM, wxThreadEvent);
+#include <utility>
 
-// First cut: the interface only; the thread does nothing yet.
+#include "platform/link_cancel.h"
+#include "simlink/writer_machine.h"
+
 struct FSUIPCWorker::Impl {
-  OptionData* options = nullptr;
-  wxEvtHandler* sink = nullptr;
+  Impl(FSUIPC& link, wxEvtHandler* sink) : machine(link, handOver, poll, stop, sink) {}
+
+  LinkCancel stop;
+  WriterHandOver handOver;
+  PollSnapshot poll;
+  WriterMachine machine;
 };
 
 FSUIPCWorker::FSUIPCWorker(OptionData* options, wxEvtHandler* sink)
-    : wxThread(wxTHREAD_JOINABLE), impl_(new Impl{options, sink}) {}
+    : wxThread(wxTHREAD_JOINABLE), impl_(std::make_unique<Impl>(*this, sink)) {
+  impl_->machine.SetOptions(options);
+}
 
 FSUIPCWorker::~FSUIPCWorker() { FSUIPC::Close(); }
 
-void FSUIPCWorker::SetOptions(OptionData* options) { impl_->options = options; }
+void FSUIPCWorker::SetOptions(OptionData* options) { impl_->machine.SetOptions(options); }
 
 void FSUIPCWorker::GetPosition(double& latitude, double& longitude) const {
-  latitude = 0.0;
-  longitude = 0.0;
+  const PollResult poll = impl_->poll.Read();
+  latitude = poll.latitude;
+  longitude = poll.longitude;
 }
 
-bool FSUIPCWorker::IsSimReady() const { return false; }
+bool FSUIPCWorker::IsSimReady() const { return impl_->poll.Read().simReady; }
 
-void FSUIPCWorker::StartConnecting() {}
+PollResult FSUIPCWorker::LastPoll() const { return impl_->poll.Read(); }
 
-void FSUIPCWorker::HandOver(std::vector<NewWeather> /*records*/) {}
+void FSUIPCWorker::StartConnecting() { impl_->handOver.StartConnecting(); }
 
-int FSUIPCWorker::State() const { return kWriterIdle; }
+void FSUIPCWorker::HandOver(std::vector<NewWeather> records) { impl_->handOver.Put(std::move(records)); }
 
-void FSUIPCWorker::RequestStop() {}
+int FSUIPCWorker::State() const { return impl_->handOver.State(); }
 
+void FSUIPCWorker::RequestStop() { impl_->stop.Raise(); }
+
+// The stop can end Entry before the library looks at the thread; the library then finds it
+// ended and does not join it, so the thread may still be on its way out when the object is
+// deleted. Waiting joins it in that case and does nothing when it was joined already.
 wxThreadError FSUIPCWorker::Delete(ExitCode* rc, wxThreadWait waitMode) {
   RequestStop();
-  return wxThread::Delete(rc, waitMode);
+  const wxThreadError error = wxThread::Delete(rc, waitMode);
+  if (GetId() != 0) {
+    const ExitCode code = Wait(waitMode);
+    if (rc != nullptr) *rc = code;
+  }
+  return error;
 }
 
 std::recursive_mutex& FSUIPCWorker::LinkLock() { return FSUIPC_Lock(); }
 
 wxThread::ExitCode FSUIPCWorker::Entry() {
-  while (!TestDestroy()) wxMilliSleep(10);
+  ScopedLinkCancel bound(&impl_->stop);
+  while (!TestDestroy() && !impl_->stop.Raised()) impl_->machine.Pass();
   return nullptr;
 }

@@ -1,43 +1,22 @@
 #pragma once
 
-#include <wx/event.h>
-#include <wx/string.h>
 #include <wx/thread.h>
 
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "simlink/fsuipc.h"
 #include "simlink/new_weather.h"
+#include "simlink/writer_events.h"
+#include "simlink/writer_handover.h"
 
 struct OptionData;
 
-// Control updates of the writer thread, posted to the sink given to FSUIPCWorker (the main
-// window applies them; the thread never touches a window). Posted in the order they happen.
-//   EVT_WRITER_LABEL        GetString(): text of the progress label
-//   EVT_WRITER_GAUGE        GetExtraLong(): range, GetInt(): value of the progress gauge
-//   EVT_WRITER_GAUGE_SHOWN  GetInt(): 1 show the gauge, 0 hide it
-//   EVT_WRITER_STATUS       GetString(): text of status field 2
-//   EVT_WRITER_SEND_ITEM    GetInt(): 1 enable menu item 1001 "Sent wx to FS", 0 disable it
-wxDECLARE_EVENT(EVT_WRITER_LABEL, wxThreadEvent);
-wxDECLARE_EVENT(EVT_WRITER_GAUGE, wxThreadEvent);
-wxDECLARE_EVENT(EVT_WRITER_GAUGE_SHOWN, wxThreadEvent);
-wxDECLARE_EVENT(EVT_WRITER_STATUS, wxThreadEvent);
-wxDECLARE_EVENT(EVT_WRITER_SEND_ITEM, wxThreadEvent);
-
-// The writer's state word.
-enum WriterState : int {
-  kWriterIdle = 0,
-  kWriterConnect = 1,    // (re)connecting once a second
-  kWriterConnected = 2,  // polling once a second
-  kWriterSend = 3,       // a hand-over is waiting or being sent
-};
-
 // The thread that owns the conversation with the simulator for the whole run of the main window:
 // it connects, polls readiness and position once a second, clears the weather the first time the
-// simulator is ready, and sends the records handed over to it.
+// simulator is ready, and sends the records handed over to it. Its control updates arrive at the
+// sink as posted events (simlink/writer_events.h).
 //
 // Life, from the GUI thread: construct, Run(), StartConnecting(); HandOver() for each send;
 // at the end Delete() (it cuts every pause and the exchange in progress short, then joins) and
@@ -54,6 +33,7 @@ class FSUIPCWorker : public wxThread, public FSUIPC {
   // GUI thread: the aircraft position and the ready flag of the same poll (one snapshot).
   void GetPosition(double& latitude, double& longitude) const;
   bool IsSimReady() const;
+  PollResult LastPoll() const;
 
   // GUI thread: the writer leaves idle and connects.
   void StartConnecting();
@@ -66,8 +46,9 @@ class FSUIPCWorker : public wxThread, public FSUIPC {
   // Any thread: every pause of the writer and the exchange with the simulator in progress end
   // at once; the thread then leaves Entry.
   void RequestStop();
-  // Asks for the stop as above, then joins (hides wxThread::Delete, which alone could wait for
-  // a hung simulator's exchange).
+  // Asks for the stop as above, then joins the thread, whatever state it was in (hides
+  // wxThread::Delete, which alone could wait for a hung simulator's exchange and does not join a
+  // thread that has just ended).
   wxThreadError Delete(ExitCode* rc = nullptr, wxThreadWait waitMode = wxTHREAD_WAIT_DEFAULT);
 
   // The link is shared with the manual-weather dialog on the GUI thread: hold this around a

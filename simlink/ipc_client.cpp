@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/link_cancel.h"
 #include "platform/win_ipc.h"
 
 std::uint32_t FSUIPC_Version = 0;
@@ -135,6 +136,8 @@ bool SendQueue(WinDwordPtr* reply) {
                             kSendTimeoutMs, reply) != 0) {
       return true;
     }
+    // A thread being stopped does not try again: its cut send already says why it failed.
+    if (LinkCancelRaised()) return false;
     Sleep(kRetryPauseMs);
   }
   return false;

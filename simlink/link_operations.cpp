@@ -74,10 +74,17 @@ std::uint32_t FSUIPC::GetReadyToFly(bool* ready) {
 }
 
 std::uint32_t FSUIPC::ReadWeatherAck() {
-  std::uint32_t ack = WeatherAck;
-  if (ReadOne(kOffsetWeatherAck, sizeof ack, &ack) != kFsuipcOk) return kWeatherAckUnread;
-  WeatherAck = ack;
-  return ack;
+  std::uint32_t ack = kWeatherAckUnread;
+  return ReadWeatherAck(&ack) == kFsuipcOk ? ack : kWeatherAckUnread;
+}
+
+std::uint32_t FSUIPC::ReadWeatherAck(std::uint32_t* ack) {
+  std::uint32_t value = WeatherAck;
+  const std::uint32_t result = ReadOne(kOffsetWeatherAck, sizeof value, &value);
+  if (result != kFsuipcOk) return result;
+  WeatherAck = value;
+  *ack = value;
+  return result;
 }
 
 std::uint16_t FSUIPC::ReadOffset333E() {

@@ -1,21 +1,27 @@
 #!/usr/bin/env python3
-"""Builds the station catalogues "station.dat" and "airport.dat" from the NOAA station lists.
+"""Builds the station catalogues "station.dat" and "airport.dat" from the NOAA station lists
+and the pinned OurAirports rows.
 
-    make_catalogues.py NSD_BBSSS NSD_CCCC OUTDIR
+    make_catalogues.py NSD_BBSSS NSD_CCCC AIRPORTS_CSV OUTDIR
 
 station.dat: one WMO station a line, 54 fixed columns: WMO number (0-4), ICAO (6-9), name
 (14-32), latitude DDMM and N/S (37-41), longitude DDDMM and E/W (43-48), elevation in metres
 (50-53, right-aligned). airport.dat: ICAO,name,elevation in feet,latitude,longitude with
-decimal degrees. Both are ISO 8859-1 text with CR LF line ends; the first of duplicates is kept.
+decimal degrees; NOAA's ICAO list first, then the airports of AIRPORTS_CSV (UTF-8,
+icao,name,elevation_ft,latitude,longitude; made by pin_airport_db.py) that NOAA lacks. Both are
+ISO 8859-1 text with CR LF line ends; the first of duplicates is kept.
 """
 
+import csv
 import re
 import sys
+import unicodedata
 
 FEET_PER_METRE = 3.28084
 NAME_WIDTH = 19
 ANGLE = re.compile(r"^\s*(\d+)-(\d+)(?:-(\d+))?\s*([NSEW])\s*$")
 ICAO = re.compile(r"^[A-Z]{4}$")
+NUMBER = re.compile(r"^\s*-?\d+(\.\d*)?\s*$")
 
 
 def parse_angle(text):
@@ -48,11 +54,38 @@ def elevation_metres(*fields):
     return 0
 
 
+# Letters and marks outside Latin-1 that have no decomposition into a Latin-1 base letter.
+LATIN1_SPELLING = {
+    "\u0110": "D", "\u0111": "d", "\u0126": "H", "\u0127": "h", "\u0131": "i", "\u0141": "L",
+    "\u0142": "l", "\u0152": "OE", "\u0153": "oe", "\u02bb": "'", "\u02bc": "'", "\u2013": "-",
+    "\u2014": "-", "\u2018": "'", "\u2019": "'", "\u201a": "'", "\u201c": '"', "\u201d": '"',
+    "\u201e": '"', "\u2026": "...",
+}
+DROPPED = "\0"
+
+
+def latin1_spelling(char):
+    """The Latin-1 spelling of one character: itself, its base letter without accents, or DROPPED."""
+    if unicodedata.category(char) == "Cc":
+        return " "
+    if ord(char) < 256:
+        return char
+    if char in LATIN1_SPELLING:
+        return LATIN1_SPELLING[char]
+    base = "".join(c for c in unicodedata.normalize("NFKD", char) if not unicodedata.combining(c))
+    return base if base and all(ord(c) < 256 for c in base) else DROPPED
+
+
 def clean_name(name):
-    """Names go into comma-separated and fixed-width files: no commas, single blanks, Latin-1."""
+    """Names go into comma-separated and fixed-width files: no commas, single blanks, Latin-1.
+
+    Letters of other scripts are dropped with the dash or slash that joined them to the name
+    ("Guemar Airport - <Arabic>" becomes "Guemar Airport").
+    """
+    name = "".join(latin1_spelling(char) for char in name)
+    name = re.sub(rf"[\s/-]*{DROPPED}[{DROPPED}\s]*", " ", name)
     name = re.sub(r"\s*,\s*", " ", name)
-    name = re.sub(r"\s+", " ", name).strip()
-    return name.encode("latin-1", "replace").decode("latin-1")
+    return re.sub(r"\s+", " ", name).strip()
 
 
 def station_line(fields):
@@ -84,17 +117,45 @@ def airport_line(fields):
     return icao, f"{icao},{clean_name(name)},{feet},{decimal_degrees(latitude):.4f},{decimal_degrees(longitude):.4f}"
 
 
-def build(path, separator, make_line):
-    seen, lines = set(), []
+def airport_db_line(row):
+    # A short row has None for its missing columns.
+    icao, name, elevation, latitude, longitude = (
+        row.get(column) or "" for column in ("icao", "name", "elevation_ft", "latitude", "longitude"))
+    if not ICAO.match(icao):
+        return None
+    try:
+        latitude, longitude = float(latitude), float(longitude)
+    except ValueError:
+        return None
+    if not (abs(latitude) <= 90 and abs(longitude) <= 180):
+        return None
+    # As in NOAA's rows, an airport without a known elevation is placed at 0 ft.
+    feet = round(float(elevation)) if NUMBER.match(elevation) else 0
+    return icao, f"{icao},{clean_name(name)},{feet},{latitude:.4f},{longitude:.4f}"
+
+
+def noaa_rows(path, separator):
     with open(path, encoding="latin-1") as source:
         for raw in source:
             fields = raw.rstrip("\r\n").split(separator)
-            if len(fields) < 13:
-                continue
-            made = make_line(fields)
-            if made and made[0] not in seen:
-                seen.add(made[0])
-                lines.append(made[1])
+            if len(fields) >= 13:
+                yield fields
+
+
+def airport_db_rows(path):
+    with open(path, encoding="utf-8", newline="") as source:
+        yield from csv.DictReader(source)
+
+
+def build(rows, make_line, seen=None):
+    """The lines made of the rows, leaving out every key already in seen (which grows)."""
+    seen = set() if seen is None else seen
+    lines = []
+    for row in rows:
+        made = make_line(row)
+        if made and made[0] not in seen:
+            seen.add(made[0])
+            lines.append(made[1])
     return lines
 
 
@@ -104,14 +165,18 @@ def write(path, lines):
 
 
 def main(argv):
-    if len(argv) != 4:
+    if len(argv) != 5:
         sys.stderr.write(__doc__)
         return 2
-    stations = build(argv[1], ";", station_line)
-    airports = build(argv[2], "|", airport_line)
-    write(f"{argv[3]}/station.dat", stations)
-    write(f"{argv[3]}/airport.dat", airports)
-    print(f"station.dat: {len(stations)} stations, airport.dat: {len(airports)} airports")
+    stations = build(noaa_rows(argv[1], ";"), station_line)
+    # NOAA's entry of a code comes first and stays the only one.
+    codes = set()
+    noaa_airports = build(noaa_rows(argv[2], "|"), airport_line, codes)
+    more_airports = build(airport_db_rows(argv[3]), airport_db_line, codes)
+    write(f"{argv[4]}/station.dat", stations)
+    write(f"{argv[4]}/airport.dat", noaa_airports + more_airports)
+    print(f"station.dat: {len(stations)} stations, airport.dat: {len(noaa_airports)} airports from NOAA "
+          f"and {len(more_airports)} from {argv[3]}")
     return 0
 
 

@@ -19,19 +19,33 @@
 namespace guitest {
 namespace {
 
-constexpr int kPaintMs = 200;
+// The window system maps and draws a window from its event loop, late on a busy machine.
+constexpr int kPaintLimitMs = 5000;
 
 }  // namespace
 
-void PaintNow(wxWindow* window) {
-  window->Refresh();
-  window->Update();
-  // The window system maps and draws a shown window from its event loop: run one briefly.
+bool PaintNow(wxWindow* window) {
+  bool painted = false;
   wxEventLoop loop;
-  wxTimer stop;
-  stop.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.ScheduleExit(); });
-  stop.StartOnce(kPaintMs);
+  const auto onPaint = [&painted](wxPaintEvent& event) {
+    painted = true;
+    event.Skip();
+  };
+  // Idle comes after the redraws: the picture has then reached the window system.
+  const auto onIdle = [&painted, &loop](wxIdleEvent& event) {
+    if (painted) loop.ScheduleExit();
+    event.Skip();
+  };
+  wxTimer limit;
+  limit.Bind(wxEVT_TIMER, [&loop](wxTimerEvent&) { loop.ScheduleExit(); });
+  window->Bind(wxEVT_PAINT, onPaint);
+  wxTheApp->Bind(wxEVT_IDLE, onIdle);
+  window->Refresh();
+  limit.StartOnce(kPaintLimitMs);
   loop.Run();
+  wxTheApp->Unbind(wxEVT_IDLE, onIdle);
+  window->Unbind(wxEVT_PAINT, onPaint);
+  return painted;
 }
 
 namespace {
@@ -46,11 +60,24 @@ wxString SavePng(const wxBitmap& bitmap, const wxString& name) {
   return path.GetFullPath();
 }
 
+// The parts of a top-level window that draw themselves: its children, and a frame's menu bar and
+// status bar.
+std::vector<wxWindow*> DrawnParts(wxWindow* window) {
+  std::vector<wxWindow*> parts(window->GetChildren().begin(), window->GetChildren().end());
+  if (auto* frame = dynamic_cast<wxFrame*>(window)) {
+    for (wxWindow* bar :
+         {static_cast<wxWindow*>(frame->GetMenuBar()), static_cast<wxWindow*>(frame->GetStatusBar())}) {
+      if (bar != nullptr && std::find(parts.begin(), parts.end(), bar) == parts.end()) parts.push_back(bar);
+    }
+  }
+  return parts;
+}
+
 }  // namespace
 
 wxString SaveScreenshot(wxWindow* window, const wxString& name) {
   const wxSize size = window->GetClientSize();
-  if (size.x <= 0 || size.y <= 0) return wxString();
+  if (size.x <= 0 || size.y <= 0 || !window->IsShownOnScreen() || !PaintNow(window)) return wxString();
   wxBitmap bitmap(size);
   {
     wxClientDC source(window);
@@ -62,22 +89,16 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name) {
 
 wxString SaveWindowScreenshot(wxWindow* window, const wxString& name) {
   const wxRect frame = window->GetScreenRect();
-  if (frame.width <= 0 || frame.height <= 0) return wxString();
-  // Each part is copied from its own window where it stands on the screen: a screen-wide copy
-  // would not see what the window drew since the first one.
-  std::vector<wxWindow*> parts(window->GetChildren().begin(), window->GetChildren().end());
-  if (auto* top = dynamic_cast<wxFrame*>(window)) {
-    for (wxWindow* bar :
-         {static_cast<wxWindow*>(top->GetMenuBar()), static_cast<wxWindow*>(top->GetStatusBar())}) {
-      if (bar != nullptr && std::find(parts.begin(), parts.end(), bar) == parts.end()) parts.push_back(bar);
-    }
-  }
+  if (frame.width <= 0 || frame.height <= 0 || !window->IsShownOnScreen() || !PaintNow(window))
+    return wxString();
+  // Each part is copied from its own window where it stands: a copy of the whole screen does not
+  // see what a window drew after the first such copy.
   wxBitmap bitmap(frame.GetSize());
   {
     wxMemoryDC target(bitmap);
     target.SetBackground(*wxWHITE_BRUSH);
     target.Clear();
-    for (wxWindow* part : parts) {
+    for (wxWindow* part : DrawnParts(window)) {
       if (!part->IsShown() || part->IsTopLevel()) continue;
       const wxRect area(part->GetScreenPosition(), part->GetClientSize());
       if (area.width <= 0 || area.height <= 0) continue;

@@ -9,7 +9,9 @@
 #include <iterator>
 #include <memory>
 #include <thread>
+#include <vector>
 
+#include "platform/link_cancel.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
 #include "platform_env.h"
@@ -292,6 +294,104 @@ TEST_F(PlatformTest, AHungWindowIsFoundAndSendsToItTimeOutWithoutEverBlocking) {
   });
   close(hung);
   EXPECT_EQ(status, 0);
+}
+
+// Raises the cancel from another thread after a while, as a stop request would.
+class LateRaise {
+ public:
+  LateRaise(LinkCancel* cancel, std::chrono::milliseconds after)
+      : thread_([cancel, after] {
+          std::this_thread::sleep_for(after);
+          cancel->Raise();
+        }) {}
+  ~LateRaise() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
+constexpr auto kRaiseAfter = std::chrono::milliseconds(100);
+// Far below the 2 s time-out of the sends and the 5 s of the sleeps that are cut short.
+constexpr auto kCutWithin = std::chrono::milliseconds(1500);
+
+TEST_F(PlatformTest, RaisedCancelEndsTheSleepOfItsThreadOnly) {
+  LinkCancel cancel;
+  std::atomic<bool> otherSlept{false};
+  std::thread other([&otherSlept] {
+    Sleep(300);  // not bound: sleeps its time
+    otherSlept = true;
+  });
+  {
+    ScopedLinkCancel bound(&cancel);
+    SetLastError(1400);
+    const auto start = Clock::now();
+    {
+      LateRaise raise(&cancel, kRaiseAfter);
+      Sleep(5000);
+    }
+    EXPECT_LT(Clock::now() - start, kCutWithin);
+    EXPECT_EQ(GetLastError(), 1400u);
+    EXPECT_TRUE(LinkCancelRaised());
+    const auto again = Clock::now();
+    Sleep(5000);  // raised stays raised
+    EXPECT_LT(Clock::now() - again, std::chrono::milliseconds(100));
+  }
+  EXPECT_FALSE(LinkCancelRaised());
+  other.join();
+  EXPECT_TRUE(otherSlept);
+}
+
+// A window that never answers, and one whose process hangs with its connection queue full: the
+// send ends when the cancel is raised, says so in the last error, and the window still answers
+// the next sender.
+TEST_F(PlatformTest, RaisedCancelCutsASendShortAndTheWindowAnswersTheNext) {
+  std::atomic<int> calls{0};
+  WindowEndpoint silentOnce;
+  ASSERT_TRUE(silentOnce.Open("UIPCMAIN", [&calls](WinUint, WinWparam, WinLparam, WinDwordPtr* reply) {
+    *reply = 1;
+    return ++calls > 1;  // the first message is never answered
+  }));
+  const WinWindow silent = FindWindowExA(0, 0, "UIPCMAIN", nullptr);
+  ASSERT_NE(silent, 0u);
+
+  const int hung = HungWindow("FS98MAIN", 0);
+  ASSERT_GE(hung, 0);
+  const WinWindow hungWindow = FindWindowExA(0, 0, "FS98MAIN", nullptr);
+  ASSERT_NE(hungWindow, 0u);
+  std::vector<int> queued;  // fill the hung window's connection queue
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, WindowEndpointPath("FS98MAIN").c_str());
+  for (int i = 0; i < 64; ++i) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+      close(fd);
+      break;
+    }
+    queued.push_back(fd);
+  }
+
+  for (const WinWindow window : {silent, hungWindow}) {
+    LinkCancel cancel;
+    ScopedLinkCancel bound(&cancel);
+    WinDwordPtr reply = 0;
+    const auto start = Clock::now();
+    WinDwordPtr sent = 1;
+    {
+      LateRaise raise(&cancel, kRaiseAfter);
+      sent = SendMessageTimeoutA(window, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply);
+    }
+    EXPECT_EQ(sent, 0u) << window;
+    EXPECT_EQ(GetLastError(), kWinErrorOperationAborted) << window;
+    EXPECT_LT(Clock::now() - start, kCutWithin) << window;
+    EXPECT_EQ(SendMessageTimeoutA(window, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);  // at once
+    EXPECT_EQ(GetLastError(), kWinErrorOperationAborted);
+  }
+  WinDwordPtr reply = 0;
+  EXPECT_NE(SendMessageTimeoutA(silent, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
+  EXPECT_EQ(reply, 1u);
+  for (const int fd : queued) close(fd);
+  close(hung);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ bool WeatherGroupsEndInBlanks(const wxString& weather) {
 // The whole real sample feed: 12,364 reports from about 8,000 stations, junk lines included.
 // The floors are what this decoder reaches, less a small margin: 85.6 % of the report lines
 // decode (most of the rest are automatic stations without a pressure group, and junk) and
-// 72.6 % are identified in the shipped catalogue.
+// 81.1 % are identified in the shipped catalogue (72.6 % with NOAA's airports alone).
 TEST(MetarFeed, WholeSampleDecodes) {
   ClMetar catalogue;
   ASSERT_TRUE(catalogue.LoadAirports(wxString::FromUTF8(testsupport::CataloguePath("airport.dat"))));
@@ -66,7 +66,7 @@ TEST(MetarFeed, WholeSampleDecodes) {
   }
   EXPECT_GE(reports, 11900u);
   EXPECT_GE(static_cast<double>(decoded) / reports, 0.845);
-  EXPECT_GE(static_cast<double>(identified) / reports, 0.72);
+  EXPECT_GE(static_cast<double>(identified) / reports, 0.80);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
+#include <string>
 
 #include "common/test_paths.h"
 #include "reports/metar.h"
@@ -38,33 +41,88 @@ TEST(ShippedCatalogues, StationDatReadsBack) {
   }
 }
 
+struct KnownAirport {
+  const char* report;
+  const char* name;
+  int elevationFt;
+  double latitude, longitude;
+};
+
+void ExpectPlaced(const ClMetar& catalogue, const KnownAirport& k) {
+  MetarRecord record;
+  record.Raw = k.report;
+  ASSERT_TRUE(catalogue.FindMetarStation(&record)) << k.report;
+  EXPECT_EQ(record.Name, wxString(k.name, wxConvISO8859_1)) << k.report;
+  EXPECT_EQ(record.Elevation, k.elevationFt) << k.report;
+  EXPECT_NEAR(record.Latitude, k.latitude, 1e-4) << k.report;
+  EXPECT_NEAR(record.Longitude, k.longitude, 1e-4) << k.report;
+}
+
 TEST(ShippedCatalogues, AirportDatReadsBack) {
   ClMetar metar;
   ASSERT_TRUE(metar.LoadAirports(testsupport::CataloguePath("airport.dat")));
-  ASSERT_GT(metar.GetAirports().size(), 6000u);
-  struct Known {
-    const char* report;
-    const char* name;
-    int elevationFt;
-    double latitude, longitude;
-  };
-  const Known known[] = {
+  ASSERT_GT(metar.GetAirports().size(), 19000u);
+  const KnownAirport known[] = {
       {"EDDF 121250Z 27015G25KT 9999 Q1013", "Frankfurt / M-Flughafen", 364, 50.05, 8.6},
       {"KJFK 121251Z 31008KT 10SM A3012", "KENNEDY INTERNATIONAL AIRPORT", 13, 40.6333, -73.7667},
       {"EHAM 121255Z 24012KT 9999 Q1015", "Amsterdam Airport Schiphol", -13, 52.3, 4.7667},
   };
-  for (const Known& k : known) {
-    MetarRecord record;
-    record.Raw = k.report;
-    ASSERT_TRUE(metar.FindMetarStation(&record)) << k.report;
-    EXPECT_EQ(record.Name, k.name);
-    EXPECT_EQ(record.Elevation, k.elevationFt);
-    EXPECT_NEAR(record.Latitude, k.latitude, 1e-4);
-    EXPECT_NEAR(record.Longitude, k.longitude, 1e-4);
-  }
-  for (const StationEntry& airport : metar.GetAirports()) {
-    ASSERT_EQ(airport.Id.length(), 4u);
-    ASSERT_TRUE(airport.Id.IsAscii());
+  for (const KnownAirport& k : known) ExpectPlaced(metar, k);
+}
+
+// Stations of the real sample feed that only the OurAirports rows place (their reports as they came).
+TEST(ShippedCatalogues, AirportsOnlyOurAirportsHas) {
+  ClMetar metar;
+  ASSERT_TRUE(metar.LoadAirports(testsupport::CataloguePath("airport.dat")));
+  const KnownAirport known[] = {
+      {"ORMM 141450Z 35004KT 9999 SCT300 33/11 Q1012 BLU NOSIG", "Basra International Airport", 11, 30.5491,
+       47.6621},
+      {"OAKN 171150Z 26009KT 9000 HZ SCT250 17/M07 Q1024", "Ahmad Shah Baba International Airport", 3337,
+       31.5058, 65.848},
+      {"KXFL 171155Z 22007KT 10SM OVC011 21/19 A2987", "Flagler Executive Airport", 33, 29.4674, -81.2063},
+      {"EHSA 171125Z AUTO 28021G24KT 9999 07/05 Q1015 W06/S4", "Europlatform Heliport", 62, 51.9979, 3.2748},
+      // Names keep their Latin-1 letters; others are spelt without their accents.
+      {"EKFA 310650Z 28006KT 9999 BKN030 06/02 Q0997", "Fro\xF0" "ba Heliport", 77, 61.5437, -6.7744},
+      {"UTAT 171200Z 01006MPS CAVOK M02/M10 Q1037 NOSIG", "Dasoguz Airport", 272, 41.7599, 59.8361},
+  };
+  for (const KnownAirport& k : known) ExpectPlaced(metar, k);
+}
+
+// Where both lists hold a code, NOAA's entry is the one in the catalogue, however far the
+// OurAirports row puts it (here 11 km, and another name).
+TEST(ShippedCatalogues, NoaaEntryWinsOverOurAirports) {
+  const std::string pinned = testsupport::ReadBytes(testsupport::CataloguePath("sources/airport-db.csv"));
+  ASSERT_NE(pinned.find("\nKLAS,Harry Reid International Airport,2181,36.083361,-115.151817\n"),
+            std::string::npos);
+
+  ClMetar metar;
+  ASSERT_TRUE(metar.LoadAirports(testsupport::CataloguePath("airport.dat")));
+  ExpectPlaced(metar, {"KLAS 141456Z 00000KT 10SM CLR 17/03 A2995", "MCCARRAN INTERNATIONAL AIRPORT", 2175,
+                       36.1167, -115.2667});
+}
+
+// The reader takes any bytes; the rules the file keeps are checked on its bytes.
+TEST(ShippedCatalogues, AirportDatKeepsItsFormat) {
+  const std::string bytes = testsupport::ReadBytes(testsupport::CataloguePath("airport.dat"));
+  ASSERT_FALSE(bytes.empty());
+  ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+  std::set<std::string> codes;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", start);
+    ASSERT_NE(end, std::string::npos) << "line at byte " << start << " does not end in CR LF";
+    const std::string line = bytes.substr(start, end - start);
+    start = end + 2;
+    const std::string code = line.substr(0, 4);
+    ASSERT_TRUE(line.size() > 5 && line[4] == ',') << line;
+    for (const char c : code) ASSERT_TRUE(c >= 'A' && c <= 'Z') << line;
+    ASSERT_TRUE(codes.insert(code).second) << "duplicate " << line;
+    ASSERT_EQ(std::count(line.begin(), line.end(), ','), 4) << line;
+    for (const char c : line) {
+      const auto byte = static_cast<unsigned char>(c);
+      // Control bytes, C1 included, would be a name that was not turned into Latin-1 text.
+      ASSERT_TRUE(byte >= 0x20 && byte != 0x7F && !(byte >= 0x80 && byte < 0xA0)) << line;
+    }
   }
 }
 

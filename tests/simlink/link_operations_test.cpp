@@ -252,9 +252,16 @@ TEST_F(LinkTest, WeatherAckChangesAfterEachRecordAndIsNeverOverwrittenByIt) {
   ASSERT_EQ(link.WriteNewWeather(&record), kFsuipcOk);
   EXPECT_EQ(link.ReadWeatherAck(), first + 2);
 
+  std::uint32_t withCode = 0;
+  EXPECT_EQ(link.ReadWeatherAck(&withCode), kFsuipcOk);
+  EXPECT_EQ(withCode, first + 2);
+
   link.Close();
   EXPECT_EQ(link.ReadWeatherAck(), kWeatherAckUnread);
   EXPECT_EQ(link.WeatherAck, first + 2);
+  withCode = 77;
+  EXPECT_EQ(link.ReadWeatherAck(&withCode), kFsuipcNotOpen);
+  EXPECT_EQ(withCode, 77u);
 }
 
 TEST_F(LinkTest, WritesReachTheSimulatorInOrder) {

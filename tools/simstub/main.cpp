@@ -27,6 +27,7 @@ constexpr char kUsage[] =
     "  --late N --late-ms MS  the first N messages are answered only after MS milliseconds\n"
     "  --corrupt-id N         overwrite the id of request N (0-based) after each walk\n"
     "  --corrupt-size N       overwrite the size of request N after each walk\n"
+    "  --refuse-record N      answer 0 to the message carrying the Nth record (from 1)\n"
     "  --record FILE          append what is received to FILE as JSON lines\n"
     "  --seconds S            stop after S seconds (default: at SIGINT or SIGTERM)\n"
     "  --quiet                do not print what is received\n"
@@ -71,6 +72,8 @@ bool ParseOption(const std::string& option, const std::string& value, SimStubScr
     script->corruptIdRequest = std::atoi(text);
   else if (option == "--corrupt-size")
     script->corruptSizeRequest = std::atoi(text);
+  else if (option == "--refuse-record")
+    script->refuseRecord = std::atoi(text);
   else if (option == "--record")
     script->recordFile = value;
   else if (option == "--seconds")

@@ -261,6 +261,11 @@ void SimStub::SetCorruptRequest(int idRequest, int sizeRequest) {
   script_.corruptSizeRequest = sizeRequest;
 }
 
+void SimStub::SetRefusedRecord(int number) {
+  std::lock_guard<std::mutex> guard(lock_);
+  script_.refuseRecord = number;
+}
+
 std::vector<SimStubEvent> SimStub::Events() const {
   std::lock_guard<std::mutex> guard(lock_);
   return events_;
@@ -298,7 +303,10 @@ bool SimStub::HandleMessage(WinUint message, WinWparam wparam, WinDwordPtr* repl
     *reply = script_.replyValue;
     return true;
   }
-  ServeArea(static_cast<WinAtom>(wparam));
+  if (!ServeArea(static_cast<WinAtom>(wparam))) {
+    *reply = 0;
+    return true;
+  }
   if (script_.lateReplies > 0) {
     --script_.lateReplies;
     if (!WaitLate(lock, script_.lateReplyMs)) return false;
@@ -312,17 +320,36 @@ bool SimStub::WaitLate(std::unique_lock<std::mutex>& lock, std::uint32_t ms) {
   return !stopping_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopped_; });
 }
 
-void SimStub::ServeArea(WinAtom atom) {
+bool SimStub::ServeArea(WinAtom atom) {
   char name[256];
-  if (GlobalGetAtomNameA(atom, name, sizeof name) == 0) return;
+  if (GlobalGetAtomNameA(atom, name, sizeof name) == 0) return true;
   WinHandle mapping = OpenFileMappingA(kWinFileMapWrite, false, name);
-  if (mapping == nullptr) return;
+  if (mapping == nullptr) return true;
+  bool served = true;
   auto* area = static_cast<std::uint8_t*>(MapViewOfFile(mapping, kWinFileMapWrite, 0, 0, kAreaBytes));
   if (area != nullptr) {
-    WalkRequests(area);
+    served = !RefusesRecordIn(area);
+    if (served) WalkRequests(area);
     UnmapViewOfFile(area);
   }
   CloseHandle(mapping);
+  return served;
+}
+
+// Counts the records of the message; true when the refused one is among them.
+bool SimStub::RefusesRecordIn(const std::uint8_t* area) {
+  bool refused = false;
+  std::uint64_t at = 0;
+  while (at + 12 <= kAreaBytes) {
+    const std::uint32_t id = LoadWord(area, at);
+    if (id != kReadId && id != kWriteId) break;
+    const std::uint32_t size = LoadWord(area, at + 8);
+    if (id == kWriteId && LoadWord(area, at + 4) == kOffsetWeather && size == kRecordBytes) {
+      refused = refused || ++recordsSent_ == script_.refuseRecord;
+    }
+    at += (id == kReadId ? 16 : 12) + std::uint64_t{size};
+  }
+  return refused;
 }
 
 void SimStub::WalkRequests(std::uint8_t* area) {

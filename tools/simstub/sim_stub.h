@@ -33,6 +33,7 @@ struct SimStubScript {
   std::uint32_t lateReplyMs = 0;
   int corruptIdRequest = -1;    // after the walk, this request's id (0-based) is overwritten
   int corruptSizeRequest = -1;  // after the walk, this request's size becomes huge
+  int refuseRecord = 0;         // the message carrying the Nth record sent (1-based) gets reply 0
   std::string recordFile;       // JSON lines of what was received; empty: none
   bool echo = false;            // also print each line to standard output
 };
@@ -71,6 +72,7 @@ class SimStub {
   void SetSilentReplies(int count);
   void SetLateReplies(int count, std::uint32_t ms);
   void SetCorruptRequest(int idRequest, int sizeRequest);
+  void SetRefusedRecord(int number);
 
   std::vector<SimStubEvent> Events() const;
   std::uint32_t MessagesReceived() const;
@@ -80,7 +82,9 @@ class SimStub {
  private:
   bool HandleMessage(WinUint message, WinWparam wparam, WinDwordPtr* reply);
   bool WaitLate(std::unique_lock<std::mutex>& lock, std::uint32_t ms);
-  void ServeArea(WinAtom atom);
+  // False when the message is refused: nothing carried out.
+  bool ServeArea(WinAtom atom);
+  bool RefusesRecordIn(const std::uint8_t* area);
   void WalkRequests(std::uint8_t* area);
   void ApplyWrite(std::uint32_t offset, std::uint32_t size, const std::uint8_t* data);
   void Record(SimStubEvent event);
@@ -93,6 +97,7 @@ class SimStub {
   std::array<std::uint8_t, kMemoryBytes> memory_{};
   std::uint16_t libVersion_ = 0;
   std::uint32_t messages_ = 0;
+  int recordsSent_ = 0;  // records in the messages so far, refused ones included
   std::vector<SimStubEvent> events_;
   std::FILE* recordFile_ = nullptr;
   WindowEndpoint mainWindow_;

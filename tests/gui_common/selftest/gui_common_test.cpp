@@ -24,7 +24,6 @@ TEST(Screenshot, WritesTheClientAreaAsPng) {
   auto* square = new wxPanel(panel, wxID_ANY, wxPoint(20, 20), wxSize(40, 30));
   square->SetBackgroundColour(*wxBLUE);
   frame->Show();
-  guitest::PaintNow(frame);
 
   const wxString path = guitest::SaveScreenshot(panel, "gui_common_red_panel");
   ASSERT_FALSE(path.empty());

@@ -1,0 +1,206 @@
+#include "simlink/writer_machine.h"
+
+#include <cstring>
+
+#include "options/option_data.h"
+#include "platform/test_knobs.h"
+
+const wchar_t kNothingToSendText[] = L"No Station written: nothing to send";
+const wchar_t kSimNotReadyText[] = L"No Station written: FS not ready";
+
+namespace {
+
+constexpr std::uint32_t kIdlePauseMs = 10;
+constexpr std::uint32_t kConnectPauseMs = 1000;
+constexpr std::uint32_t kPollPauseMs = 1000;
+constexpr std::uint32_t kAckPollMs = 50;
+constexpr std::uint32_t kRecordPauseMs = 50;
+constexpr std::uint32_t kClosePauseMs = 5000;
+// "can not send Station!" after this many unchanged acknowledgement reads, and again every so many.
+constexpr int kAckWaitsBeforeWarning = 10;
+// 0x333E below this: the weather is cleared the first time the simulator is ready.
+constexpr std::uint16_t kClearWeatherBelow = 2;
+
+wxString TextOf(std::uint32_t code) { return wxString(FSUIPC::ErrorText(code)); }
+
+// The identifier's UTF-8 bytes, up to four, ending at the first zero.
+wxString IcaoOf(const NewWeather& record) {
+  std::size_t length = 0;
+  while (length < sizeof record.Icao && record.Icao[length] != '\0') ++length;
+  return wxString::FromUTF8(record.Icao, length);
+}
+
+}  // namespace
+
+WriterMachine::WriterMachine(FSUIPC& link, WriterHandOver& handOver, PollSnapshot& poll,
+                             const LinkCancel& stop, wxEvtHandler* sink)
+    : link_(link), handOver_(handOver), poll_(poll), stop_(stop), events_(sink) {}
+
+void WriterMachine::Pass() {
+  switch (handOver_.State()) {
+    case kWriterIdle:
+      Pause(kIdlePauseMs);
+      break;
+    case kWriterConnect:
+      ConnectPass();
+      break;
+    case kWriterConnected:
+      PollPass();
+      break;
+    case kWriterSend:
+      SendStations(handOver_.Take());
+      break;
+    default:
+      break;
+  }
+}
+
+std::uint32_t WriterMachine::OpenLink() {
+  const std::uint32_t code = link_.Open(&connected_);
+  lastError_ = TextOf(code);
+  return code;
+}
+
+std::uint32_t WriterMachine::PollSimReady() {
+  const std::uint32_t code = link_.GetReadyToFly(&simReady_);
+  lastError_ = TextOf(code);
+  return code;
+}
+
+void WriterMachine::ConnectPass() {
+  simReady_ = false;
+  poll_.PublishNotReady();
+  const std::uint32_t code = OpenLink();
+  if (Stopping()) return;
+  if (code != kFsuipcOk) {
+    events_.Status(lastError_);
+    link_.Close();
+    Pause(kConnectPauseMs);
+    return;
+  }
+  std::string version;
+  link_.GetVersionText(&version);
+  if (WindSmoothing()) link_.SetWindSmoothing();
+  if (Stopping()) return;
+  events_.Status(wxString::FromUTF8(version.c_str()));
+  handOver_.Connected();
+  if (!Pause(kConnectPauseMs)) return;
+  PollPass();
+}
+
+// Ready flag and position go out together, and ready only with the position of this poll.
+void WriterMachine::PollPass() {
+  const std::uint32_t code = PollSimReady();
+  if (Stopping()) return;
+  if (code != kFsuipcOk) {
+    poll_.PublishNotReady();
+    events_.Status(lastError_);
+    link_.Close();
+    handOver_.LinkLost();
+    return;
+  }
+  const bool positionRead = link_.ReadPosition(position_) == kFsuipcOk;
+  if (Stopping()) return;
+  poll_.Publish(PollResult{position_[0], position_[1], simReady_ && positionRead});
+  if (simReady_ && !firstReadyDone_) ClearWeatherOnFirstReady();
+  if (WindSmoothing()) link_.RefreshWindSmoothing();
+  Pause(kPollPauseMs);
+}
+
+// Once per life of the thread, not per connection: a reconnect does not clear again.
+void WriterMachine::ClearWeatherOnFirstReady() {
+  firstReadyDone_ = true;
+  if (link_.ReadOffset333E() >= kClearWeatherBelow || Stopping()) return;
+  link_.WriteWeatherCommand(kWeatherCommandPrepareClear);
+  if (Stopping()) return;
+  link_.WriteWeatherCommand(kWeatherCommandClearAll);
+}
+
+// The records are the writer's own from here on: a hand-over during the send waits for its end.
+void WriterMachine::SendStations(const std::vector<NewWeather>& records) {
+  const int count = static_cast<int>(records.size());
+  events_.Label(wxS("Send Station to FS"));
+  events_.Gauge(count, 0);
+  events_.GaugeShown(true);
+  // An acknowledgement that cannot be read is a link error, not a value to wait on.
+  std::uint32_t previousAck = 0;
+  const std::uint32_t ackCode = link_.ReadWeatherAck(&previousAck);
+  if (Stopping()) return;
+  if (ackCode != kFsuipcOk) return SendFailed(ackCode);
+  int written = 0;
+  for (int number = 1; number <= count; ++number) {
+    if (simReady_) {
+      if (!SendRecord(records[number - 1], number, count, &previousAck)) return;
+      ++written;
+    }
+    if (!Pause(kRecordPauseMs)) return;
+  }
+  events_.GaugeShown(false);
+  if (!Pause(kClosePauseMs)) return;
+  const std::uint32_t closeCode = link_.WriteWeatherCommand(kWeatherCommandClose);
+  if (Stopping()) return;
+  EndSend(closeCode, written, count);
+}
+
+bool WriterMachine::SendRecord(const NewWeather& record, int number, int count, std::uint32_t* previousAck) {
+  events_.Gauge(count, number);
+  events_.Label(wxS("Send Station ") + IcaoOf(record) + wxS(", ") +
+                wxString::Format(wxS("%i from %i"), number, count));
+  const std::uint32_t code = link_.WriteNewWeather(&record);
+  if (Stopping()) return false;
+  if (code != kFsuipcOk) {
+    SendFailed(code);
+    return false;
+  }
+  std::uint32_t currentAck = *previousAck;
+  int waits = 0;
+  while (currentAck == *previousAck) {
+    if (!Pause(kAckPollMs)) return false;
+    if (waits > kAckWaitsBeforeWarning) {
+      events_.Label(wxS("can not send Station!"));
+      waits = 0;
+    }
+    ++waits;
+    const std::uint32_t ackCode = link_.ReadWeatherAck(&currentAck);
+    if (Stopping()) return false;
+    if (ackCode != kFsuipcOk) {
+      SendFailed(ackCode);
+      return false;
+    }
+  }
+  *previousAck = currentAck;
+  return true;
+}
+
+// The link is left open and the writer polls again; the poll finds out whether it still works.
+void WriterMachine::SendFailed(std::uint32_t code) {
+  events_.Status(TextOf(code));
+  events_.SendItem(false);
+  handOver_.SendEnded();
+}
+
+void WriterMachine::EndSend(std::uint32_t closeCode, int written, int count) {
+  if (closeCode != kFsuipcOk) return SendFailed(closeCode);
+  events_.SendItem(true);
+  handOver_.SendEnded();
+  if (count == 0) {
+    events_.Label(kNothingToSendText);
+  } else if (written == 0) {
+    events_.Label(kSimNotReadyText);
+  } else {
+    events_.Label(wxS("Success! All Stations written"));
+  }
+}
+
+// An option flag counts only when its byte is exactly 1. The options dialog may change the byte
+// meanwhile on the GUI thread; it is read as one atomic byte.
+bool WriterMachine::WindSmoothing() const {
+  const OptionData* options = options_.load();
+  if (options == nullptr) return false;
+  std::uint8_t byte = 0;
+  __atomic_load(reinterpret_cast<const std::uint8_t*>(&options->FSUIPCWindSmoothing), &byte,
+                __ATOMIC_RELAXED);
+  return byte == 1;
+}
+
+bool WriterMachine::Pause(std::uint32_t ms) const { return stop_.Pause(ScaledMicros(ms)); }
