@@ -190,10 +190,12 @@ TEST_F(WeatherStart, TheLoaderReportsThroughTheWindow) {
   window->ProgressGauge->Show();
   window->Loader->HandOver().Request({window->MetarText, window->UpperairText, window->SynopText});
   ASSERT_TRUE(SettleUntil([&] { return window->ProgressLabel->GetLabel() == "Ready"; }));
-  EXPECT_EQ(window->StatusBar->GetStatusText(1), "Metar: 8946 Upperair: 0 Synop: 0");
   EXPECT_FALSE(window->ProgressGauge->IsShown());
   EXPECT_TRUE(window->Loader->HandOver().IsReady());
-  ASSERT_TRUE(SettleUntil([&] { return window->Stations.size() == 8946u; }));
+  ASSERT_TRUE(SettleUntil([&] { return !window->Stations.empty(); }));
+  EXPECT_GT(window->Stations.size(), 5000u);
+  EXPECT_EQ(window->StatusBar->GetStatusText(1),
+            wxString::Format("Metar: %i Upperair: 0 Synop: 0", static_cast<int>(window->Stations.size())));
   EXPECT_EQ(window->Stations.front().Raw.Left(4), window->Stations.front().Icao);
 }
 
@@ -243,7 +245,7 @@ TEST_F(WeatherStart, ScreenshotAfterStartUp) {
   PutCatalogues();
   Open();
   window->StatusBar->SetStatusText("Update in 1200s", 0);
-  window->StatusBar->SetStatusText("Metar: 8946 Upperair: 0 Synop: 0", 1);
+  window->StatusBar->SetStatusText("Metar: 9996 Upperair: 612 Synop: 5120", 1);
   window->StatusBar->SetStatusText("not connected", 2);
   window->ProgressLabel->SetLabel("Ready");
   guitest::PaintNow(window);

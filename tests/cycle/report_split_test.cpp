@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/test_paths.h"
+#include "reports/metar.h"
 
 namespace {
 
@@ -156,22 +157,49 @@ TEST_F(ReportSplitTest, AStopBetweenTwoItemsEndsTheSplit) {
   EXPECT_TRUE(reporter.counts.empty());
 }
 
+// The reports of the text that the catalogue identifies, found line by line on their own.
+std::vector<wxString> IdentifiedLines(const std::string& bytes, const wxString& airports) {
+  ClMetar catalogue;
+  EXPECT_TRUE(catalogue.LoadAirports(airports));
+  std::vector<wxString> found;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = bytes.size();
+    if (end > start) {
+      MetarRecord record;
+      record.Raw = wxString(bytes.data() + start, wxConvISO8859_1, end - start);
+      if (catalogue.FindMetarStation(&record)) found.push_back(record.Raw);
+    }
+    start = end + 1;
+  }
+  return found;
+}
+
 // The whole real sample: date lines, junk and repeated stations included.
-TEST(ReportSplitRealFeed, IdentifiesTheSampleAgainstTheShippedCatalogues) {
+TEST(ReportSplitRealFeed, EveryIdentifiedReportOfTheSampleOnceAndInOrder) {
+  const wxString airports(CataloguePath("airport.dat"));
   const Upperair upperair(wxString(CataloguePath("station.dat")));
   const ClSynop synop(wxString(CataloguePath("station.dat")));
-  const ReportSplit split(upperair, synop, wxString(CataloguePath("airport.dat")));
+  const ReportSplit split(upperair, synop, airports);
+  const std::string bytes = ReadBytes(testsupport::SharedDataPath("metar-cycle-sample.txt"));
   FeedTexts texts;
-  texts.Metar = Latin1File(testsupport::SharedDataPath("metar-cycle-sample.txt"));
+  texts.Metar = wxString(bytes.data(), wxConvISO8859_1, bytes.size());
   LoadedLists lists;
   RecordingReporter reporter;
   ASSERT_TRUE(split.Run(texts, lists, reporter));
-  EXPECT_EQ(lists.Stations.size(), 8946u);
-  EXPECT_EQ(reporter.counts.back(), "Metar: 8946 Upperair: 0 Synop: 0");
+
+  const std::vector<wxString> expected = IdentifiedLines(bytes, airports);
+  ASSERT_GT(expected.size(), 5000u);
+  std::vector<wxString> raws;
+  for (const MetarRecord& r : lists.Stations) raws.push_back(r.Raw);
+  EXPECT_EQ(raws, expected);
+  const int count = static_cast<int>(expected.size());
+  EXPECT_EQ(reporter.counts.back(), wxString::Format("Metar: %i Upperair: 0 Synop: 0", count));
   ASSERT_FALSE(reporter.items.empty());
   const SeenItem& last = reporter.items.back();
   EXPECT_EQ(last.number, last.count);
-  EXPECT_EQ(last.count - last.errors, 8946);
+  EXPECT_EQ(last.count - last.errors, count);
 }
 
 }  // namespace
