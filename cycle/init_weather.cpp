@@ -37,7 +37,8 @@ class InitWeather::Reporter : public SplitReporter {
     count_ = count;
     errors_ = errors;
     pendingItem_ = true;
-    if (publisher_.Due()) FlushItem(false);
+    // The first item of a step shows at once, the others a few times a second.
+    if (number == 1 || publisher_.Due()) FlushItem(number == 1);
   }
   bool AfterItem() override {
     return loader_.Protocol.Pause(Scaled(loader_.SleepMs.load())) && !loader_.TestDestroy();
