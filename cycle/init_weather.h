@@ -35,9 +35,11 @@ class InitWeather : public wxThread {
   // The newest progress the loader has offered; the GUI thread takes it on EVT_LOADER_PROGRESS.
   ProgressMailbox& Progress() { return ProgressBox; }
 
-  // Ends every wait and pause at once; the thread then returns before its next item. Call it
-  // before Delete().
+  // Ends every wait and pause at once; the thread then returns before its next item.
   void AskToStop() { Protocol.Stop(); }
+  // Asks for the stop as above, then joins (hides wxThread::Delete, which does not join a thread
+  // that ended before it looked).
+  wxThreadError Delete(ExitCode* rc = nullptr, wxThreadWait waitMode = wxTHREAD_WAIT_DEFAULT);
 
  protected:
   ExitCode Entry() override;

@@ -60,7 +60,6 @@ class InitWeatherTest : public ::testing::Test {
   // Stops and joins the loader the way the main window does; the time it took.
   std::chrono::milliseconds StopLoader() {
     const auto start = std::chrono::steady_clock::now();
-    loader->AskToStop();
     loader->Delete();
     const auto took = std::chrono::steady_clock::now() - start;
     delete loader;
