@@ -59,6 +59,51 @@ TEST(DecodeToolMetar, WithoutCatalogueIdentificationIsSkipped) {
   EXPECT_NE(run.lines[1].find(R"("time":"141450Z")"), std::string::npos);
 }
 
+// The output of a fixed input, byte for byte as the tool has always written it: escapes, ISO 8859-1
+// bytes as UTF-8, NUL and control characters, CR LF line ends, blank lines, numbers.
+TEST(DecodeToolMetar, OutputBytesStayTheSame) {
+  const ToolRun run =
+      RunDecodeTool("--airports " + Quoted(testsupport::FixturePath("airport-names-with-odd-bytes.dat")) +
+                    " " + Quoted(testsupport::FixturePath("metar-lines-with-odd-bytes.txt")));
+  ASSERT_EQ(run.status, 0);
+  const std::string expected =
+      testsupport::ReadBytes(testsupport::FixturePath("metar-lines-with-odd-bytes.json"));
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(run.output, expected);
+}
+
+// A large input is decoded block by block on several threads: every line comes out once, in the
+// order of the input, and the same as when it is decoded alone.
+TEST(DecodeToolMetar, LargeInputKeepsItsLineOrder) {
+  const std::string sample = testsupport::SharedDataPath("metar-cycle-sample.txt");
+  const std::string airports = Quoted(testsupport::CataloguePath("airport.dat"));
+  const ToolRun whole = RunDecodeTool("--airports " + airports + " " + Quoted(sample));
+  ASSERT_EQ(whole.status, 0);
+  std::vector<std::string> filled;  // the input lines that are not blank
+  {
+    const std::string bytes = testsupport::ReadBytes(sample);
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
+      const std::string line = bytes.substr(start, end - start);
+      if (line.find_first_not_of(" \t\r") != std::string::npos) filled.push_back(line);
+    }
+  }
+  ASSERT_GT(filled.size(), 20000u);
+  ASSERT_EQ(whole.lines.size(), filled.size());
+  for (std::size_t i = 0; i < filled.size(); ++i) {
+    // The sample's few quotes and backslashes aside, the raw field is the line itself.
+    if (filled[i].find_first_of("\"\\") != std::string::npos) continue;
+    ASSERT_EQ(whole.lines[i].rfind("{\"raw\":\"" + filled[i] + "\",", 0), 0u) << "line " << i;
+  }
+  testsupport::ScopedWorkDir dir;
+  for (const std::size_t i : {std::size_t{0}, std::size_t{4100}, std::size_t{13001}, filled.size() - 1}) {
+    testsupport::WriteBytes("one.txt", filled[i] + "\n");
+    const ToolRun alone = RunDecodeTool("--airports " + airports + " one.txt");
+    ASSERT_EQ(alone.lines.size(), 1u);
+    EXPECT_EQ(alone.lines[0], whole.lines[i]) << "line " << i;
+  }
+}
+
 TEST(DecodeToolMetar, MissingCatalogueIsAnError) {
   const ToolRun run = RunDecodeTool("--airports /nonexistent/airport.dat " + kFeed + " 2>/dev/null");
   EXPECT_EQ(run.status, 1);

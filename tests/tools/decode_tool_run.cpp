@@ -9,7 +9,7 @@ ToolRun RunDecodeTool(const std::string& arguments) {
   const std::string command = Quoted(NUB_DECODE_TOOL) + " " + arguments;
   std::FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
-  std::string output;
+  std::string& output = run.output;
   char chunk[4096];
   std::size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0) output.append(chunk, got);

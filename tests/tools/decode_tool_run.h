@@ -6,7 +6,8 @@
 // Runs the built nubivane-decode as a user would, through the shell.
 struct ToolRun {
   int status = -1;                 // exit code; -1 when the tool did not exit normally
-  std::vector<std::string> lines;  // standard output, one entry per line
+  std::string output;              // standard output, byte for byte
+  std::vector<std::string> lines;  // the same, one entry per line
 };
 
 // arguments is the shell command line after the tool's name (quote paths with Quoted).

@@ -13,7 +13,10 @@
 struct DecodeArgs {
   std::map<std::string, std::string> values;  // --airports FILE, --stations FILE, --options FILE
   std::set<std::string> flags;                // --synop, --ttaa, --record, --profile, ...
-  wxString input;                             // the whole input, bytes as ISO 8859-1
+  std::string bytes;                          // the whole input as read
+
+  // The input as text, each byte the character of the same code (ISO 8859-1).
+  wxString Text() const;
 
   bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
   std::string Value(const std::string& key) const {

@@ -27,16 +27,16 @@ void PrintHelp() {
   for (const DecodeMode& mode : Modes()) std::cout << mode.help << "\n";
 }
 
-bool ReadAll(std::FILE* file, wxString& text) {
-  std::string bytes;
+bool ReadAll(std::FILE* file, std::string& bytes) {
   char chunk[65536];
   std::size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-  text = Latin1ToString(bytes.data(), bytes.size());
   return !std::ferror(file);
 }
 
 }  // namespace
+
+wxString DecodeArgs::Text() const { return Latin1ToString(bytes.data(), bytes.size()); }
 
 bool RegisterDecodeMode(const DecodeMode& mode) {
   Modes().push_back(mode);
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     std::cerr << "nubivane-decode: cannot open " << file << ": " << std::strerror(errno) << "\n";
     return 1;
   }
-  const bool read = ReadAll(in, args.input);
+  const bool read = ReadAll(in, args.bytes);
   if (in != stdin) std::fclose(in);
   if (!read) {
     std::cerr << "nubivane-decode: cannot read " << (file.empty() ? "standard input" : file) << "\n";

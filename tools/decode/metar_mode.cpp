@@ -1,60 +1,61 @@
 // The default mode: METAR lines, identified against an airport catalogue and decoded.
 
 #include <iostream>
+#include <memory>
 
 #include "decode_tool.h"
+#include "input_lines.h"
 #include "json_writer.h"
+#include "parallel_lines.h"
 #include "reports/metar.h"
 #include "reports/report_text.h"
 
 namespace {
 
-bool IsBlankLine(const wxString& line) {
-  for (const wxUniChar c : line) {
-    if (!IsAsciiSpace(c)) return false;
-  }
-  return true;
-}
-
-std::string CloudsJson(const std::vector<CloudLayer>& clouds) {
-  JsonArray array;
+void PutClouds(JsonBuffer& out, const std::vector<CloudLayer>& clouds) {
+  out.Put('[');
   for (const CloudLayer& layer : clouds) {
-    array.Add(JsonObject()
-                  .Field("cover", static_cast<std::int64_t>(layer.Cover))
-                  .Field("base", static_cast<std::int64_t>(layer.Base))
-                  .Field("type", layer.Type)
-                  .Str());
+    if (&layer != &clouds.front()) out.Put(',');
+    JsonFields(out).Number("cover", layer.Cover).Number("base", layer.Base).Text("type", layer.Type).End();
   }
-  return array.Str();
+  out.Put(']');
 }
 
-std::string TextOrNull(const wxString& text) { return text.empty() ? "null" : JsonObject::Quote(text); }
-
-std::string MetarJson(const MetarRecord& r, bool identified, bool decoded) {
-  JsonObject json;
-  json.Field("raw", r.Raw).Field("identified", identified).Field("decoded", decoded);
-  json.Raw("icao", TextOrNull(r.Icao));
-  if (identified) {
-    json.Field("name", r.Name).Field("time", r.Time);
-    json.Field("latitude", r.Latitude).Field("longitude", r.Longitude);
-    json.Field("elevation", static_cast<std::int64_t>(r.Elevation));
+template <std::size_t N>
+void PutTextOrNull(JsonFields& json, const char (&key)[N], const wxString& text) {
+  if (text.empty()) {
+    json.Null(key);
   } else {
-    json.Raw("name", "null").Raw("time", TextOrNull(r.Time));
-    json.Raw("latitude", "null").Raw("longitude", "null").Raw("elevation", "null");
+    json.Text(key, text);
   }
-  json.Field("wind_dir", static_cast<std::int64_t>(r.WindDirection))
-      .Field("wind_speed", static_cast<std::int64_t>(r.WindSpeed))
-      .Field("wind_gust", static_cast<std::int64_t>(r.WindGust))
-      .Field("var_from", static_cast<std::int64_t>(r.VariableFrom))
-      .Field("var_to", static_cast<std::int64_t>(r.VariableTo))
-      .Field("visibility", static_cast<std::int64_t>(r.Visibility))
-      .Field("temperature", static_cast<std::int64_t>(r.Temperature))
-      .Field("dew_point", static_cast<std::int64_t>(r.DewPoint))
-      .Field("pressure", static_cast<std::int64_t>(r.Pressure))
-      .Field("weather", r.PresentWeather)
-      .Field("intensity", static_cast<std::int64_t>(r.Intensity))
-      .Raw("clouds", CloudsJson(r.Clouds));
-  return json.Str();
+}
+
+void PutMetarLine(JsonBuffer& out, const MetarRecord& r, bool identified, bool decoded) {
+  JsonFields json(out);
+  json.Text("raw", r.Raw).Bool("identified", identified).Bool("decoded", decoded);
+  PutTextOrNull(json, "icao", r.Icao);
+  if (identified) {
+    json.Text("name", r.Name).Text("time", r.Time);
+    json.Real("latitude", r.Latitude).Real("longitude", r.Longitude).Number("elevation", r.Elevation);
+  } else {
+    json.Null("name");
+    PutTextOrNull(json, "time", r.Time);
+    json.Null("latitude").Null("longitude").Null("elevation");
+  }
+  json.Number("wind_dir", r.WindDirection)
+      .Number("wind_speed", r.WindSpeed)
+      .Number("wind_gust", r.WindGust)
+      .Number("var_from", r.VariableFrom)
+      .Number("var_to", r.VariableTo)
+      .Number("visibility", r.Visibility)
+      .Number("temperature", r.Temperature)
+      .Number("dew_point", r.DewPoint)
+      .Number("pressure", r.Pressure)
+      .Text("weather", r.PresentWeather)
+      .Number("intensity", r.Intensity);
+  PutClouds(json.Key("clouds"), r.Clouds);
+  json.End();
+  out.Put('\n');
 }
 
 int RunMetar(const DecodeArgs& args, std::ostream& out) {
@@ -65,15 +66,20 @@ int RunMetar(const DecodeArgs& args, std::ostream& out) {
     std::cerr << "nubivane-decode: cannot open " << airports << "\n";
     return 1;
   }
-  ClMetar decoder;
-  for (const wxString& line : SplitLines(args.input)) {
-    if (IsBlankLine(line)) continue;
-    MetarRecord record;
-    record.Raw = line;
-    const bool identified = identify && catalogue.FindMetarStation(&record);
-    const bool decoded = decoder.DecodeMetar(&record);
-    out << MetarJson(record, identified, decoded) << "\n";
-  }
+  const std::vector<LineRange> lines = FilledLines(args.bytes);
+  WriteLinesInOrder(
+      lines,
+      [&]() -> LineWriter {
+        auto decoder = std::make_shared<ClMetar>();
+        return [&catalogue, identify, decoder](const LineRange& line, JsonBuffer& json) {
+          MetarRecord record;
+          AssignLatin1(record.Raw, line.begin, line.length);
+          const bool identified = identify && catalogue.FindMetarStation(&record);
+          const bool decoded = decoder->DecodeMetar(&record);
+          PutMetarLine(json, record, identified, decoded);
+        };
+      },
+      out);
   return 0;
 }
 

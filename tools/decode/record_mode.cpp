@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "decode_tool.h"
+#include "input_lines.h"
 #include "json_writer.h"
 #include "options/option_ini.h"
 #include "reports/metar.h"
@@ -12,13 +13,6 @@
 #include "simlink/convert_weather.h"
 
 namespace {
-
-bool IsBlankLine(const wxString& line) {
-  for (const wxUniChar c : line) {
-    if (!IsAsciiSpace(c)) return false;
-  }
-  return true;
-}
 
 std::string HexBytes(const NewWeatherBytes& bytes) {
   static const char kDigits[] = "0123456789abcdef";
@@ -52,10 +46,9 @@ int RunRecord(const DecodeArgs& args, std::ostream& out) {
     return 1;
   }
   ClMetar decoder;
-  for (const wxString& line : SplitLines(args.input)) {
-    if (IsBlankLine(line)) continue;
+  ForEachFilledLine(args.bytes, [&](const char* line, std::size_t length) {
     MetarRecord metar;
-    metar.Raw = line;
+    AssignLatin1(metar.Raw, line, length);
     const bool identified = !airports.empty() && catalogue.FindMetarStation(&metar);
     const bool decoded = decoder.DecodeMetar(&metar);
     JsonObject json;
@@ -70,7 +63,7 @@ int RunRecord(const DecodeArgs& args, std::ostream& out) {
       json.Field("check", false).Raw("record", "null");
     }
     out << json.Str() << "\n";
-  }
+  });
   return 0;
 }
 

@@ -30,7 +30,7 @@ int RunSynop(const DecodeArgs& args, std::ostream& out) {
   }
   const ClSynop catalogue(wxString::FromUTF8(stations));
   wxString header;  // "AAXX YYGGi" of the bulletin so far, for stations without their own
-  for (const wxString& piece : SplitBulletinPieces(args.input)) {
+  for (const wxString& piece : SplitBulletinPieces(args.Text())) {
     SynopRecord record;
     record.Raw = piece;
     record.Header = header;

@@ -55,7 +55,7 @@ int RunTtaa(const DecodeArgs& args, std::ostream& out) {
   }
   const Upperair catalogue(wxString::FromUTF8(stations));
   const bool profile = args.Has("profile");
-  for (const wxString& piece : SplitBulletinPieces(args.input)) {
+  for (const wxString& piece : SplitBulletinPieces(args.Text())) {
     if (!piece.Contains(wxS("TTAA"))) continue;
     UpperairRecord record;
     record.Raw = piece;
