@@ -8,7 +8,8 @@
 
 std::unique_ptr<BoxAnswer> BoxAnswer::FromEnvironment() {
   const char* answer = std::getenv("NUBIVANE_BOX_ANSWER");
-  if (answer == nullptr || (std::strcmp(answer, "yes") != 0 && std::strcmp(answer, "no") != 0)) return nullptr;
+  if (answer == nullptr || (std::strcmp(answer, "yes") != 0 && std::strcmp(answer, "no") != 0))
+    return nullptr;
   auto hook = std::make_unique<BoxAnswer>(std::strcmp(answer, "yes") == 0);
   hook->Register();
   return hook;
