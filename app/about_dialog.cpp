@@ -1,6 +1,7 @@
 #include "app/about_dialog.h"
 
 #include "app/dialog_fit.h"
+#include "app/program_icon.h"
 #include "support/file_version.h"
 
 namespace {
@@ -17,6 +18,7 @@ wxString VersionLine(const wxString& dottedVersion) {
 NubivaneAbout::NubivaneAbout(wxWindow* parent)
     : AboutDlg(parent, wxID_ANY, wxS("About Nubivane lite"), wxDefaultPosition, kAboutSize,
                wxDEFAULT_DIALOG_STYLE) {
+  Icon->SetIcon(ProgramIcon(wxS("amain")));
   ClFileVersion version;
   version.Load(wxString());
   VersionText->SetLabel(VersionLine(version.GetFileVersion(true)));
