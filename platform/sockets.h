@@ -46,6 +46,13 @@ class TcpClient {
 // a read that gets nothing for that long fails.
 void SetReceiveTimeout(std::intptr_t socket, int seconds);
 
+// A second descriptor of a socket another library opened, valid until CloseSocketCopy even when
+// that library closes its own; -1 when none could be made. Cutting either ends every transfer on
+// the connection at once.
+std::intptr_t CopySocket(std::intptr_t socket);
+void CutSocket(std::intptr_t socket);
+void CloseSocketCopy(std::intptr_t socket);
+
 // True when the peer of a socket another library opened ended the connection with a reset rather
 // than in order. The GUI library reports both as the connection's end on Windows.
 bool ConnectionWasReset(std::intptr_t socket);

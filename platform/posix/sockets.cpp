@@ -139,6 +139,14 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
   }
 }
 
+std::intptr_t CopySocket(std::intptr_t socket) {
+  return socket >= 0 ? ::fcntl(static_cast<int>(socket), F_DUPFD_CLOEXEC, 0) : -1;
+}
+
+void CutSocket(std::intptr_t socket) { ::shutdown(static_cast<int>(socket), SHUT_RDWR); }
+
+void CloseSocketCopy(std::intptr_t socket) { ::close(static_cast<int>(socket)); }
+
 bool ConnectionWasReset(std::intptr_t socket) {
   char byte;
   return ::recv(static_cast<int>(socket), &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == ECONNRESET;

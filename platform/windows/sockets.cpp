@@ -154,6 +154,21 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
   }
 }
 
+// A socket is a handle of the process: its copy is a second handle of the same socket.
+std::intptr_t CopySocket(std::intptr_t socket) {
+  HANDLE copy = nullptr;
+  const HANDLE self = ::GetCurrentProcess();
+  if (socket == -1 || !::DuplicateHandle(self, reinterpret_cast<HANDLE>(socket), self, &copy, 0, FALSE,
+                                         DUPLICATE_SAME_ACCESS)) {
+    return -1;
+  }
+  return reinterpret_cast<std::intptr_t>(copy);
+}
+
+void CutSocket(std::intptr_t socket) { ::shutdown(Native(socket), SD_BOTH); }
+
+void CloseSocketCopy(std::intptr_t socket) { ::closesocket(Native(socket)); }
+
 // The library's sockets do not block, so the peek only looks at what has arrived.
 bool ConnectionWasReset(std::intptr_t socket) {
   char byte;

@@ -7,6 +7,8 @@ namespace {
 
 constexpr int kPollMs = 50;
 constexpr int kRequestMs = 5000;
+// A client that has gone without a reset, or stopped reading, must not hold a send for good.
+constexpr int kSendS = 2;
 // Lets the client take the body in before the reset throws away what it has not read.
 constexpr int kResetDelayMs = 200;
 
@@ -39,6 +41,7 @@ void HttpPeer::Serve() {
 }
 
 void HttpPeer::Answer(PeerSocket fd) {
+  SetSendTimeout(fd, kSendS);
   std::string request;
   if (!ReadUntil(fd, request, "\r\n\r\n", kRequestMs)) {
     CloseSocket(fd);
@@ -51,7 +54,7 @@ void HttpPeer::Answer(PeerSocket fd) {
   }
   const std::size_t pathStart = line.find(' ') + 1;
   const std::string path = line.substr(pathStart, line.find(' ', pathStart) - pathStart);
-  HttpRoute notFound{path, 404, "not here", true, SIZE_MAX, false, 0};
+  HttpRoute notFound{path, 404, "not here"};
   const HttpRoute* route = &notFound;
   for (const auto& candidate : routes_) {
     if (candidate.path == path) {
@@ -67,6 +70,9 @@ void HttpPeer::Answer(PeerSocket fd) {
   }
   response += "Connection: close\r\n\r\n" + route->body;
   WriteAll(fd, response);
+  while (route->endless && !stop_ && WriteAll(fd, route->body)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(route->pauseMs));
+  }
   const auto silentUntil =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(route->silentAfterBodyMs);
   while (!stop_ && std::chrono::steady_clock::now() < silentUntil) {

@@ -21,6 +21,8 @@ bool WaitReadable(PeerSocket socket, int timeoutMs);
 long ReceiveSome(PeerSocket socket, char* buffer, std::size_t capacity);
 // Bytes sent, negative on an error (never a signal); an interrupted send is tried again.
 long SendSome(PeerSocket socket, const char* data, std::size_t length);
+// A send that the other side takes nothing of for that long fails.
+void SetSendTimeout(PeerSocket socket, int seconds);
 void ShutdownWrite(PeerSocket socket);
 void CloseSocket(PeerSocket socket);
 // Closes with a reset instead of an orderly end.

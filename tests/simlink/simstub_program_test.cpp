@@ -39,6 +39,13 @@ class StubProgram {
 
   const std::string& Output() const { return output_; }
 
+  // One command line on the program's standard input; true once its answer has come.
+  bool Command(const std::string& line, bool ok) {
+    if (!process_ || !process_->WriteInput(line + "\n")) return false;
+    return WaitFor("{\"kind\":\"input\",\"line\":\"" + line + "\",\"ok\":" + (ok ? "true" : "false") + "}",
+                   kStartWaitMs);
+  }
+
  private:
   bool WaitFor(const std::string& text, int ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -108,6 +115,58 @@ TEST_F(LinkTest, ProgramThatEndsLeavesTheLinkWithCodeTwelve) {
   EXPECT_EQ(link.Open(&connected), kFsuipcAlreadyOpen);
   link.Close();
   EXPECT_EQ(link.Open(&connected), kFsuipcNoWindow);
+}
+
+// A script moves the aircraft and changes the simulator's state while the program runs.
+TEST_F(LinkTest, ProgramTakesCommandsOnItsInput) {
+  StubProgram program;
+  ASSERT_TRUE(program.Start({"--quiet", "--lat", "1", "--lon", "2"}));
+  FSUIPC link;
+  bool connected = false;
+  ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+
+  ASSERT_TRUE(program.Command("position 50.0333 -8.5705", true));
+  double position[2] = {0, 0};
+  EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
+  EXPECT_NEAR(position[0], 50.0333, 1e-9);
+  EXPECT_NEAR(position[1], -8.5705, 1e-9);
+
+  bool ready = true;
+  ASSERT_TRUE(program.Command("ready 0", true));
+  EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+  EXPECT_FALSE(ready);
+  ASSERT_TRUE(program.Command("ready 1", true));
+  EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+  EXPECT_TRUE(ready);
+
+  NewWeather weather;
+  ClearNewWeather(&weather);
+  weather.Command = kWeatherCommandReportRecord;
+  ASSERT_TRUE(program.Command("ack off", true));
+  std::uint32_t ack = link.ReadWeatherAck();
+  EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
+  EXPECT_EQ(link.ReadWeatherAck(), ack);
+  ASSERT_TRUE(program.Command("ack on", true));
+  EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
+  EXPECT_NE(link.ReadWeatherAck(), ack);
+
+  for (const char* wrong :
+       {"position 91 0", "position 50", "position 50 8 9", "ready 2", "ack maybe", "fly", ""}) {
+    EXPECT_TRUE(program.Command(wrong, false)) << wrong;
+  }
+  EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
+  EXPECT_NEAR(position[0], 50.0333, 1e-9);  // nothing changed
+  link.Close();
+  EXPECT_EQ(program.Stop(), 0);
+}
+
+TEST_F(LinkTest, ProgramHelpListsItsCommands) {
+  StubProgram program;
+  EXPECT_FALSE(program.Start({"--help"}));
+  program.Stop();
+  for (const char* command : {"position LAT LON", "ready 0|1", "ack on|off"}) {
+    EXPECT_NE(program.Output().find(command), std::string::npos) << command;
+  }
 }
 
 TEST_F(LinkTest, ProgramRefusesUnknownOptions) {

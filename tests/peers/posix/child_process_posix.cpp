@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -18,18 +19,26 @@ namespace testpeers {
 struct ChildProcess::Process {
   pid_t pid = -1;
   int out = -1;
+  int in = -1;
   bool reaped = false;
   int status = 0;
 };
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv) : process_(std::make_unique<Process>()) {
   int pipeEnds[2];
+  int inputEnds[2];
   if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    return;
+  }
+  if (::pipe2(inputEnds, O_CLOEXEC) != 0) {
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
     return;
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, inputEnds[0], STDIN_FILENO);
   std::vector<char*> args;
   for (const auto& arg : argv) {
     args.push_back(const_cast<char*>(arg.c_str()));
@@ -40,7 +49,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) : process_(std:
   }
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeEnds[1]);
+  ::close(inputEnds[0]);
   process_->out = pipeEnds[0];
+  process_->in = inputEnds[1];
 }
 
 ChildProcess::~ChildProcess() {
@@ -50,6 +61,9 @@ ChildProcess::~ChildProcess() {
   }
   if (process_->out >= 0) {
     ::close(process_->out);
+  }
+  if (process_->in >= 0) {
+    ::close(process_->in);
   }
 }
 
@@ -104,6 +118,36 @@ int ChildProcess::Stop(int timeoutMs) {
     return -1;
   }
   return code;
+}
+
+bool ChildProcess::WriteInput(const std::string& bytes) {
+  std::size_t written = 0;
+  while (process_->in >= 0 && written < bytes.size()) {
+    const ssize_t n = ::write(process_->in, bytes.data() + written, bytes.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    written += static_cast<std::size_t>(n);
+  }
+  return process_->in >= 0;
+}
+
+bool ChildProcess::Signal(int signal) {
+  return process_->pid > 0 && !process_->reaped && ::kill(process_->pid, signal) == 0;
+}
+
+bool ChildProcess::WaitExit(int timeoutMs, int* exitStatus) {
+  if (process_->pid <= 0 || process_->reaped) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const pid_t done = ::waitpid(process_->pid, &process_->status, WNOHANG);
+    if (done == process_->pid) {
+      process_->reaped = true;
+      if (exitStatus != nullptr) *exitStatus = process_->status;
+      return true;
+    }
+    if (done < 0 || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 }  // namespace testpeers

@@ -2,6 +2,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,6 +62,11 @@ long SendSome(PeerSocket socket, const char* data, std::size_t length) {
       return static_cast<long>(n);
     }
   }
+}
+
+void SetSendTimeout(PeerSocket socket, int seconds) {
+  const timeval limit{seconds, 0};
+  ::setsockopt(Fd(socket), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }
 
 void ShutdownWrite(PeerSocket socket) { ::shutdown(Fd(socket), SHUT_WR); }

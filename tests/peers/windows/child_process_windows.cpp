@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <csignal>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -36,6 +37,7 @@ std::wstring Quoted(const std::string& utf8) {
 struct ChildProcess::Process {
   PROCESS_INFORMATION info{};
   HANDLE out = nullptr;
+  HANDLE in = nullptr;
   std::thread reader;
   std::mutex lock;
   std::condition_variable arrived;
@@ -59,14 +61,20 @@ struct ChildProcess::Process {
 ChildProcess::ChildProcess(const std::vector<std::string>& argv) : process_(std::make_unique<Process>()) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE writeEnd = nullptr;
+  HANDLE readEnd = nullptr;
   if (!::CreatePipe(&process_->out, &writeEnd, &inherit, 0)) return;
   ::SetHandleInformation(process_->out, HANDLE_FLAG_INHERIT, 0);
+  if (!::CreatePipe(&readEnd, &process_->in, &inherit, 0)) {
+    ::CloseHandle(writeEnd);
+    return;
+  }
+  ::SetHandleInformation(process_->in, HANDLE_FLAG_INHERIT, 0);
   std::wstring commandLine;
   for (const std::string& arg : argv) commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(arg);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdInput = readEnd;
   startup.hStdOutput = writeEnd;
   startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
   if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
@@ -74,6 +82,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) : process_(std:
     process_->info = PROCESS_INFORMATION{};
   }
   ::CloseHandle(writeEnd);
+  ::CloseHandle(readEnd);
   process_->reader = std::thread(&Process::Read, process_.get());
 }
 
@@ -86,6 +95,7 @@ ChildProcess::~ChildProcess() {
     ::CloseHandle(process_->info.hProcess);
     ::CloseHandle(process_->info.hThread);
   }
+  if (process_->in != nullptr) ::CloseHandle(process_->in);
   ::CloseHandle(process_->out);  // ends the reader once the pipe's writers are gone
   if (process_->reader.joinable()) process_->reader.join();
 }
@@ -125,6 +135,31 @@ int ChildProcess::Stop(int timeoutMs) {
   ::TerminateProcess(process_->info.hProcess, 1);
   ::WaitForSingleObject(process_->info.hProcess, INFINITE);
   return -1;
+}
+
+bool ChildProcess::WriteInput(const std::string& bytes) {
+  std::size_t written = 0;
+  while (process_->in != nullptr && written < bytes.size()) {
+    DWORD n = 0;
+    if (!::WriteFile(process_->in, bytes.data() + written, static_cast<DWORD>(bytes.size() - written), &n, nullptr) ||
+        n == 0) {
+      return false;
+    }
+    written += n;
+  }
+  return process_->in != nullptr;
+}
+
+bool ChildProcess::Signal(int signal) {
+  if (!Started() || ::WaitForSingleObject(process_->info.hProcess, 0) != WAIT_TIMEOUT) return false;
+  return (signal == SIGINT || signal == SIGTERM) && platform::RequestStop(process_->info.dwProcessId);
+}
+
+bool ChildProcess::WaitExit(int timeoutMs, int* exitStatus) {
+  const int code = Wait(timeoutMs);
+  if (code < 0) return false;
+  if (exitStatus != nullptr) *exitStatus = code;
+  return true;
 }
 
 }  // namespace testpeers

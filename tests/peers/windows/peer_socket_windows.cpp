@@ -65,6 +65,11 @@ long SendSome(PeerSocket socket, const char* data, std::size_t length) {
   return ::send(Native(socket), data, static_cast<int>(length < 0x40000000 ? length : 0x40000000), 0);
 }
 
+void SetSendTimeout(PeerSocket socket, int seconds) {
+  const DWORD limitMs = static_cast<DWORD>(seconds) * 1000;
+  ::setsockopt(Native(socket), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limitMs), sizeof limitMs);
+}
+
 void ShutdownWrite(PeerSocket socket) { ::shutdown(Native(socket), SD_SEND); }
 
 void CloseSocket(PeerSocket socket) { ::closesocket(Native(socket)); }
