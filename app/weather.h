@@ -13,6 +13,7 @@
 #include "support/gui/gui_support_ui.h"
 
 class ClLog;
+class ClOption;
 class FSUIPCWorker;
 class InitWeather;
 class wxThreadEvent;
@@ -34,6 +35,9 @@ class Weather : public NubivaneFrame {
   // lists below. GUI thread; true when new lists came.
   bool TakeLoadedLists();
 
+  // "Option": the options dialog, shown modally; how it ends does not matter.
+  void OnOption(wxCommandEvent& event) override;
+
   // The downloaded texts (GUI thread; the loader gets copies with its request).
   wxString MetarText;
   wxString UpperairText;
@@ -42,7 +46,8 @@ class Weather : public NubivaneFrame {
   bool UseTtbb = false;     // identify and merge TTBB parts (never set)
   bool UsePpbb = false;     // identify and merge PPBB parts (never set)
   std::unique_ptr<wxTimer> Timer;
-  OptionData Options;  // read from "Nubivane.ini" at start, written back at the end
+  OptionData Options;          // read from "Nubivane.ini" at start, written back at the end
+  ClOption* Option = nullptr;  // the options dialog, for the whole run; it edits Options
   std::unique_ptr<ClMetar> Metar;
   InitWeather* Loader = nullptr;
   FSUIPCWorker* Writer = nullptr;
