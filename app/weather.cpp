@@ -12,6 +12,7 @@
 #include "app/frame_placement.h"
 #include "app/option_dialog.h"
 #include "cycle/init_weather.h"
+#include "platform/test_knobs.h"
 #include "simlink/fsuipc_worker.h"
 #include "support/file_version.h"
 #include "support/last_run.h"
@@ -93,7 +94,9 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   }
 
   Timer = std::make_unique<wxTimer>(this, kTimerId);
-  Timer->Start(kTimerIntervalMs, wxTIMER_CONTINUOUS);
+  // Tests run the tick faster; the countdown still counts ticks.
+  const auto scaledMs = std::max<std::int64_t>(1, ScaledMicros(kTimerIntervalMs) / 1000);
+  Timer->Start(static_cast<int>(scaledMs), wxTIMER_CONTINUOUS);
 
   // The busy texts close, the last one first, then the windows are enabled again.
   while (!busy.empty()) busy.pop_back();
@@ -212,9 +215,6 @@ void Weather::BindWorkerEvents() {
   Bind(EVT_WRITER_SEND_ITEM, &Weather::OnWriterSendItem, this);
 }
 
-// The update cycle hangs off this tick; it has nothing to do yet.
-void Weather::OnTimer(wxTimerEvent&) {}
-
 void Weather::OnLoaderProgress(wxThreadEvent&) {
   if (Loader == nullptr) return;  // an event that was still on its way at shut-down
   const LoaderProgress progress = Loader->Progress().Take();
@@ -226,6 +226,7 @@ void Weather::OnLoaderProgress(wxThreadEvent&) {
 }
 
 void Weather::OnLoaderMessage(wxThreadEvent& event) {
+  const TimerTick::Hold hold(Tick);
   CurrentSupportUi().ShowMessage(event.GetString(), wxS("Error"), wxOK | wxCENTRE, this);
 }
 

@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "app/nubivane_frame.h"
+#include "cycle/conversion_run.h"
+#include "cycle/cycle_log.h"
+#include "cycle/timer_tick.h"
 #include "options/option_data.h"
 #include "reports/metar.h"
 #include "reports/synop_record.h"
@@ -38,6 +41,25 @@ class Weather : public NubivaneFrame {
   // "Option": the options dialog, shown modally; how it ends does not matter.
   void OnOption(wxCommandEvent& event) override;
 
+  // The update cycle (weather_cycle.cpp). The download step: the feeds the options choose, then
+  // the split is asked for.
+  void OnDownloadWX(wxCommandEvent& event) override;
+  // The send step: the stations around the aircraft, converted and handed to the writer.
+  void OnSendWXToFS(wxCommandEvent& event) override;
+  // One URL whole, appended to text, its progress on the label and the gauge: 0 when the resource
+  // arrived whole, 2 for a scheme no protocol serves, 1 for every other failure.
+  int Download(const wxString& url, wxString* text, const wxString& caption);
+  // The chosen stations into records for the writer; false when none were chosen.
+  bool ConvertWXToNewWeather();
+  // A blocking step on the GUI thread (a box, the update check) holds the timer tick while the
+  // returned object lives: the library dispatches timer events inside such steps.
+  [[nodiscard]] TimerTick::Hold HoldTick() { return TimerTick::Hold(Tick); }
+
+  // The decoded station in the report text, its missing lookups on the label (weather_display.cpp).
+  void ShowMetar(MetarRecord* metar);
+  // The station's upper-air profile in the table.
+  void ShowUpperair(UpperairRecord* upperair, MetarRecord* metar);
+
   // The downloaded texts (GUI thread; the loader gets copies with its request).
   wxString MetarText;
   wxString UpperairText;
@@ -69,7 +91,15 @@ class Weather : public NubivaneFrame {
   void StopThreads();
   void BindWorkerEvents();
 
+  class CycleHost;
+  class FeedHost;
+
   void OnTimer(wxTimerEvent& event);
+  void ShowNearestStation();
+  void ApplyDownloadProgress(const wxString& caption, std::uint64_t receivedBytes, std::uint64_t sizeBytes,
+                             bool sizeKnown);
+  ReportLookupLists LookupLists();
+  LogLine CycleLog();
   void OnLoaderProgress(wxThreadEvent& event);
   void OnLoaderMessage(wxThreadEvent& event);
   void OnLoaderLists(wxThreadEvent& event);
@@ -87,6 +117,7 @@ class Weather : public NubivaneFrame {
   SupportUi* PreviousSupportUi = nullptr;
   bool Closing = false;  // the window asked for its own deletion during start-up
   bool SizeChecked = false;
+  TimerTick Tick;
 
   wxDECLARE_EVENT_TABLE();
 };
