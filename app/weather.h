@@ -38,8 +38,14 @@ class Weather : public NubivaneFrame {
   // lists below. GUI thread; true when new lists came.
   bool TakeLoadedLists();
 
-  // "Option": the options dialog, shown modally; how it ends does not matter.
+  // The dialogs and what the user asks for (weather_dialogs.cpp). "Option": the options dialog,
+  // shown modally; how it ends does not matter.
   void OnOption(wxCommandEvent& event) override;
+  // "Check for updates", and at start-up with the event string "startup".
+  void OnCheckUpdates(wxCommandEvent& event) override;
+  // Enter in the ICAO field: the raw report of that station on top of the list, its weather and
+  // its upper air shown.
+  void OnEnterICAO(wxCommandEvent& event) override;
 
   // The update cycle (weather_cycle.cpp). The download step: the feeds the options choose, then
   // the split is asked for.
