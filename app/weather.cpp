@@ -244,7 +244,10 @@ void Weather::OnWriterGaugeShown(wxThreadEvent& event) { ShowGauge(event.GetInt(
 
 void Weather::OnWriterStatus(wxThreadEvent& event) { SetStatusText(event.GetString(), kStatusLinkField); }
 
-void Weather::OnWriterSendItem(wxThreadEvent& event) { MainMenu->Enable(kIdSendWxToFs, event.GetInt() != 0); }
+void Weather::OnWriterSendItem(wxThreadEvent& event) {
+  MainMenu->Enable(kIdSendWxToFs, event.GetInt() != 0);
+  if (event.GetInt() != 0) KeepPictureAfterSend();
+}
 
 void Weather::OnShow(wxShowEvent& event) {
   event.Skip();

@@ -3,6 +3,7 @@
 #include <wx/timer.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/nubivane_frame.h"
@@ -106,6 +107,10 @@ class Weather : public NubivaneFrame {
                              bool sizeKnown);
   ReportLookupLists LookupLists();
   LogLine CycleLog();
+  // With NUBIVANE_SCREENSHOT naming a file, the window's picture goes there once a send has ended
+  // and the nearest station has been shown after it.
+  void KeepPictureAfterSend();
+  void KeepPicture();
   void OnLoaderProgress(wxThreadEvent& event);
   void OnLoaderMessage(wxThreadEvent& event);
   void OnLoaderLists(wxThreadEvent& event);
@@ -124,6 +129,9 @@ class Weather : public NubivaneFrame {
   bool Closing = false;  // the window asked for its own deletion during start-up
   bool SizeChecked = false;
   TimerTick Tick;
+  wxTimer PictureTimer;
+  std::optional<wxString> PicturePath;
+  bool PictureAfterSend = false;
 
   wxDECLARE_EVENT_TABLE();
 };
