@@ -4,6 +4,7 @@
 
 #include <wx/msgdlg.h>
 
+#include <cstdlib>
 #include <utility>
 
 #include "app/weather.h"
@@ -12,11 +13,14 @@
 #include "cycle/station_choice.h"
 #include "simlink/fsuipc_worker.h"
 #include "support/download.h"
+#include "support/gui/window_picture.h"
 #include "support/log_file.h"
 
 namespace {
 
 constexpr int kStatusCountdownField = 0;
+// The controls show the end of the send once the event loop has drawn them.
+constexpr int kPictureDelayMs = 500;
 const wxString kNoStationLabel = wxS("No station within 10000 km of the aircraft");
 
 }  // namespace
@@ -202,6 +206,7 @@ void Weather::ShowNearestStation() {
   if (Options.DwlAddWeather) DecodeSynopFor(&station, &synop, LookupLists(), CycleLog());
   ShowMetar(&station);
   ShowUpperair(&upperair, &station);
+  if (std::exchange(PictureAfterSend, false)) KeepPicture();
 }
 
 ReportLookupLists Weather::LookupLists() {
@@ -217,4 +222,19 @@ ReportLookupLists Weather::LookupLists() {
 
 LogLine Weather::CycleLog() {
   return [this](const wxString& line) { Log->WriteToFile(line); };
+}
+
+void Weather::KeepPictureAfterSend() { PictureAfterSend = true; }
+
+void Weather::KeepPicture() {
+  const char* path = std::getenv("NUBIVANE_SCREENSHOT");
+  if (path == nullptr || *path == '\0' || PictureTimer.IsRunning()) return;
+  if (!PicturePath) {
+    PictureTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      if (!SavePicture(PictureOfWindow(this), *PicturePath))
+        Log->WriteToFile(wxS("Main: the window's picture could not be written to ") + *PicturePath);
+    });
+  }
+  PicturePath = wxString::FromUTF8(path);
+  PictureTimer.StartOnce(kPictureDelayMs);
 }

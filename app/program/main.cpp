@@ -1,5 +1,8 @@
 #include <wx/app.h>
 
+#include <memory>
+
+#include "app/box_answer.h"
 #include "app/close_on_signal.h"
 #include "app/program_icon.h"
 #include "app/weather.h"
@@ -11,11 +14,15 @@ class MyApp : public wxApp {
   bool OnInit() override {
     // A signal during the start-up closes the window once the event loop runs.
     CloseMainWindowOnSignals();
+    Answers = BoxAnswer::FromEnvironment();
     Weather* frame = new Weather(nullptr, wxID_ANY);
     frame->SetIcon(ProgramIcon(wxS("amain")));
     frame->Show(true);
     return true;
   }
+
+ private:
+  std::unique_ptr<BoxAnswer> Answers;  // null unless NUBIVANE_BOX_ANSWER asks for it
 };
 
 wxIMPLEMENT_APP(MyApp);

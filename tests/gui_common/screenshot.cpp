@@ -6,34 +6,16 @@
 #include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/frame.h>
-#include <wx/image.h>
-#include <wx/menu.h>
-#include <wx/statusbr.h>
 #include <wx/timer.h>
 #include <wx/window.h>
 
-#include <algorithm>
-#include <vector>
+#include "support/gui/window_picture.h"
 
 namespace guitest {
 namespace {
 
 // The window system maps and draws a window from its event loop, late on a busy machine.
 constexpr int kPaintLimitMs = 5000;
-
-// The GUI library built for Windows here has no PNG support: its pictures are BMP files.
-#if wxUSE_LIBPNG
-constexpr wxBitmapType kPictureType = wxBITMAP_TYPE_PNG;
-const char kPictureExtension[] = ".png";
-void AddPictureHandler() {
-  if (wxImage::FindHandler(kPictureType) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-}
-#else
-constexpr wxBitmapType kPictureType = wxBITMAP_TYPE_BMP;
-const char kPictureExtension[] = ".bmp";
-void AddPictureHandler() {}
-#endif
 
 }  // namespace
 
@@ -63,27 +45,12 @@ bool PaintNow(wxWindow* window) {
 
 namespace {
 
-wxString SavePicture(const wxBitmap& bitmap, const wxString& name) {
-  AddPictureHandler();
+wxString SavePng(const wxBitmap& bitmap, const wxString& name) {
   const wxString folder = wxS(NUB_SCREENSHOT_DIR);
   if (!wxDirExists(folder) && !wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
     return wxString();
-  const wxFileName path(folder, name + kPictureExtension);
-  if (!bitmap.ConvertToImage().SaveFile(path.GetFullPath(), kPictureType)) return wxString();
-  return path.GetFullPath();
-}
-
-// The parts of a top-level window that draw themselves: its children, and a frame's menu bar and
-// status bar.
-std::vector<wxWindow*> DrawnParts(wxWindow* window) {
-  std::vector<wxWindow*> parts(window->GetChildren().begin(), window->GetChildren().end());
-  if (auto* frame = dynamic_cast<wxFrame*>(window)) {
-    for (wxWindow* bar :
-         {static_cast<wxWindow*>(frame->GetMenuBar()), static_cast<wxWindow*>(frame->GetStatusBar())}) {
-      if (bar != nullptr && std::find(parts.begin(), parts.end(), bar) == parts.end()) parts.push_back(bar);
-    }
-  }
-  return parts;
+  const wxFileName path(folder, name + wxS(".png"));
+  return SavePicture(bitmap, path.GetFullPath()) ? path.GetFullPath() : wxString();
 }
 
 }  // namespace
@@ -97,29 +64,13 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name) {
     wxMemoryDC target(bitmap);
     if (!target.Blit(0, 0, size.x, size.y, &source, 0, 0)) return wxString();
   }
-  return SavePicture(bitmap, name);
+  return SavePng(bitmap, name);
 }
 
 wxString SaveWindowScreenshot(wxWindow* window, const wxString& name) {
-  const wxRect frame = window->GetScreenRect();
-  if (frame.width <= 0 || frame.height <= 0 || !window->IsShownOnScreen() || !PaintNow(window))
-    return wxString();
-  // Each part is copied from its own window where it stands: a copy of the whole screen does not
-  // see what a window drew after the first such copy.
-  wxBitmap bitmap(frame.GetSize());
-  {
-    wxMemoryDC target(bitmap);
-    target.SetBackground(*wxWHITE_BRUSH);
-    target.Clear();
-    for (wxWindow* part : DrawnParts(window)) {
-      if (!part->IsShown() || part->IsTopLevel()) continue;
-      const wxRect area(part->GetScreenPosition(), part->GetClientSize());
-      if (area.width <= 0 || area.height <= 0) continue;
-      wxClientDC source(part);
-      target.Blit(area.x - frame.x, area.y - frame.y, area.width, area.height, &source, 0, 0);
-    }
-  }
-  return SavePicture(bitmap, name);
+  if (!window->IsShownOnScreen() || !PaintNow(window)) return wxString();
+  const wxBitmap picture = PictureOfWindow(window);
+  return picture.IsOk() ? SavePng(picture, name) : wxString();
 }
 
 }  // namespace guitest
