@@ -1,6 +1,6 @@
 #include <wx/app.h>
 
-#include "app/close_on_signal.h"
+#include "app/program_signals.h"
 #include "app/program_icon.h"
 #include "app/weather.h"
 
@@ -10,7 +10,7 @@ class MyApp : public wxApp {
   // The library's own start-up handler is not called: the command line is not parsed.
   bool OnInit() override {
     // A signal during the start-up closes the window once the event loop runs.
-    CloseMainWindowOnSignals();
+    InstallProgramSignals();
     Weather* frame = new Weather(nullptr, wxID_ANY);
     frame->SetIcon(ProgramIcon(wxS("amain")));
     frame->Show(true);

@@ -6,15 +6,11 @@
 #include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/frame.h>
 #include <wx/image.h>
-#include <wx/menu.h>
-#include <wx/statusbr.h>
 #include <wx/timer.h>
 #include <wx/window.h>
 
-#include <algorithm>
-#include <vector>
+#include "support/gui/window_picture.h"
 
 namespace guitest {
 namespace {
@@ -50,27 +46,13 @@ bool PaintNow(wxWindow* window) {
 
 namespace {
 
-wxString SavePng(const wxBitmap& bitmap, const wxString& name) {
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+// "<name>.png" in the build folder's "screenshots" folder, which is made when missing; empty when
+// it cannot be.
+wxString ScreenshotPath(const wxString& name) {
   const wxString folder = wxS(NUB_SCREENSHOT_DIR);
   if (!wxDirExists(folder) && !wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
     return wxString();
-  const wxFileName path(folder, name + wxS(".png"));
-  if (!bitmap.ConvertToImage().SaveFile(path.GetFullPath(), wxBITMAP_TYPE_PNG)) return wxString();
-  return path.GetFullPath();
-}
-
-// The parts of a top-level window that draw themselves: its children, and a frame's menu bar and
-// status bar.
-std::vector<wxWindow*> DrawnParts(wxWindow* window) {
-  std::vector<wxWindow*> parts(window->GetChildren().begin(), window->GetChildren().end());
-  if (auto* frame = dynamic_cast<wxFrame*>(window)) {
-    for (wxWindow* bar :
-         {static_cast<wxWindow*>(frame->GetMenuBar()), static_cast<wxWindow*>(frame->GetStatusBar())}) {
-      if (bar != nullptr && std::find(parts.begin(), parts.end(), bar) == parts.end()) parts.push_back(bar);
-    }
-  }
-  return parts;
+  return wxFileName(folder, name + wxS(".png")).GetFullPath();
 }
 
 }  // namespace
@@ -84,29 +66,17 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name) {
     wxMemoryDC target(bitmap);
     if (!target.Blit(0, 0, size.x, size.y, &source, 0, 0)) return wxString();
   }
-  return SavePng(bitmap, name);
+  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+  const wxString path = ScreenshotPath(name);
+  if (path.empty() || !bitmap.ConvertToImage().SaveFile(path, wxBITMAP_TYPE_PNG)) return wxString();
+  return path;
 }
 
 wxString SaveWindowScreenshot(wxWindow* window, const wxString& name) {
-  const wxRect frame = window->GetScreenRect();
-  if (frame.width <= 0 || frame.height <= 0 || !window->IsShownOnScreen() || !PaintNow(window))
-    return wxString();
-  // Each part is copied from its own window where it stands: a copy of the whole screen does not
-  // see what a window drew after the first such copy.
-  wxBitmap bitmap(frame.GetSize());
-  {
-    wxMemoryDC target(bitmap);
-    target.SetBackground(*wxWHITE_BRUSH);
-    target.Clear();
-    for (wxWindow* part : DrawnParts(window)) {
-      if (!part->IsShown() || part->IsTopLevel()) continue;
-      const wxRect area(part->GetScreenPosition(), part->GetClientSize());
-      if (area.width <= 0 || area.height <= 0) continue;
-      wxClientDC source(part);
-      target.Blit(area.x - frame.x, area.y - frame.y, area.width, area.height, &source, 0, 0);
-    }
-  }
-  return SavePng(bitmap, name);
+  if (!window->IsShownOnScreen() || !PaintNow(window)) return wxString();
+  const wxString path = ScreenshotPath(name);
+  if (path.empty() || !SaveWindowPicture(window, path)) return wxString();
+  return path;
 }
 
 }  // namespace guitest
