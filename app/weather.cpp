@@ -10,8 +10,9 @@
 #include <utility>
 
 #include "app/frame_placement.h"
+#include "app/option_dialog.h"
 #include "cycle/init_weather.h"
-#include "options/option_ini.h"
+#include "platform/test_knobs.h"
 #include "simlink/fsuipc_worker.h"
 #include "support/file_version.h"
 #include "support/last_run.h"
@@ -59,7 +60,7 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   wxWindowDisabler disabled;
   std::vector<std::unique_ptr<wxBusyInfo>> busy;
 
-  LoadIni(&Options);
+  Option = new ClOption(this, &Options);
   PlaceFromOptions();
 
   busy.push_back(std::make_unique<wxBusyInfo>(wxS("initialize airports"), this));
@@ -98,7 +99,9 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   }
 
   Timer = std::make_unique<wxTimer>(this, kTimerId);
-  Timer->Start(kTimerIntervalMs, wxTIMER_CONTINUOUS);
+  // Tests run the tick faster; the countdown still counts ticks.
+  const auto scaledMs = std::max<std::int64_t>(1, ScaledMicros(kTimerIntervalMs) / 1000);
+  Timer->Start(static_cast<int>(scaledMs), wxTIMER_CONTINUOUS);
 
   // The busy texts close, the last one first, then the windows are enabled again.
   while (!busy.empty()) busy.pop_back();
@@ -114,7 +117,8 @@ Weather::~Weather() {
   Options.FramePosY = frame.y;
   Options.FrameSizeX = frame.width;
   Options.FrameSizeY = frame.height;
-  SaveIni(Options);
+  // The options dialog writes "Nubivane.ini" as it goes.
+  delete std::exchange(Option, nullptr);
   Metar.reset();
   if (Timer) {
     Log->WriteToFile(wxS("Main: deleting Timer"));
@@ -216,9 +220,6 @@ void Weather::BindWorkerEvents() {
   Bind(EVT_WRITER_SEND_ITEM, &Weather::OnWriterSendItem, this);
 }
 
-// The update cycle hangs off this tick; it has nothing to do yet.
-void Weather::OnTimer(wxTimerEvent&) {}
-
 void Weather::OnLoaderProgress(wxThreadEvent&) {
   if (Loader == nullptr) return;  // an event that was still on its way at shut-down
   const LoaderProgress progress = Loader->Progress().Take();
@@ -230,6 +231,7 @@ void Weather::OnLoaderProgress(wxThreadEvent&) {
 }
 
 void Weather::OnLoaderMessage(wxThreadEvent& event) {
+  const TimerTick::Hold hold(Tick);
   CurrentSupportUi().ShowMessage(event.GetString(), wxS("Error"), wxOK | wxCENTRE, this);
 }
 
@@ -247,7 +249,10 @@ void Weather::OnWriterGaugeShown(wxThreadEvent& event) { ShowGauge(event.GetInt(
 
 void Weather::OnWriterStatus(wxThreadEvent& event) { SetStatusText(event.GetString(), kStatusLinkField); }
 
-void Weather::OnWriterSendItem(wxThreadEvent& event) { MainMenu->Enable(kIdSendWxToFs, event.GetInt() != 0); }
+void Weather::OnWriterSendItem(wxThreadEvent& event) {
+  MainMenu->Enable(kIdSendWxToFs, event.GetInt() != 0);
+  if (event.GetInt() != 0) KeepPictureAfterSend();
+}
 
 void Weather::OnShow(wxShowEvent& event) {
   event.Skip();

@@ -41,7 +41,8 @@ class InitWeather::Reporter : public SplitReporter {
     if (number == 1 || publisher_.Due()) FlushItem(number == 1);
   }
   bool AfterItem() override {
-    return loader_.Protocol.Pause(Scaled(loader_.SleepMs.load())) && !loader_.TestDestroy();
+    return loader_.Protocol.Pause(Scaled(loader_.SleepMs.load())) && !loader_.TestDestroy() &&
+           !loader_.Protocol.Abandoned();
   }
   void Counts(const wxString& counts) override {
     FlushItem(true);
@@ -109,7 +110,12 @@ wxThread::ExitCode InitWeather::Entry() {
     FeedTexts texts;
     if (!Protocol.AcceptRequest(texts, Scaled(kIdleWaitMs))) continue;
     LoadedLists lists;
-    if (!Split.Run(texts, lists, reporter)) break;  // asked to stop between two items
+    const bool whole = Split.Run(texts, lists, reporter);
+    if (Protocol.Stopped() || TestDestroy()) break;  // asked to stop between two items
+    if (!whole || Protocol.Abandoned()) {
+      Protocol.Publish(LoadedLists());  // a download has made this split stale: nothing to show
+      continue;
+    }
     reporter.Finished();
     Protocol.Publish(std::move(lists));
     wxQueueEvent(Sink, new wxThreadEvent(EVT_LOADER_LISTS));

@@ -21,14 +21,16 @@ bool LoaderHandOver::AcceptRequest(FeedTexts& texts, std::chrono::microseconds i
   request_.store(0);
   ready_.store(0);
   busy_.store(1);
+  abandoned_.store(false);
   return true;
 }
 
 void LoaderHandOver::Publish(LoadedLists lists) {
   std::lock_guard<std::mutex> guard(lock_);
+  busy_.store(0);
+  if (abandoned_.load()) return;
   lists_ = std::move(lists);
   listsWaiting_ = true;
-  busy_.store(0);
   ready_.store(1);
 }
 
@@ -47,6 +49,19 @@ void LoaderHandOver::DropLists() {
   listsWaiting_ = false;
 }
 
+void LoaderHandOver::Abandon() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    texts_ = FeedTexts();
+    request_.store(0);
+    lists_ = LoadedLists();
+    listsWaiting_ = false;
+    ready_.store(0);
+    abandoned_.store(true);
+  }
+  wake_.notify_all();  // the pause after an item ends at once
+}
+
 void LoaderHandOver::Stop() {
   {
     std::lock_guard<std::mutex> guard(lock_);
@@ -56,8 +71,8 @@ void LoaderHandOver::Stop() {
 }
 
 bool LoaderHandOver::Pause(std::chrono::microseconds duration) {
-  if (stopped_.load()) return false;
+  if (stopped_.load() || abandoned_.load()) return false;
   if (duration.count() <= 0) return true;
   std::unique_lock<std::mutex> guard(lock_);
-  return !wake_.wait_for(guard, duration, [this] { return stopped_.load(); });
+  return !wake_.wait_for(guard, duration, [this] { return stopped_.load() || abandoned_.load(); });
 }

@@ -23,13 +23,19 @@ class LoaderHandOver {
   bool AcceptRequest(FeedTexts& texts, std::chrono::microseconds idle);
 
   // Loader: hands over the lists of a finished split, then busy 0 and ready 1. Lists that were
-  // not taken yet are replaced.
+  // not taken yet are replaced. After Abandon the lists are dropped instead and ready stays down.
   void Publish(LoadedLists lists);
 
   // GUI thread: moves the published lists into lists; false when there are none to take.
   bool TakeLists(LoadedLists& lists);
   // GUI thread: drops lists that were published but not taken (a new download makes them stale).
   void DropLists();
+  // GUI thread, when a download begins: whatever the loader has of the texts before is stale. A
+  // request not yet taken is withdrawn, lists not yet taken are dropped, ready goes down, and a
+  // split under way ends at its next item and publishes nothing. The next request starts afresh.
+  void Abandon();
+  // Loader: the split under way is to end without publishing.
+  bool Abandoned() const { return abandoned_.load(); }
 
   // GUI thread: the send step takes the ready flag down.
   void ClearReady() { ready_.store(0); }
@@ -41,7 +47,7 @@ class LoaderHandOver {
   // Any thread: every wait and pause of the loader ends at once, now and later.
   void Stop();
   bool Stopped() const { return stopped_.load(); }
-  // Loader: sleeps for the duration unless stopped; false when stopped.
+  // Loader: sleeps for the duration unless stopped or abandoned; false when either.
   bool Pause(std::chrono::microseconds duration);
 
  private:
@@ -54,4 +60,5 @@ class LoaderHandOver {
   std::atomic<std::uint8_t> busy_{0};
   std::atomic<std::uint8_t> ready_{0};
   std::atomic<bool> stopped_{false};
+  std::atomic<bool> abandoned_{false};
 };

@@ -1,6 +1,9 @@
 #include <wx/app.h>
 
-#include "app/program_signals.h"
+#include <memory>
+
+#include "app/box_answer.h"
+#include "app/close_on_signal.h"
 #include "app/program_icon.h"
 #include "app/weather.h"
 
@@ -10,12 +13,16 @@ class MyApp : public wxApp {
   // The library's own start-up handler is not called: the command line is not parsed.
   bool OnInit() override {
     // A signal during the start-up closes the window once the event loop runs.
-    InstallProgramSignals();
+    CloseMainWindowOnSignals();
+    Answers = BoxAnswer::FromEnvironment();
     Weather* frame = new Weather(nullptr, wxID_ANY);
     frame->SetIcon(ProgramIcon(wxS("amain")));
     frame->Show(true);
     return true;
   }
+
+ private:
+  std::unique_ptr<BoxAnswer> Answers;  // null unless NUBIVANE_BOX_ANSWER asks for it
 };
 
 wxIMPLEMENT_APP(MyApp);

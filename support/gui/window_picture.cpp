@@ -28,24 +28,26 @@ std::vector<wxWindow*> DrawnParts(wxWindow* window) {
 
 }  // namespace
 
-bool SaveWindowPicture(wxWindow* window, const wxString& path) {
+wxBitmap PictureOfWindow(wxWindow* window) {
   const wxRect frame = window->GetScreenRect();
-  if (frame.width <= 0 || frame.height <= 0 || !window->IsShownOnScreen()) return false;
-  // Each part is copied from its own window where it stands: a copy of the whole screen does not
-  // see what a window drew after the first such copy.
-  wxBitmap bitmap(frame.GetSize());
-  {
-    wxMemoryDC target(bitmap);
-    target.SetBackground(*wxWHITE_BRUSH);
-    target.Clear();
-    for (wxWindow* part : DrawnParts(window)) {
-      if (!part->IsShown() || part->IsTopLevel()) continue;
-      const wxRect area(part->GetScreenPosition(), part->GetClientSize());
-      if (area.width <= 0 || area.height <= 0) continue;
-      wxClientDC source(part);
-      target.Blit(area.x - frame.x, area.y - frame.y, area.width, area.height, &source, 0, 0);
-    }
+  if (frame.width <= 0 || frame.height <= 0 || !window->IsShownOnScreen()) return wxBitmap();
+  wxBitmap picture(frame.GetSize());
+  wxMemoryDC target(picture);
+  target.SetBackground(*wxWHITE_BRUSH);
+  target.Clear();
+  for (wxWindow* part : DrawnParts(window)) {
+    if (!part->IsShown() || part->IsTopLevel()) continue;
+    const wxRect area(part->GetScreenPosition(), part->GetClientSize());
+    if (area.width <= 0 || area.height <= 0) continue;
+    wxClientDC source(part);
+    target.Blit(area.x - frame.x, area.y - frame.y, area.width, area.height, &source, 0, 0);
   }
+  target.SelectObject(wxNullBitmap);
+  return picture;
+}
+
+bool SavePicture(const wxBitmap& picture, const wxString& path) {
+  if (!picture.IsOk()) return false;
   if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  return bitmap.ConvertToImage().SaveFile(path, wxBITMAP_TYPE_PNG);
+  return picture.ConvertToImage().SaveFile(path, wxBITMAP_TYPE_PNG);
 }

@@ -129,6 +129,28 @@ TEST_F(InitWeatherTest, ARequestDuringASplitIsTakenAfterIt) {
   }
 }
 
+// A download that begins while a split runs: the split of the older texts ends at its next
+// report and publishes nothing, so the window never takes lists older than its download.
+TEST_F(InitWeatherTest, ADownloadDuringASplitMakesTheLoaderAbandonIt) {
+  Start(wxString(FixturePath("airport-three-stations.dat")));
+  loader->SetSleep(60000);  // a minute after every report: the split is abandoned or never ends
+  wxString many;
+  for (int i = 0; i < 300; ++i) many += wxS("EDDF 121150Z 27010KT\n");
+  loader->HandOver().Request({many, wxString(), wxString()});
+  ASSERT_TRUE(DeliverUntil([&] { return loader->HandOver().IsBusy(); }));
+  const auto start = std::chrono::steady_clock::now();
+  loader->HandOver().Abandon();
+  ASSERT_TRUE(DeliverUntil([&] { return !loader->HandOver().IsBusy(); }));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  EXPECT_FALSE(loader->HandOver().IsReady());
+  loader->SetSleep(0);
+  loader->HandOver().Request({wxS("KJFK 121151Z 18005KT\n"), wxString(), wxString()});
+  ASSERT_TRUE(DeliverUntil([&] { return sink.published == 1; }));
+  ASSERT_EQ(sink.lists.size(), 1u);
+  ASSERT_EQ(sink.lists[0].Stations.size(), 1u);
+  EXPECT_EQ(sink.lists[0].Stations[0].Icao, "KJFK");
+}
+
 TEST_F(InitWeatherTest, AStopDuringASplitEndsItAtOnce) {
   Start();
   loader->SetSleep(60000);  // a minute after every report: only a stop that cuts the pause ends it

@@ -52,6 +52,36 @@ TEST(LoaderHandOver, TakingARequestMovesTheWordsInOneStep) {
   EXPECT_FALSE(box.IsReady());
 }
 
+// A download begins: what the loader has of the texts before is stale, whatever stage it is at.
+TEST(LoaderHandOver, AbandonMakesEverythingBeforeItStale) {
+  LoaderHandOver box;
+  FeedTexts taken;
+  box.Request(Texts("OLD1"));
+  ASSERT_TRUE(box.AcceptRequest(taken, 1ms));  // a split of OLD1 runs
+  box.Publish(ListsOf("OLD0"));                // and lists of a split before it wait
+  box.Request(Texts("OLD2"));                  // and a request not yet taken
+  box.Abandon();
+  EXPECT_TRUE(box.Abandoned());
+  EXPECT_FALSE(box.IsRequested());
+  EXPECT_FALSE(box.IsReady());
+  LoadedLists lists;
+  EXPECT_FALSE(box.TakeLists(lists));
+
+  box.Publish(ListsOf("OLD1"));  // the running split ends anyway
+  EXPECT_FALSE(box.IsBusy());
+  EXPECT_FALSE(box.IsReady());
+  EXPECT_FALSE(box.TakeLists(lists));
+
+  box.Request(Texts("NEW"));
+  ASSERT_TRUE(box.AcceptRequest(taken, 1ms));
+  EXPECT_FALSE(box.Abandoned());
+  EXPECT_EQ(taken.Metar, "NEW");
+  box.Publish(ListsOf("NEW"));
+  EXPECT_TRUE(box.IsReady());
+  ASSERT_TRUE(box.TakeLists(lists));
+  EXPECT_EQ(lists.Stations[0].Icao, "NEW");
+}
+
 TEST(LoaderHandOver, TheLoaderReadsItsOwnCopyOfTheTexts) {
   LoaderHandOver box;
   wxString metar = wxS("EDDF 121200Z 27010KT");

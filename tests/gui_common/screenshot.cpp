@@ -6,7 +6,6 @@
 #include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/image.h>
 #include <wx/timer.h>
 #include <wx/window.h>
 
@@ -46,13 +45,12 @@ bool PaintNow(wxWindow* window) {
 
 namespace {
 
-// "<name>.png" in the build folder's "screenshots" folder, which is made when missing; empty when
-// it cannot be.
-wxString ScreenshotPath(const wxString& name) {
+wxString SavePng(const wxBitmap& bitmap, const wxString& name) {
   const wxString folder = wxS(NUB_SCREENSHOT_DIR);
   if (!wxDirExists(folder) && !wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
     return wxString();
-  return wxFileName(folder, name + wxS(".png")).GetFullPath();
+  const wxFileName path(folder, name + wxS(".png"));
+  return SavePicture(bitmap, path.GetFullPath()) ? path.GetFullPath() : wxString();
 }
 
 }  // namespace
@@ -66,17 +64,13 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name) {
     wxMemoryDC target(bitmap);
     if (!target.Blit(0, 0, size.x, size.y, &source, 0, 0)) return wxString();
   }
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  const wxString path = ScreenshotPath(name);
-  if (path.empty() || !bitmap.ConvertToImage().SaveFile(path, wxBITMAP_TYPE_PNG)) return wxString();
-  return path;
+  return SavePng(bitmap, name);
 }
 
 wxString SaveWindowScreenshot(wxWindow* window, const wxString& name) {
   if (!window->IsShownOnScreen() || !PaintNow(window)) return wxString();
-  const wxString path = ScreenshotPath(name);
-  if (path.empty() || !SaveWindowPicture(window, path)) return wxString();
-  return path;
+  const wxBitmap picture = PictureOfWindow(window);
+  return picture.IsOk() ? SavePng(picture, name) : wxString();
 }
 
 }  // namespace guitest

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
-#include <wx/image.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -36,7 +34,6 @@ class ProgramRun : public ::testing::Test {
   void TearDown() override {
     stub.reset();
     ::unsetenv("NUBIVANE_IPC_DIR");
-    ::unsetenv("NUBIVANE_SNAPSHOT");
   }
 
   // The writer has connected and cleared the stand-in's weather: the start-up is over and the
@@ -90,35 +87,6 @@ TEST_F(ProgramRun, SigtermAndSigintCloseThroughTheNormalShutDown) {
     EXPECT_EQ(log.substr(log.size() - closeLine.size()), closeLine) << log;
     EXPECT_NE(ReadBytes("Nubivane.ini").find("FrameSizeX="), std::string::npos);
   }
-}
-
-TEST_F(ProgramRun, Sigusr1PrintsTheStatusTextsAndWritesThePicture) {
-  const std::string picture = dir.Path() + "/main window.png";
-  ::setenv("NUBIVANE_SNAPSHOT", picture.c_str(), 1);
-  testpeers::ChildProcess program({NUB_PROGRAM});
-  ASSERT_TRUE(program.Started());
-  ASSERT_TRUE(WaitUntilWeatherCleared(std::chrono::seconds(60)));
-  ASSERT_TRUE(program.Signal(SIGUSR1));
-
-  std::map<std::string, std::string> printed;
-  std::string line;
-  while (printed.count("screenshot") == 0 && program.ReadLine(line, 20000)) {
-    const std::size_t colon = line.find(": ");
-    if (colon != std::string::npos) printed[line.substr(0, colon)] = line.substr(colon + 2);
-  }
-  EXPECT_EQ(printed["screenshot"], picture);
-  EXPECT_EQ(printed["status 2"], "FS2004 - FSUIPC-Ver: 3.650");
-  EXPECT_EQ(printed["status 3"].rfind("v", 0), 0u) << printed["status 3"];
-  EXPECT_EQ(printed.count("label"), 1u);
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  wxImage image;
-  ASSERT_TRUE(image.LoadFile(picture, wxBITMAP_TYPE_PNG));
-  EXPECT_GT(image.GetWidth(), 600);
-  EXPECT_GT(image.GetHeight(), 300);
-
-  int status = 0;
-  EXPECT_GE(Stop(program, SIGTERM, &status), 0);
-  EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
 }
 
 }  // namespace
