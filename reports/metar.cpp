@@ -56,7 +56,7 @@ bool ClMetar::LoadAirports(const wxString& path) {
 }
 
 bool ClMetar::FindMetarStation(MetarRecord* record) const {
-  if (record->Raw.length() < kMinReportLength) return false;
+  if (record->Raw.length() < kMinReportLength || record->Raw.length() > kMaxMetarLength) return false;
   static thread_local const ReportPattern kHeader(wxS("^([A-Z]{4}) ([0-9]{6}Z)"));
   if (!kHeader.Search(record->Raw)) return false;
   record->Icao = kHeader.GroupText(record->Raw, 1);

@@ -413,6 +413,7 @@ void SetDefaults(MetarRecord* record) {
 
 bool ClMetar::DecodeMetar(MetarRecord* record) {
   SetDefaults(record);
+  if (record->Raw.length() > kMaxMetarLength) return false;
   wxString work = record->Raw;
   RemoveAutoMarker(work);
   if (!StartsWithStation(work)) return false;

@@ -19,6 +19,10 @@ constexpr const wxChar* kBulletinMarker =
     wxS("(AAXX[[:space:]]*([0-9/"
         "]{5}))|AAXX|BBXX|OOXX|NNNN|([A-Z]{4}[0-9]{2}[[:space:]]+[A-Z]{4}[[:space:]]+[0-9]{6})");
 
+bool IsOverlong(const SynopRecord& record) {
+  return record.Raw.length() > kMaxSynopPieceLength || record.Header.length() > kMaxSynopPieceLength;
+}
+
 bool HasSlash(const wxString& text) { return text.find('/') != wxString::npos; }
 
 std::uint8_t DigitAt(const wxString& group, std::size_t at) {
@@ -79,7 +83,10 @@ bool IsSection4Or5(const wxString& group) { return group == wxS("444") || group 
 // which are neither cloud types nor section-3 cloud groups.
 void DecodeGroups(wxString text, SynopRecord* record) {
   // One body group: five digits or slashes, or a three-digit section indicator (333, 444, 555).
-  static thread_local const ReportPattern kGroup(wxS("[[:space:]|\r\n]*(([0-9/]{5})|([0-9]{3}))"));
+  // The separators before a group are left out of the pattern: the search finds the same group
+  // without them, and with them it would read a long run of blanks again from each of its
+  // characters.
+  static thread_local const ReportPattern kGroup(wxS("(([0-9/]{5})|([0-9]{3}))"));
   SynopSection section = SynopSection::kMain;
   while (kGroup.Search(text)) {
     const wxString group = kGroup.GroupText(text, 1);
@@ -112,6 +119,7 @@ wxString SynopWorkingText(const SynopRecord& record) {
 
 wxString SynopHeaderAfter(const wxString& piece, const wxString& previous) {
   static thread_local const ReportPattern kMarker(kBulletinMarker);
+  if (piece.length() > kMaxSynopPieceLength) return wxString();
   wxString rest = piece;
   wxString header = previous;
   while (kMarker.Search(rest)) {
@@ -123,7 +131,7 @@ wxString SynopHeaderAfter(const wxString& piece, const wxString& previous) {
 }
 
 bool ClSynop::FindSynopStation(SynopRecord* record) const {
-  if (record->Raw.length() < kMinSynopPieceLength) return false;
+  if (record->Raw.length() < kMinSynopPieceLength || IsOverlong(*record)) return false;
   const wxString text = SynopWorkingText(*record);
   // Section 0 and the station: AAXX YYGGi IIiii.
   static thread_local const ReportPattern kIdentification(
@@ -164,6 +172,7 @@ bool DecodeSynop(SynopRecord* record) {
   // The five header groups: AAXX YYGGi IIiii iRixhVV Nddff.
   static thread_local const ReportPattern kHeader(wxS(
       "(AAXX)[[:space:]]*([0-9/]{5})[[:space:]]*([0-9]{5})[[:space:]]*([0-9/]{5})[[:space:]]*([0-9/]{5})"));
+  if (IsOverlong(*record)) return false;
   const wxString text = SynopWorkingText(*record);
   if (!kHeader.Search(text)) return false;
   record->Station.Time = kHeader.GroupText(text, 2).Left(4);

@@ -8,6 +8,12 @@
 #include "reports/synop_record.h"
 #include "reports/weather_station.h"
 
+// The longest piece (and carried header) taken as a SYNOP report. Real pieces, a bulletin's
+// heading included, stay within about a thousand characters; a longer one (a feed that arrives
+// without "=", an error page) is refused before any pattern runs, so that it cannot hold the
+// loader or the GUI thread.
+constexpr std::size_t kMaxSynopPieceLength = 4096;
+
 // The SYNOP station class: identifies the reporting station of a SYNOP piece in "station.dat".
 class ClSynop : private ClWeatherStation {
  public:
@@ -17,7 +23,8 @@ class ClSynop : private ClWeatherStation {
   // True when the piece (of at least 40 characters) holds "AAXX YYGGi IIiii", taken together with
   // SynopRecord::Header when the piece has no section-0 header of its own, and the station IIiii
   // is in the catalogue; then Station is the first catalogue entry with that number. A NIL report
-  // is not identified. Reads Raw and Header, writes only Station.
+  // is not identified, nor a piece or header longer than kMaxSynopPieceLength. Reads Raw and
+  // Header, writes only Station.
   bool FindSynopStation(SynopRecord* record) const;
 };
 
@@ -26,13 +33,15 @@ class ClSynop : private ClWeatherStation {
 std::int32_t NearestSynop(float latitude, float longitude, const std::vector<SynopRecord>* synops);
 
 // Decodes time, visibility and clouds of an identified piece. False when the five-group header
-// "AAXX YYGGi IIiii iRixhVV Nddff" does not decode (a NIL report, a cut-off piece); the record
-// then holds no time, no visibility and no cloud type.
+// "AAXX YYGGi IIiii iRixhVV Nddff" does not decode (a NIL report, a cut-off piece) and for a
+// piece or header longer than kMaxSynopPieceLength; the record then holds no time, no visibility
+// and no cloud type.
 bool DecodeSynop(SynopRecord* record);
 
 // The "AAXX YYGGi" header in force after a piece, given the one in force before it: a piece that
 // opens a new section 0 or a new bulletin replaces it (with empty for ship and mobile sections,
-// bulletin headings and message ends); any other piece keeps it.
+// bulletin headings and message ends); any other piece keeps it. A piece longer than
+// kMaxSynopPieceLength gives empty: what follows it belongs to no known section 0.
 wxString SynopHeaderAfter(const wxString& piece, const wxString& previous);
 
 // The text identification and decoding work on: the piece itself, or the bulletin's header

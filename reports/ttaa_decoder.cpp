@@ -118,23 +118,26 @@ UpperLevel ReadSurface(const wxString& pressureGroup, const wxString& temperatur
   return surface;
 }
 
-// PPhhh TTTDD [dddff]: one standard level.
-UpperLevel ReadStandardLevel(const wxString& first, int pressure, const TtaaContext& ttaa) {
-  UpperLevel level;
-  level.Pressure = static_cast<std::int16_t>(pressure);
-  level.Height =
+// PPhhh TTTDD [dddff]: one standard level. False when the part ends before the level's last
+// group: a sounding cut off there gives no level, so that it never counts as more complete than
+// it is.
+bool ReadStandardLevel(const wxString& first, int pressure, const TtaaContext& ttaa, UpperLevel* level) {
+  level->Pressure = static_cast<std::int16_t>(pressure);
+  level->Height =
       AllDigits(first, 2, 3) ? StandardHeightM(pressure, GroupNumber(first, 2, 3)) : kMissingHeightM;
-  level.Temperature = kMissingTemperatureC;
-  level.DewPoint = kMissingTemperatureC;
-  level.Direction = kMissingWind;
-  level.Speed = kMissingWind;
+  level->Direction = kMissingWind;
+  level->Speed = kMissingWind;
   wxString group;
-  if (ttaa.groups->Next(&group)) ReadTemperatureGroup(group, &level.Temperature, &level.DewPoint);
-  if (pressure >= ttaa.lastWindPressure && ttaa.groups->Next(&group)) {
-    ReadWindGroup(group, ttaa.knotsPerUnit, &level.Direction, &level.Speed);
-  }
-  return level;
+  if (!ttaa.groups->Next(&group)) return false;
+  ReadTemperatureGroup(group, &level->Temperature, &level->DewPoint);
+  if (pressure < ttaa.lastWindPressure) return true;
+  if (!ttaa.groups->Next(&group)) return false;
+  ReadWindGroup(group, ttaa.knotsPerUnit, &level->Direction, &level->Speed);
+  return true;
 }
+
+// 31313 and 51515 open the sections after the levels: nothing after them is a standard level.
+bool IsSectionIndicator(const wxString& group) { return group == wxS("31313") || group == wxS("51515"); }
 
 // 88PPP TTTDD dddff, or the single group 88999 (no tropopause).
 void ReadTropopause(const wxString& first, const TtaaContext& ttaa, UpperLevel* tropopause) {
@@ -168,8 +171,9 @@ void ReadMaxWind(const wxString& first, const TtaaContext& ttaa, UpperLevel* max
   if (maxWind->Pressure == kNoMaxWindPressure || level.Speed > maxWind->Speed) *maxWind = level;
 }
 
-// Sections 2 to 4: standard levels, then the tropopause and maximum-wind groups. What follows
-// them (31313, 51515 and regional groups) is not read.
+// Sections 2 to 4: standard levels, then the tropopause and maximum-wind groups. An unknown
+// indicator among the standard levels takes its two groups with it and the levels go on; what
+// follows the tropopause and maximum-wind groups (31313, 51515 and regional groups) is not read.
 void ReadLevels(const TtaaContext& ttaa, UpperairRecord* record) {
   bool pastStandardLevels = false;
   wxString first;
@@ -178,13 +182,18 @@ void ReadLevels(const TtaaContext& ttaa, UpperairRecord* record) {
     const int id = GroupNumber(first, 0, 2);
     const int pressure = StandardPressure(id);
     if (pressure != kNoStandardLevel && !pastStandardLevels) {
-      record->Levels.push_back(ReadStandardLevel(first, pressure, ttaa));
+      UpperLevel level;
+      if (ReadStandardLevel(first, pressure, ttaa, &level)) record->Levels.push_back(level);
     } else if (id == 88) {
       pastStandardLevels = true;
       ReadTropopause(first, ttaa, &record->Tropopause);
     } else if (id == 77 || id == 66) {
       pastStandardLevels = true;
       ReadMaxWind(first, ttaa, &record->MaxWind);
+    } else if (!pastStandardLevels && !IsSectionIndicator(first)) {
+      wxString skipped;
+      ttaa.groups->Next(&skipped);
+      ttaa.groups->Next(&skipped);
     } else {
       return;
     }

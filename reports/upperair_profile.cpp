@@ -1,6 +1,7 @@
 #include "reports/upperair_profile.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 
 #include "base/units.h"
@@ -30,10 +31,20 @@ UpperLevel MissingLevel() {
   return level;
 }
 
-bool HasPressure(const std::vector<UpperLevel>& levels, std::int16_t pressure) {
-  return std::any_of(levels.begin(), levels.end(),
-                     [&](const UpperLevel& l) { return l.Pressure == pressure; });
-}
+// The pressures already in a profile, one bit each, so that a long TTBB part merges in one pass.
+class PressureSet {
+ public:
+  // False when the pressure was there already.
+  bool Add(std::int16_t pressure) {
+    const auto bit = static_cast<std::uint16_t>(pressure);
+    if (seen_[bit]) return false;
+    seen_[bit] = true;
+    return true;
+  }
+
+ private:
+  std::bitset<65536> seen_;
+};
 
 // Where along a bracket a level lies: its pressure below the upper bracket's, and the bracket's
 // pressure span. Values change by (difference / span) per hPa, held as a float.
@@ -43,25 +54,29 @@ struct Bracket {
   float Slope(float from, float to) const { return (to - from) / span; }
 };
 
-// Fills each level where known() is false from the nearest levels before and after it where it
-// is true, with fill(level, above-in-list, below-in-list, bracket). Brackets of equal pressure
-// leave the level as it is.
+// Fills each run of levels where known() is false from the levels just before and just after the
+// run, with fill(level, above-in-list, below-in-list, bracket). A run without a level on both
+// sides, or between brackets of equal pressure, stays as it is.
 template <typename Known, typename Fill>
 void FillMissing(std::vector<UpperLevel>& levels, Known known, Fill fill) {
-  for (std::size_t i = 1; i < levels.size(); ++i) {
-    if (known(levels[i])) continue;
-    std::size_t a = i;
-    while (a > 0 && !known(levels[a - 1])) --a;
-    if (a == 0) continue;
+  std::size_t i = 1;
+  while (i < levels.size()) {
+    if (known(levels[i])) {
+      ++i;
+      continue;
+    }
     std::size_t b = i + 1;
     while (b < levels.size() && !known(levels[b])) ++b;
-    if (b == levels.size()) continue;
-    const UpperLevel& above = levels[a - 1];
-    const UpperLevel& below = levels[b];
-    const int span = above.Pressure - below.Pressure;
-    if (span == 0) continue;
-    const Bracket bracket{static_cast<float>(above.Pressure - levels[i].Pressure), static_cast<float>(span)};
-    fill(levels[i], above, below, bracket);
+    const bool bracketed =
+        b < levels.size() && known(levels[i - 1]) && levels[i - 1].Pressure != levels[b].Pressure;
+    for (std::size_t k = i; bracketed && k < b; ++k) {
+      const UpperLevel& above = levels[i - 1];
+      const UpperLevel& below = levels[b];
+      const Bracket bracket{static_cast<float>(above.Pressure - levels[k].Pressure),
+                            static_cast<float>(above.Pressure - below.Pressure)};
+      fill(levels[k], above, below, bracket);
+    }
+    i = b;
   }
 }
 
@@ -136,8 +151,10 @@ bool MergeUpperair(UpperairRecord* output, const UpperairRecord* ttaa, const Upp
   output->Surface = ttaa->Surface;
   output->Tropopause = ttaa->Tropopause;
   levels.insert(levels.end(), ttaa->Levels.begin(), ttaa->Levels.end());
+  PressureSet present;
+  for (const UpperLevel& level : levels) present.Add(level.Pressure);
   for (const UpperLevel& level : ttbb->Levels) {
-    if (!HasPressure(levels, level.Pressure)) levels.push_back(level);
+    if (present.Add(level.Pressure)) levels.push_back(level);
   }
   std::stable_sort(levels.begin(), levels.end(), ComparePressure);
   return true;

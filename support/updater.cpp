@@ -1,28 +1,19 @@
 #include "support/updater.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <wx/file.h>
-#include <wx/filefn.h>
-#include <wx/log.h>
-#include <wx/protocol/http.h>
-#include <wx/protocol/protocol.h>
-#include <wx/stream.h>
-#include <wx/url.h>
-
+#include <chrono>
 #include <climits>
-#include <cstdio>
 
 #include "platform/service_addresses.h"
 #include "platform/shell_open.h"
+#include "support/download.h"
 
 namespace {
 
-constexpr std::size_t kPieceBytes = 4096;
-constexpr int kSocketTimeoutS = 5;
+// Each wait for the update host ends after 5 s; a setup program arrives well within the
+// deadline even over a slow line.
+constexpr DownloadLimits kSetupLimits{std::chrono::seconds(5), std::chrono::minutes(30), 256U << 20};
 constexpr unsigned kBytesPerKbShift = 10;
 constexpr int kUnknownLengthRange = 100;
-constexpr char kPartialSuffix[] = ".part";
 
 constexpr int kProgressStyle = progress_style::kAppModal | progress_style::kAutoHide |
                                progress_style::kElapsedTime | progress_style::kEstimatedTime |
@@ -32,102 +23,32 @@ int KbOf(std::uint64_t bytes) {
   return static_cast<int>(static_cast<std::uint32_t>(bytes >> kBytesPerKbShift));
 }
 
+// The dialog counts in int, so its range and value stop at INT_MAX.
 int ClampToInt(std::uint64_t value) { return value > INT_MAX ? INT_MAX : static_cast<int>(value); }
 
-void RemoveQuietly(const wxString& name) {
-  wxLogNull quiet;
-  if (wxFileExists(name)) {
-    wxRemoveFile(name);
-  }
+wxString ProgressText(const wxString& fileName, const DownloadProgress& progress) {
+  return progress.sizeKnown
+             ? DownloadProgressText(fileName, progress.receivedBytes, progress.sizeBytes)
+             : wxS("Download ") + fileName + wxString::Format(wxS(" %iKB"), KbOf(progress.receivedBytes));
 }
 
-// How one download is going; the stream's announced length is known unless the server sent
-// none. The dialog counts in int, so its range and value stop at INT_MAX.
-struct Transfer {
-  std::uint64_t total = 0;
-  std::uint64_t size = 0;
-  bool sizeKnown = false;
-  bool lastPieceFull = false;
-};
-
-enum class Outcome { kComplete, kBroken, kWriteFailed };
-
-Transfer AnnouncedTransfer(const wxInputStream& in) {
-  Transfer transfer;
-  const std::size_t announced = in.GetSize();
-  transfer.sizeKnown = announced != ~static_cast<std::size_t>(0);
-  transfer.size = transfer.sizeKnown ? announced : 0;
-  return transfer;
+int ProgressRange(const DownloadProgress& progress) {
+  return progress.sizeKnown ? ClampToInt(progress.sizeBytes) : kUnknownLengthRange;
 }
 
-wxString ProgressText(const wxString& fileName, const Transfer& transfer) {
-  return transfer.sizeKnown
-             ? DownloadProgressText(fileName, transfer.total, transfer.size)
-             : wxS("Download ") + fileName + wxString::Format(wxS(" %iKB"), KbOf(transfer.total));
-}
-
-int ProgressRange(const Transfer& transfer) {
-  return transfer.sizeKnown ? ClampToInt(transfer.size) : kUnknownLengthRange;
-}
-
-// The library hands over the body of every answer it does not count as failed, a redirection's
-// page or an interim answer included: only a success carries the file.
-bool IsFileAnswer(const wxProtocol& protocol) {
-  constexpr int kFirstSuccess = 200;
-  constexpr int kLastSuccess = 299;
-  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
-  return http == nullptr || (http->GetResponse() >= kFirstSuccess && http->GetResponse() <= kLastSuccess);
-}
-
-// Once the answer has begun, the library reads from a blocking socket and its own time-out no
-// longer bounds a read: a server that stops sending would hold the GUI thread for good. The
-// operating system's receive time-out bounds every read again.
-void BoundReads(wxProtocol& protocol) {
-  const timeval limit{kSocketTimeoutS, 0};
-  ::setsockopt(protocol.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-}
-
-bool ReachedEnd(const wxInputStream& in) { return in.GetLastError() == wxSTREAM_EOF; }
-
-// Without a length, the stream turns a reset connection into an end like any other; only an
-// orderly close of the connection tells that the server sent everything.
-bool IsComplete(const Transfer& transfer, const wxProtocol& protocol) {
-  return transfer.sizeKnown ? transfer.total == transfer.size : protocol.IsClosed();
-}
-
-void ShowProgress(ProgressView& progress, const wxString& fileName, const Transfer& transfer) {
-  if (transfer.sizeKnown) {
-    progress.Update(ClampToInt(transfer.total), ProgressText(fileName, transfer));
+void ShowProgress(ProgressView& view, const wxString& fileName, const DownloadProgress& progress) {
+  if (progress.sizeKnown) {
+    view.Update(ClampToInt(progress.receivedBytes), ProgressText(fileName, progress));
   } else {
-    progress.Pulse(ProgressText(fileName, transfer));
+    view.Pulse(ProgressText(fileName, progress));
   }
 }
 
-// Streams the file to disk piece by piece. A read that yields nothing ends the transfer: it is
-// whole only after a full piece and at the stream's end, like a read that reaches the end.
-Outcome ReceiveInto(wxInputStream& in, const wxProtocol& protocol, wxFile& file, ProgressView& progress,
-                    const wxString& fileName, Transfer& transfer) {
-  char piece[kPieceBytes];
-  for (;;) {
-    in.Read(piece, sizeof piece);
-    const std::size_t n = in.LastRead();
-    if (n == 0) {
-      return transfer.lastPieceFull && ReachedEnd(in) && IsComplete(transfer, protocol) ? Outcome::kComplete
-                                                                                        : Outcome::kBroken;
-    }
-    if (file.Write(piece, n) != n) {
-      return Outcome::kWriteFailed;
-    }
-    transfer.total += n;
-    if (transfer.sizeKnown && transfer.total > transfer.size) {
-      return Outcome::kBroken;
-    }
-    ShowProgress(progress, fileName, transfer);
-    transfer.lastPieceFull = n == sizeof piece;
-    if (ReachedEnd(in)) {
-      return IsComplete(transfer, protocol) ? Outcome::kComplete : Outcome::kBroken;
-    }
-  }
+// A file that could not be had at all, or not be written or put in place, is worth a word; a
+// transfer that broke off says nothing, and an address that is no URL touches nothing.
+bool IsWorthABox(DownloadResult result) {
+  return result == DownloadResult::kNoAnswer || result == DownloadResult::kTooLarge ||
+         result == DownloadResult::kWriteFailed;
 }
 
 }  // namespace
@@ -152,47 +73,25 @@ ClUpdater::ClUpdater(wxWindow* parent)
 ClUpdater::~ClUpdater() = default;
 
 bool ClUpdater::Download() {
-  wxURL url(UrlBase + EncodeUrlPathBlanks(FileName));
-  if (url.GetError() != wxURL_NOERR) {
-    return false;
-  }
-  url.GetProtocol().SetTimeout(kSocketTimeoutS);
   SupportUi& ui = CurrentSupportUi();
-  const auto reportFailure = [&] {
-    ui.ShowMessage(wxS("Error: File ") + FileName + wxS(" cannot be downloaded!"), wxS("Upload Error"),
-                   wxOK | wxICON_ERROR, Parent);
+  DownloadOptions options;
+  options.limits = kSetupLimits;
+  options.progress = [this, &ui](const DownloadProgress& progress) {
+    if (!Progress) {
+      Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, progress), ProgressRange(progress),
+                                 Parent, kProgressStyle);
+    } else {
+      ShowProgress(*Progress, FileName, progress);
+    }
   };
-  wxLogNull quiet;  // failures are reported by the box, not by the library's log
-
-  const wxString partialName = FileName + kPartialSuffix;
-  wxFile file;
-  if (!file.Create(partialName, true, wxS_DEFAULT)) {
-    reportFailure();
-    return false;
-  }
-  std::unique_ptr<wxInputStream> in(url.GetInputStream());
-  if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsFileAnswer(url.GetProtocol())) {
-    in.reset();
-    file.Close();
-    RemoveQuietly(partialName);
-    reportFailure();
-    return false;
-  }
-  BoundReads(url.GetProtocol());
-  Transfer transfer = AnnouncedTransfer(*in);
-  Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, transfer), ProgressRange(transfer),
-                             Parent, kProgressStyle);
-  const Outcome outcome = ReceiveInto(*in, url.GetProtocol(), file, *Progress, FileName, transfer);
+  const DownloadResult result = DownloadFile(UrlBase + EncodeUrlPathBlanks(FileName), FileName, options);
   Progress.reset();
-  in.reset();
-  const bool closed = file.Close();
-  if (outcome == Outcome::kComplete && closed && std::rename(partialName.fn_str(), FileName.fn_str()) == 0) {
+  if (result == DownloadResult::kComplete) {
     return true;
   }
-  RemoveQuietly(partialName);
-  // A file that cannot be written or put in place is worth a word; a broken transfer says nothing.
-  if (outcome != Outcome::kBroken) {
-    reportFailure();
+  if (IsWorthABox(result)) {
+    ui.ShowMessage(wxS("Error: File ") + FileName + wxS(" cannot be downloaded!"), wxS("Upload Error"),
+                   wxOK | wxICON_ERROR, Parent);
   }
   return false;
 }

@@ -1,6 +1,7 @@
 #include "peers/http_peer.h"
 
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,6 +11,8 @@ namespace {
 
 constexpr int kPollMs = 50;
 constexpr int kRequestMs = 5000;
+// A client that has gone without a reset, or stopped reading, must not hold a send for good.
+constexpr int kSendS = 2;
 // Lets the client take the body in before the reset throws away what it has not read.
 constexpr int kResetDelayMs = 200;
 
@@ -42,6 +45,8 @@ void HttpPeer::Serve() {
 }
 
 void HttpPeer::Answer(int fd) {
+  const timeval sendLimit{kSendS, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
   std::string request;
   if (!ReadUntil(fd, request, "\r\n\r\n", kRequestMs)) {
     ::close(fd);
@@ -54,7 +59,7 @@ void HttpPeer::Answer(int fd) {
   }
   const std::size_t pathStart = line.find(' ') + 1;
   const std::string path = line.substr(pathStart, line.find(' ', pathStart) - pathStart);
-  HttpRoute notFound{path, 404, "not here", true, SIZE_MAX, false, 0};
+  HttpRoute notFound{path, 404, "not here"};
   const HttpRoute* route = &notFound;
   for (const auto& candidate : routes_) {
     if (candidate.path == path) {
@@ -70,6 +75,9 @@ void HttpPeer::Answer(int fd) {
   }
   response += "Connection: close\r\n\r\n" + route->body;
   WriteAll(fd, response);
+  while (route->endless && !stop_ && WriteAll(fd, route->body)) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(route->pauseMs));
+  }
   const auto silentUntil =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(route->silentAfterBodyMs);
   while (!stop_ && std::chrono::steady_clock::now() < silentUntil) {

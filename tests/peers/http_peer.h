@@ -20,6 +20,8 @@ struct HttpRoute {
   std::size_t announcedLength = SIZE_MAX;  // SIZE_MAX: the body's own length
   bool resetAfterBody = false;             // ends the connection with a reset instead of a close
   int silentAfterBodyMs = 0;               // keeps the connection open this long, sending nothing
+  bool endless = false;                    // sends the body again and again until the client goes
+  int pauseMs = 0;                         // between the repeats of an endless body
 };
 
 // An HTTP server on 127.0.0.1; every connection gets one response, then the connection ends.

@@ -156,12 +156,45 @@ TEST(DecodeTTAA, TropopauseMaximumWindAndTheEndOfThePart) {
       // A following part without "=" ends this one.
       {"00141 22257 13508 TTBB 56008 72201 00019 22856", 1, 0, kNoMaxWindPressure},
       {"00141 22257 13508 NIL 92823 19656 16511", 1, 0, kNoMaxWindPressure},
+      // A level cut short by the end of the part is not read.
+      {"00141 22257 13508 92823 19656", 1, 0, kNoMaxWindPressure},
+      {"00141 22257 13508 92823", 1, 0, kNoMaxWindPressure},
+      // An unknown indicator among the standard levels takes its triple; the levels go on.
+      {"00141 22257 13508 45123 11111 22222 85526 17256 20010", 2, 0, kNoMaxWindPressure},
+      {"45123 11111 22222 85526 17256 20010 88179 66173 24566 77216 25563", 1, 179, 216},
+      // 31313 and 51515 end the levels even without a tropopause or maximum wind before them.
+      {"10654 73358 27515 31313 58708 82330 51515 10164 00087 10194 13510 15510", 1, 0, kNoMaxWindPressure},
   };
   for (const auto& c : cases) {
     const UpperairRecord r = Decoded(wxString(kHead) + c.body);
     EXPECT_EQ(r.Levels.size(), c.levels) << c.body;
     EXPECT_EQ(r.Tropopause.Pressure, c.tropopause) << c.body;
     EXPECT_EQ(r.MaxWind.Pressure, c.maxWind) << c.body;
+  }
+}
+
+// A sounding cut off inside its last level, and one with an unknown indicator among the standard
+// levels: only whole levels count, and the unknown triple is passed over.
+TEST(DecodeTTAA, OnlyWholeLevelsAndUnknownIndicatorsPassedOver) {
+  const UpperairRecord cut = Decoded("TTAA 56001 72201 99019 22856 13007 00141 22257 13508 92823 19656");
+  EXPECT_EQ(cut.Levels, std::vector<UpperLevel>{Level(1000, 141, 22.2f, 15.2f, 135, 8)});
+
+  const UpperairRecord unknown =
+      Decoded("TTAA 56001 72201 99019 22856 13007 00141 22257 13508 45123 11111 22222 85526 17256 20010");
+  const std::vector<UpperLevel> expected = {Level(1000, 141, 22.2f, 15.2f, 135, 8),
+                                            Level(850, 1526, 17.2f, 11.2f, 200, 10)};
+  EXPECT_EQ(unknown.Levels, expected);
+
+  // Winds only up to 700 hPa (I = 7): from 500 hPa on a level is a pair, whole without a wind.
+  struct Case {
+    const char* body;
+    std::size_t levels;
+  };
+  const Case pairs[] = {
+      {"70950 22257 13508 50591 22257", 2}, {"70950 22257 13508 50591", 1}, {"70950 22257", 0}};
+  for (const auto& c : pairs) {
+    EXPECT_EQ(Decoded(wxString("TTAA 56007 72201 99019 22856 13007 ") + c.body).Levels.size(), c.levels)
+        << c.body;
   }
 }
 

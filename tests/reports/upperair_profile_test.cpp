@@ -179,6 +179,38 @@ TEST(InterpolateLevels, Brackets) {
   }
 }
 
+// Every level of a run of missing values lies between the same two reported levels, not between
+// the level filled just before it and the next reported one.
+TEST(InterpolateLevels, RunOfMissingValuesBetweenTheSameBrackets) {
+  struct Case {
+    const char* what;
+    std::vector<UpperLevel> levels, expected;
+  };
+  const Case cases[] = {
+      {"heights",
+       {Level(250, 10860, -42, -51, 260, 38), Level(234, kMissingH, -45, -53, 260, 40),
+        Level(225, kMissingH, -47, -55, 265, 41), Level(200, 12130, -55, -63, 265, 44)},
+       {Level(250, 10860, -42, -51, 260, 38), Level(234, 11266, -45, -53, 260, 40),
+        Level(225, 11495, -47, -55, 265, 41), Level(200, 12130, -55, -63, 265, 44)}},
+      {"winds",
+       {Level(500, 5910, -7, -19, 200, 10), Level(439, 6900, -13, -25, kNoWind, kNoWind),
+        Level(430, 7050, -14, -26, kNoWind, kNoWind), Level(400, 7600, -18, -30, 200, 23)},
+       {Level(500, 5910, -7, -19, 200, 10), Level(439, 6900, -13, -25, 200, 17),
+        Level(430, 7050, -14, -26, 200, 19), Level(400, 7600, -18, -30, 200, 23)}},
+      {"temperatures",
+       {Level(500, 5910, -10, -20, 270, 40), Level(475, 6300, kMissingT, kMissingT, 270, 40),
+        Level(450, 6700, kMissingT, kMissingT, 270, 40), Level(400, 7600, -20, -30, 270, 40)},
+       {Level(500, 5910, -10, -20, 270, 40), Level(475, 6300, -12.5f, -22.5f, 270, 40),
+        Level(450, 6700, -15, -25, 270, 40), Level(400, 7600, -20, -30, 270, 40)}},
+  };
+  for (const auto& c : cases) {
+    UpperairRecord record;
+    record.Levels = c.levels;
+    InterpolateLevels(&record);
+    EXPECT_EQ(record.Levels, c.expected) << c.what;
+  }
+}
+
 TEST(InterpolateLevels, EndsWithoutABracketStayMissing) {
   UpperairRecord record;
   record.Levels = {Level(1000, kMissingH, kMissingT, kMissingT, kNoWind, kNoWind),

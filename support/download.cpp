@@ -1,0 +1,385 @@
+#include "support/download.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+#include <wx/file.h>
+#include <wx/filefn.h>
+#include <wx/log.h>
+#include <wx/protocol/ftp.h>
+#include <wx/protocol/http.h>
+#include <wx/sckaddr.h>
+#include <wx/sckstrm.h>
+#include <wx/uri.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kPieceBytes = 4096;
+constexpr unsigned long kHttpPort = 80;
+constexpr unsigned long kFtpPort = 21;
+constexpr unsigned long kLastPort = 65535;
+constexpr auto kStopPoll = std::chrono::milliseconds(20);
+constexpr char kPartialSuffix[] = ".part";
+
+enum class Scheme { kHttp, kFtp };
+
+// Where a URL points, as the protocol classes take it.
+struct Target {
+  Scheme scheme = Scheme::kHttp;
+  wxString host;
+  unsigned short port = 0;
+  wxString path;  // as it travels: still escaped, with the query
+  bool hasUser = false;
+  wxString user;
+  wxString password;
+};
+
+// Reads the URL as the library's URL class does, with the same failures, but without that class:
+// it sends HTTP through the proxy that HTTP_PROXY named when the library started.
+bool ParseTarget(const wxString& url, Target& target, DownloadResult& failure) {
+  const wxURI uri(url);
+  if (!uri.HasScheme()) {
+    failure = DownloadResult::kBadUrl;
+    return false;
+  }
+  const wxString scheme = uri.GetScheme().Lower();
+  if (scheme != wxS("http") && scheme != wxS("ftp")) {
+    failure = DownloadResult::kNoProtocol;
+    return false;
+  }
+  target.scheme = scheme == wxS("http") ? Scheme::kHttp : Scheme::kFtp;
+  unsigned long port = target.scheme == Scheme::kHttp ? kHttpPort : kFtpPort;
+  if (!uri.HasServer() || uri.GetServer().empty() ||
+      (uri.HasPort() && (!uri.GetPort().ToULong(&port) || port == 0 || port > kLastPort))) {
+    failure = DownloadResult::kBadUrl;
+    return false;
+  }
+  target.host = uri.GetServer();
+  target.port = static_cast<unsigned short>(port);
+  target.path = uri.HasPath() ? uri.GetPath() : wxString(wxS("/"));
+  if (uri.HasQuery()) {
+    target.path += wxS("?") + uri.GetQuery();
+  }
+  if (uri.HasUserInfo()) {
+    target.hasUser = true;
+    target.user = wxURI::Unescape(uri.GetUser());
+    target.password = wxURI::Unescape(uri.GetPassword());
+  }
+  return true;
+}
+
+// Protocol objects are sockets: the library wants them destroyed, not deleted, so that no
+// pending socket event reaches a deleted object.
+struct ProtocolDestroyer {
+  void operator()(wxProtocol* protocol) const { protocol->Destroy(); }
+};
+using ProtocolPtr = std::unique_ptr<wxProtocol, ProtocolDestroyer>;
+
+// The library's time-out bounds each wait of connecting and of reading the answer's head.
+ProtocolPtr Connect(const Target& target, std::chrono::seconds readTimeout) {
+  wxIPV4address address;
+  if (!address.Hostname(target.host) || !address.Service(target.port)) {
+    return nullptr;
+  }
+  ProtocolPtr protocol(target.scheme == Scheme::kHttp ? static_cast<wxProtocol*>(new wxHTTP)
+                                                      : static_cast<wxProtocol*>(new wxFTP));
+  protocol->SetTimeout(static_cast<long>(readTimeout.count()));
+  if (target.hasUser) {
+    protocol->SetUser(target.user);
+    protocol->SetPassword(target.password);
+  }
+  if (!protocol->Connect(address)) {
+    return nullptr;
+  }
+  return protocol;
+}
+
+// The library hands over the body of every answer it does not count as failed, a redirection's
+// page or an interim answer included: only a success carries the resource.
+bool IsResourceAnswer(const wxProtocol& protocol) {
+  constexpr int kFirstSuccess = 200;
+  constexpr int kLastSuccess = 299;
+  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
+  return http == nullptr || (http->GetResponse() >= kFirstSuccess && http->GetResponse() <= kLastSuccess);
+}
+
+// The socket a protocol's stream reads. The library keeps it to itself, and for FTP it is not
+// the protocol's own (that one carries the commands); both streams are socket streams.
+class StreamSocket : public wxSocketInputStream {
+ public:
+  static wxSocketBase* Of(wxInputStream& in) {
+    auto* socketStream = dynamic_cast<wxSocketInputStream*>(&in);
+    return socketStream == nullptr ? nullptr : socketStream->*(&StreamSocket::m_i_socket);
+  }
+};
+
+// Once the body flows, the library reads a blocking socket: only the system's receive time-out
+// bounds a read. After a read the system let time out, the library would wait its own time-out
+// once more; with that set to nothing, a silent stretch ends after exactly the read time-out.
+void BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
+  socket.SetFlags(socket.GetFlags() | wxSOCKET_BLOCK);
+  socket.SetTimeout(0);
+  const timeval receive{static_cast<time_t>(limit.count()), 0};
+  ::setsockopt(socket.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive);
+}
+
+enum class Cut { kNone, kDeadline, kStop };
+
+// Watches a transfer from a thread of its own and cuts its connections when the deadline passes
+// or the caller raises its stop: a socket shut down ends a read blocked on it at once. The
+// watch holds duplicates of the descriptors, so a socket that the library closes in the
+// meantime can never be mistaken for another that took its number.
+class TransferGuard {
+ public:
+  TransferGuard(const std::vector<int>& sockets, Clock::time_point deadline, const DownloadStop* stop)
+      : deadline_(deadline), stop_(stop) {
+    for (const int fd : sockets) {
+      const int copy = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+      if (copy >= 0) {
+        copies_.push_back(copy);
+      }
+    }
+    try {
+      watch_ = std::thread([this] { Watch(); });
+    } catch (const std::system_error&) {
+      // Without a watch the read time-out still bounds every wait.
+    }
+  }
+  ~TransferGuard() {
+    Finish();
+    for (const int fd : copies_) {
+      ::close(fd);
+    }
+  }
+  TransferGuard(const TransferGuard&) = delete;
+  TransferGuard& operator=(const TransferGuard&) = delete;
+
+  // Ends the watch; says whether and why it cut the connections.
+  Cut Finish() {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      finished_ = true;
+    }
+    wake_.notify_all();
+    if (watch_.joinable()) {
+      watch_.join();
+    }
+    return cut_;
+  }
+  void CutNow() {
+    for (const int fd : copies_) {
+      ::shutdown(fd, SHUT_RDWR);
+    }
+  }
+
+ private:
+  void Watch() {
+    std::unique_lock<std::mutex> lock(lock_);
+    while (!finished_) {
+      if (stop_ != nullptr && stop_->Raised()) {
+        cut_ = Cut::kStop;
+      } else if (Clock::now() >= deadline_) {
+        cut_ = Cut::kDeadline;
+      }
+      if (cut_ != Cut::kNone) {
+        CutNow();
+        return;
+      }
+      wake_.wait_until(lock, std::min(deadline_, Clock::now() + kStopPoll), [this] { return finished_; });
+    }
+  }
+
+  const Clock::time_point deadline_;
+  const DownloadStop* const stop_;
+  std::vector<int> copies_;
+  std::mutex lock_;
+  std::condition_variable wake_;
+  bool finished_ = false;
+  Cut cut_ = Cut::kNone;
+  std::thread watch_;
+};
+
+struct Transfer {
+  std::uint64_t received = 0;
+  std::uint64_t size = 0;
+  bool sizeKnown = false;
+};
+
+// An FTP stream has no size (it says 0); an HTTP stream without a length says the largest
+// value of its type.
+Transfer AnnouncedTransfer(const wxInputStream& in, Scheme scheme) {
+  Transfer transfer;
+  const std::size_t announced = in.GetSize();
+  transfer.sizeKnown = scheme == Scheme::kHttp && announced != ~static_cast<std::size_t>(0);
+  transfer.size = transfer.sizeKnown ? announced : 0;
+  return transfer;
+}
+
+void Report(const DownloadOptions& options, const Transfer& transfer) {
+  if (options.progress) {
+    options.progress(DownloadProgress{transfer.received, transfer.size, transfer.sizeKnown});
+  }
+}
+
+bool StopRaised(const DownloadOptions& options) { return options.stop != nullptr && options.stop->Raised(); }
+
+using Sink = std::function<bool(const char* bytes, std::size_t count)>;
+
+// Reads piece by piece; a known length is never read beyond. The stream fills a piece unless it
+// ends or fails on the way, so a short piece ends the transfer: without a length it is whole
+// only at the stream's end after an orderly close (the stream takes a reset for an end too).
+DownloadResult ReadPieces(wxInputStream& in, const wxSocketBase& socket, const DownloadOptions& options,
+                          Transfer& transfer, const Sink& sink) {
+  char piece[kPieceBytes];
+  for (;;) {
+    if (transfer.sizeKnown && transfer.received == transfer.size) {
+      return DownloadResult::kComplete;
+    }
+    if (StopRaised(options)) {
+      return DownloadResult::kStopped;
+    }
+    const std::size_t wanted = transfer.sizeKnown ? static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                        kPieceBytes, transfer.size - transfer.received))
+                                                  : kPieceBytes;
+    in.Read(piece, wanted);
+    const std::size_t n = in.LastRead();
+    if (n > 0) {
+      if (transfer.received + n > options.limits.maxBytes) {
+        return DownloadResult::kTooLarge;
+      }
+      if (!sink(piece, n)) {
+        return DownloadResult::kWriteFailed;
+      }
+      transfer.received += n;
+      Report(options, transfer);
+    }
+    if (n < wanted) {
+      const bool endedInOrder = in.GetLastError() == wxSTREAM_EOF && socket.IsClosed();
+      return !transfer.sizeKnown && endedInOrder ? DownloadResult::kComplete : DownloadResult::kBroken;
+    }
+  }
+}
+
+// An FTP server confirms a whole transfer on its command connection once the data connection
+// has ended; the stream reads that answer when it is deleted.
+bool ServerConfirmed(const wxProtocol& protocol) {
+  const auto* ftp = dynamic_cast<const wxFTP*>(&protocol);
+  return ftp == nullptr || ftp->GetLastResult().StartsWith(wxS("2"));
+}
+
+DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock::time_point deadline,
+                     const Sink& sink) {
+  if (StopRaised(options)) {
+    return DownloadResult::kStopped;
+  }
+  ProtocolPtr protocol = Connect(target, options.limits.readTimeout);
+  if (!protocol) {
+    return DownloadResult::kNoAnswer;
+  }
+  std::unique_ptr<wxInputStream> in(protocol->GetInputStream(target.path));
+  wxSocketBase* socket = in ? StreamSocket::Of(*in) : nullptr;
+  if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsResourceAnswer(*protocol) || socket == nullptr) {
+    return DownloadResult::kNoAnswer;
+  }
+  Transfer transfer = AnnouncedTransfer(*in, target.scheme);
+  if (transfer.sizeKnown && transfer.size > options.limits.maxBytes) {
+    return DownloadResult::kTooLarge;
+  }
+  BoundReads(*socket, options.limits.readTimeout);
+  TransferGuard guard({socket->GetSocket(), protocol->GetSocket()}, deadline, options.stop);
+  Report(options, transfer);
+  DownloadResult result = ReadPieces(*in, *socket, options, transfer, sink);
+  const Cut cut = guard.Finish();
+  if (cut != Cut::kNone) {
+    result = cut == Cut::kStop ? DownloadResult::kStopped : DownloadResult::kTimedOut;
+  }
+  if (result != DownloadResult::kComplete) {
+    guard.CutNow();  // nothing more is wanted: the library need not wait for the server
+  }
+  in.reset();
+  if (result == DownloadResult::kComplete && !ServerConfirmed(*protocol)) {
+    result = DownloadResult::kBroken;
+  }
+  return result;
+}
+
+// Every download starts alike: the deadline counts from here, and an address that names no
+// resource touches nothing. prepare runs once the address is good, before the server is asked.
+DownloadResult Run(const wxString& url, const DownloadOptions& options, const std::function<bool()>& prepare,
+                   const Sink& sink) {
+  const Clock::time_point deadline = Clock::now() + options.limits.deadline;
+  Target target;
+  DownloadResult failure = DownloadResult::kBadUrl;
+  if (!ParseTarget(url, target, failure)) {
+    return failure;
+  }
+  if (!prepare()) {
+    return DownloadResult::kWriteFailed;
+  }
+  return Fetch(target, options, deadline, sink);
+}
+
+void RemoveQuietly(const wxString& name) {
+  if (wxFileExists(name)) {
+    wxRemoveFile(name);
+  }
+}
+
+}  // namespace
+
+DownloadResult DownloadText(const wxString& url, wxString& text, const DownloadOptions& options) {
+  wxLogNull quiet;
+  std::wstring characters;
+  const DownloadResult result = Run(
+      url, options, [] { return true; },
+      [&characters](const char* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+          characters.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i])));
+        }
+        return true;
+      });
+  if (result == DownloadResult::kComplete) {
+    text = wxString(characters);
+  }
+  return result;
+}
+
+DownloadResult DownloadFile(const wxString& url, const wxString& fileName, const DownloadOptions& options) {
+  wxLogNull quiet;
+  const wxString partialName = fileName + kPartialSuffix;
+  wxFile file;
+  std::uint64_t written = 0;
+  DownloadResult result = Run(
+      url, options, [&] { return file.Create(partialName, true, wxS_DEFAULT); },
+      [&file, &written](const char* bytes, std::size_t count) {
+        written += count;
+        return file.Write(bytes, count) == count;
+      });
+  if (!file.IsOpened()) {
+    return result;
+  }
+  const bool closed = file.Close();
+  if (result == DownloadResult::kComplete && written == 0) {
+    result = DownloadResult::kBroken;
+  } else if (result == DownloadResult::kComplete &&
+             (!closed || std::rename(partialName.fn_str(), fileName.fn_str()) != 0)) {
+    result = DownloadResult::kWriteFailed;
+  }
+  if (result != DownloadResult::kComplete) {
+    RemoveQuietly(partialName);
+  }
+  return result;
+}

@@ -1,0 +1,84 @@
+"""A real FTP server (Debian's python3-pyftpdlib) on 127.0.0.1 with a free port.
+
+Serves the folder given as its first argument to anonymous users, prints the port on the first
+line and ends after the number of seconds given as its second argument. Besides the folder's
+files it serves two kinds of file that never end in order, by name:
+  endless-<bytes>-<pause ms>  <bytes> per piece, a pause between pieces, for ever;
+  stall-<bytes>               <bytes>, then nothing more while the connection stays open.
+"""
+import logging
+import os
+import re
+import sys
+import threading
+import time
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.log import config_logging
+from pyftpdlib.servers import ThreadedFTPServer
+
+STALL_S = 3600
+
+
+class Endless:
+    def __init__(self, piece, pause_ms):
+        self.piece = b"e" * piece
+        self.pause = pause_ms / 1000.0
+        self.name = "endless"
+        self.closed = False
+
+    def read(self, size=-1):
+        if self.pause:
+            time.sleep(self.pause)
+        return self.piece
+
+    def close(self):
+        self.closed = True
+
+
+class Stall:
+    def __init__(self, head):
+        self.head = b"s" * head
+        self.name = "stall"
+        self.closed = False
+
+    def read(self, size=-1):
+        if self.head:
+            head, self.head = self.head, b""
+            return head
+        # Each connection has a thread of its own: this one holds its data connection silent.
+        time.sleep(STALL_S)
+        return b""
+
+    def close(self):
+        self.closed = True
+
+
+class ScriptedFS(AbstractedFS):
+    def open(self, filename, mode):
+        name = os.path.basename(filename)
+        endless = re.fullmatch(r"endless-(\d+)-(\d+)", name)
+        if endless:
+            return Endless(int(endless.group(1)), int(endless.group(2)))
+        stall = re.fullmatch(r"stall-(\d+)", name)
+        if stall:
+            return Stall(int(stall.group(1)))
+        return super().open(filename, mode)
+
+
+def main(root, limit_s):
+    config_logging(level=logging.ERROR)
+    authorizer = DummyAuthorizer()
+    authorizer.add_anonymous(root)
+    handler = FTPHandler
+    handler.authorizer = authorizer
+    handler.abstracted_fs = ScriptedFS
+    server = ThreadedFTPServer(("127.0.0.1", 0), handler)
+    print(server.address[1], flush=True)
+    threading.Timer(limit_s, lambda: os._exit(0)).start()
+    server.serve_forever(timeout=0.1)
+
+
+main(sys.argv[1], float(sys.argv[2]) if len(sys.argv) > 2 else 60.0)

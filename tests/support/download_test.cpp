@@ -1,0 +1,394 @@
+#include "support/download.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <wx/filefn.h>
+
+#include <chrono>
+#include <thread>
+
+#include "common/test_paths.h"
+#include "peers/child_process.h"
+#include "peers/ftp_peer.h"
+#include "peers/http_peer.h"
+#include "peers/loopback_listener.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using testpeers::FtpPeer;
+using testpeers::HttpPeer;
+using testpeers::HttpRoute;
+using testsupport::ReadBytes;
+using testsupport::ScopedWorkDir;
+using testsupport::WriteBytes;
+using Clock = std::chrono::steady_clock;
+
+constexpr char kBefore[] = "what the text held before";
+constexpr std::uint64_t kMegabyte = 1 << 20;
+
+// Limits generous enough that only the one a case is about ends it.
+DownloadOptions Options(std::chrono::seconds readTimeout = 10s, std::chrono::seconds deadline = 60s,
+                        std::uint64_t maxBytes = 64 * kMegabyte) {
+  DownloadOptions options;
+  options.limits = {readTimeout, deadline, maxBytes};
+  return options;
+}
+
+// Every byte value in turn, NUL included, over more than one piece.
+std::string EveryByte(std::size_t count) {
+  std::string bytes(count, '\0');
+  for (std::size_t i = 0; i < count; ++i) {
+    bytes[i] = static_cast<char>(i % 256);
+  }
+  return bytes;
+}
+
+wxString AsLatin1(const std::string& bytes) {
+  wxString text;
+  for (const char byte : bytes) {
+    text.append(1, wxUniChar(static_cast<unsigned int>(static_cast<unsigned char>(byte))));
+  }
+  return text;
+}
+
+// Records every progress report of a download.
+struct ProgressLog {
+  DownloadOptions Recording(DownloadOptions options) {
+    options.progress = [this](const DownloadProgress& progress) { calls.push_back(progress); };
+    return options;
+  }
+  std::vector<DownloadProgress> calls;
+};
+
+// The first report comes before any byte; the size never changes; a known size is never
+// passed; every later report has more bytes than the one before.
+void ExpectProgressKeepsItsRange(const std::vector<DownloadProgress>& calls) {
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls.front().receivedBytes, 0u);
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(calls[i].sizeKnown, calls.front().sizeKnown);
+    EXPECT_EQ(calls[i].sizeBytes, calls.front().sizeBytes);
+    if (calls[i].sizeKnown) {
+      EXPECT_LE(calls[i].receivedBytes, calls[i].sizeBytes);
+    } else {
+      EXPECT_EQ(calls[i].sizeBytes, 0u);
+    }
+    if (i > 0) {
+      EXPECT_GT(calls[i].receivedBytes, calls[i - 1].receivedBytes);
+    }
+  }
+}
+
+std::chrono::milliseconds Since(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+TEST(Download, TextTakesEveryByteAsTheCharacterOfItsCode) {
+  const std::string body = EveryByte(5000);
+  HttpPeer http({{"/length", 200, body},
+                 {"/no-length", 200, body, false},
+                 {"/empty", 200, ""},
+                 {"/empty-no-length", 200, "", false}});
+  FtpPeer ftp({{"feed.txt", body}, {"empty.txt", ""}});
+  ASSERT_TRUE(ftp.Started());
+  const struct {
+    std::string url;
+    std::string bytes;
+  } cases[] = {
+      {http.BaseUrl() + "/length", body},        {http.BaseUrl() + "/no-length", body},
+      {ftp.BaseUrl() + "/feed.txt", body},       {http.BaseUrl() + "/empty", ""},
+      {http.BaseUrl() + "/empty-no-length", ""}, {ftp.BaseUrl() + "/empty.txt", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    wxString text = kBefore;
+    EXPECT_EQ(DownloadText(c.url, text, Options()), DownloadResult::kComplete);
+    EXPECT_EQ(text.length(), c.bytes.size());
+    EXPECT_TRUE(text == AsLatin1(c.bytes));
+  }
+}
+
+TEST(Download, FailuresLeaveTheTextAsItWas) {
+  const std::string body = EveryByte(5000);
+  HttpPeer http({
+      {"/moved", 302, "<a href=\"http://elsewhere.example/\">moved</a>"},
+      {"/interim", 100, body},
+      {"/server-error", 500, "broken"},
+      {"/cut-after-a-piece", 200, EveryByte(4096), true, 10000},
+      {"/cut-in-a-piece", 200, body, true, 9000},
+      {"/reset-without-length", 200, EveryByte(4096), false, SIZE_MAX, true},
+      {"/larger-than-the-cap", 200, body},
+  });
+  FtpPeer ftp({});
+  ASSERT_TRUE(ftp.Started());
+  const struct {
+    std::string url;
+    DownloadResult result;
+    std::uint64_t maxBytes = 64 * kMegabyte;
+  } cases[] = {
+      {http.BaseUrl() + "/missing", DownloadResult::kNoAnswer},
+      {http.BaseUrl() + "/moved", DownloadResult::kNoAnswer},
+      {http.BaseUrl() + "/interim", DownloadResult::kNoAnswer},
+      {http.BaseUrl() + "/server-error", DownloadResult::kNoAnswer},
+      {"http://127.0.0.1:" + std::to_string(testpeers::ClosedLoopbackPort()) + "/x",
+       DownloadResult::kNoAnswer},
+      {ftp.BaseUrl() + "/missing.txt", DownloadResult::kNoAnswer},
+      {"ftp://127.0.0.1:" + std::to_string(testpeers::ClosedLoopbackPort()) + "/x",
+       DownloadResult::kNoAnswer},
+      {http.BaseUrl() + "/cut-after-a-piece", DownloadResult::kBroken},
+      {http.BaseUrl() + "/cut-in-a-piece", DownloadResult::kBroken},
+      {http.BaseUrl() + "/reset-without-length", DownloadResult::kBroken},
+      {http.BaseUrl() + "/larger-than-the-cap", DownloadResult::kTooLarge, 4999},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    ProgressLog log;
+    wxString text = kBefore;
+    EXPECT_EQ(DownloadText(c.url, text, log.Recording(Options(10s, 60s, c.maxBytes))), c.result);
+    EXPECT_EQ(text, kBefore);
+    if (!log.calls.empty()) {
+      ExpectProgressKeepsItsRange(log.calls);
+    }
+  }
+}
+
+TEST(Download, AddressesThatNameNoResource) {
+  const struct {
+    const char* url;
+    DownloadResult result;
+  } cases[] = {
+      {"no scheme at all", DownloadResult::kBadUrl},
+      {"http://", DownloadResult::kBadUrl},
+      {"http://127.0.0.1:99999/x", DownloadResult::kBadUrl},
+      {"http://127.0.0.1:0/x", DownloadResult::kBadUrl},
+      {"https://127.0.0.1:1/x", DownloadResult::kNoProtocol},
+      {"gopher://127.0.0.1/x", DownloadResult::kNoProtocol},
+      {"file:///etc/hostname", DownloadResult::kNoProtocol},
+  };
+  ScopedWorkDir dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    wxString text = kBefore;
+    EXPECT_EQ(DownloadText(c.url, text, Options()), c.result);
+    EXPECT_EQ(text, kBefore);
+    EXPECT_EQ(DownloadFile(c.url, "file.txt", Options()), c.result);
+    EXPECT_FALSE(wxFileExists("file.txt.part"));
+  }
+}
+
+TEST(Download, RequestCarriesTheEscapedPathAndTheQuery) {
+  HttpPeer http({{"/data/metar.php?id=ALL", 200, "EDDF 121150Z"}, {"/source/a%20b.exe", 200, "setup"}});
+  const struct {
+    std::string path;
+    std::string requestLine;
+    const char* text;
+  } cases[] = {
+      {"/data/metar.php?id=ALL", "GET /data/metar.php?id=ALL HTTP/1.0", "EDDF 121150Z"},
+      {"/source/a%20b.exe", "GET /source/a%20b.exe HTTP/1.0", "setup"},
+  };
+  for (const auto& c : cases) {
+    wxString text;
+    EXPECT_EQ(DownloadText(http.BaseUrl() + c.path, text, Options()), DownloadResult::kComplete);
+    EXPECT_EQ(text, c.text);
+    EXPECT_EQ(http.RequestLines().back(), c.requestLine);
+  }
+}
+
+// A gauge takes the announced size as its range: no report may pass it, whether the server
+// announced nothing, FTP's stream says 0, or the server sends more than it announced (the
+// announced length is the resource).
+TEST(Download, ProgressNeverPassesTheRangeItAnnounced) {
+  const std::string body = EveryByte(10000);
+  HttpPeer http({{"/length", 200, body},
+                 {"/no-length", 200, body, false},
+                 {"/more-than-announced", 200, body, true, 10}});
+  FtpPeer ftp({{"feed.txt", body}});
+  ASSERT_TRUE(ftp.Started());
+  const struct {
+    std::string url;
+    bool sizeKnown;
+    std::uint64_t size;
+    std::string text;
+  } cases[] = {
+      {http.BaseUrl() + "/length", true, 10000, body},
+      {http.BaseUrl() + "/no-length", false, 0, body},
+      {http.BaseUrl() + "/more-than-announced", true, 10, body.substr(0, 10)},
+      {ftp.BaseUrl() + "/feed.txt", false, 0, body},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    ProgressLog log;
+    wxString text;
+    EXPECT_EQ(DownloadText(c.url, text, log.Recording(Options())), DownloadResult::kComplete);
+    EXPECT_TRUE(text == AsLatin1(c.text));
+    ExpectProgressKeepsItsRange(log.calls);
+    ASSERT_FALSE(log.calls.empty());
+    EXPECT_EQ(log.calls.front().sizeKnown, c.sizeKnown);
+    EXPECT_EQ(log.calls.front().sizeBytes, c.size);
+    EXPECT_EQ(log.calls.back().receivedBytes, c.text.size());
+  }
+}
+
+// A server that stops sending in the middle, without closing, is given up once a wait for
+// data has lasted the read time-out, and not before.
+TEST(Download, SilentServerIsGivenUpAfterTheReadTimeout) {
+  constexpr int kSilentMs = 30000;
+  HttpPeer http({{"/length", 200, EveryByte(4096), true, 10000, false, kSilentMs}});
+  HttpPeer httpWithoutLength({{"/no-length", 200, EveryByte(4096), false, SIZE_MAX, false, kSilentMs}});
+  FtpPeer ftp({});
+  ASSERT_TRUE(ftp.Started());
+  const std::string urls[] = {http.BaseUrl() + "/length", httpWithoutLength.BaseUrl() + "/no-length",
+                              ftp.BaseUrl() + "/stall-4096"};
+  for (const auto& url : urls) {
+    SCOPED_TRACE(url);
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(url, text, Options(1s)), DownloadResult::kBroken);
+    EXPECT_GE(Since(start), 900ms);
+    EXPECT_LT(Since(start), 4s);
+    EXPECT_EQ(text, kBefore);
+  }
+}
+
+// A server that sends for ever, slowly or as fast as it can, is cut at the deadline or at the
+// cap: no text grows without limit.
+TEST(Download, EndlessServerEndsAtTheDeadlineOrTheCap) {
+  constexpr std::uint64_t kCap = 256 << 10;
+  HttpPeer trickle({{"/trickle", 200, "x", false, SIZE_MAX, false, 0, true, 20}});
+  HttpPeer flood({{"/flood", 200, std::string(64 << 10, 'f'), false, SIZE_MAX, false, 0, true}});
+  FtpPeer ftp({});
+  ASSERT_TRUE(ftp.Started());
+  const struct {
+    std::string url;
+    DownloadResult result;
+    DownloadOptions options;
+  } cases[] = {
+      {trickle.BaseUrl() + "/trickle", DownloadResult::kTimedOut, Options(10s, 1s)},
+      {ftp.BaseUrl() + "/endless-1-20", DownloadResult::kTimedOut, Options(10s, 1s)},
+      {flood.BaseUrl() + "/flood", DownloadResult::kTooLarge, Options(10s, 60s, kCap)},
+      {ftp.BaseUrl() + "/endless-65536-0", DownloadResult::kTooLarge, Options(10s, 60s, kCap)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    ProgressLog log;
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(c.url, text, log.Recording(c.options)), c.result);
+    EXPECT_LT(Since(start), 5s);
+    EXPECT_EQ(text, kBefore);
+    ExpectProgressKeepsItsRange(log.calls);
+    EXPECT_LE(log.calls.back().receivedBytes, kCap);
+  }
+}
+
+TEST(Download, StopEndsTheDownloadAtOnce) {
+  constexpr int kSilentMs = 30000;
+  HttpPeer silent({{"/silent", 200, EveryByte(4096), true, 10000, false, kSilentMs}});
+  FtpPeer ftp({});
+  ASSERT_TRUE(ftp.Started());
+  const std::string urls[] = {silent.BaseUrl() + "/silent", ftp.BaseUrl() + "/stall-4096"};
+  for (const auto& url : urls) {
+    SCOPED_TRACE(url);
+    DownloadStop stop;
+    DownloadOptions options = Options(30s);
+    bool raiseSoon = false;
+    std::thread raiser;
+    options.progress = [&](const DownloadProgress& progress) {
+      if (progress.receivedBytes > 0 && !std::exchange(raiseSoon, true)) {
+        raiser = std::thread([&stop] {
+          std::this_thread::sleep_for(200ms);
+          stop.Raise();
+        });
+      }
+    };
+    options.stop = &stop;
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(url, text, options), DownloadResult::kStopped);
+    EXPECT_LT(Since(start), 2s);
+    EXPECT_EQ(text, kBefore);
+    if (raiser.joinable()) {
+      raiser.join();
+    }
+  }
+}
+
+TEST(Download, StopRaisedBeforeOrDuringTheTransfer) {
+  HttpPeer http({{"/feed", 200, EveryByte(100000)}});
+  {
+    DownloadStop stop;
+    stop.Raise();
+    DownloadOptions options = Options();
+    options.stop = &stop;
+    wxString text = kBefore;
+    EXPECT_EQ(DownloadText(http.BaseUrl() + "/feed", text, options), DownloadResult::kStopped);
+    EXPECT_EQ(text, kBefore);
+    EXPECT_TRUE(http.RequestLines().empty());
+  }
+  {
+    // A caller that reads a cancel button in the progress report stops after that piece.
+    DownloadStop stop;
+    int reports = 0;
+    DownloadOptions options = Options();
+    options.progress = [&](const DownloadProgress& progress) {
+      ++reports;
+      if (progress.receivedBytes > 0) {
+        stop.Raise();
+      }
+    };
+    options.stop = &stop;
+    wxString text = kBefore;
+    EXPECT_EQ(DownloadText(http.BaseUrl() + "/feed", text, options), DownloadResult::kStopped);
+    EXPECT_EQ(reports, 2);
+    EXPECT_EQ(text, kBefore);
+  }
+}
+
+// The library's URL class would send the request to the proxy that HTTP_PROXY names at start-up;
+// the download goes straight to the host of its URL.
+TEST(Download, ProxyOfTheEnvironmentIsNotUsed) {
+  HttpPeer proxy({});
+  HttpPeer host({{"/direct", 200, "straight from the host"}});
+  const std::string proxyAddress = "127.0.0.1:" + std::to_string(proxy.Port());
+  ::setenv("HTTP_PROXY", proxyAddress.c_str(), 1);
+  testpeers::ChildProcess probe({NUB_DOWNLOAD_PROBE, host.BaseUrl() + "/direct"});
+  ::unsetenv("HTTP_PROXY");
+  ASSERT_TRUE(probe.Started());
+  std::string output;
+  ASSERT_TRUE(probe.ReadToEnd(output, 20000));
+  EXPECT_EQ(output, "0\nstraight from the host");
+  EXPECT_EQ(host.RequestLines(), std::vector<std::string>{"GET /direct HTTP/1.0"});
+  EXPECT_TRUE(proxy.RequestLines().empty());
+}
+
+// A file only takes its name whole; every other end leaves what stood there as it was.
+TEST(DownloadFile, OnlyACompleteResourceReplacesTheFile) {
+  const std::string body = EveryByte(10000);
+  HttpPeer http({{"/feed", 200, body}, {"/cut", 200, EveryByte(4096), true, 10000}, {"/empty", 200, ""}});
+  FtpPeer ftp({{"feed.txt", body}});
+  ASSERT_TRUE(ftp.Started());
+  const struct {
+    std::string url;
+    DownloadResult result;
+    DownloadOptions options = Options();
+  } cases[] = {
+      {http.BaseUrl() + "/feed", DownloadResult::kComplete},
+      {ftp.BaseUrl() + "/feed.txt", DownloadResult::kComplete},
+      {http.BaseUrl() + "/cut", DownloadResult::kBroken},
+      {http.BaseUrl() + "/empty", DownloadResult::kBroken},
+      {ftp.BaseUrl() + "/endless-1-20", DownloadResult::kTimedOut, Options(10s, 1s)},
+      {ftp.BaseUrl() + "/endless-65536-0", DownloadResult::kTooLarge, Options(10s, 60s, 256 << 10)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    ScopedWorkDir dir;
+    WriteBytes("file.txt", kBefore);
+    EXPECT_EQ(DownloadFile(c.url, "file.txt", c.options), c.result);
+    EXPECT_TRUE(ReadBytes("file.txt") == (c.result == DownloadResult::kComplete ? body : kBefore));
+    EXPECT_FALSE(wxFileExists("file.txt.part"));
+  }
+}
+
+}  // namespace
