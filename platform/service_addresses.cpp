@@ -10,6 +10,8 @@ constexpr char kDefaultHeloDomain[] = "nubivane.example";
 constexpr char kDefaultSender[] = "errorlog@nubivane.example";
 constexpr char kDefaultRecipient[] = "debug@nubivane.example";
 constexpr char kDefaultUpdateHost[] = "http://update.nubivane.example";
+constexpr char kDefaultVatsimHost[] = "http://metar.vatsim.net";
+constexpr char kDefaultNoaaFtpHost[] = "ftp://tgftp.nws.noaa.gov";
 
 std::string EnvironmentOr(const char* name, const char* fallback) {
   const char* value = std::getenv(name);
@@ -23,6 +25,15 @@ std::uint16_t PortFromText(const std::string& text) {
   }
   const long value = std::strtol(text.c_str(), nullptr, 10);
   return value >= 1 && value <= 65535 ? static_cast<std::uint16_t>(value) : 0;
+}
+
+// Callers append paths that begin with a slash.
+wxString HostUrl(const char* variable, const char* fallback) {
+  wxString url = wxString::FromUTF8(EnvironmentOr(variable, fallback));
+  while (url.EndsWith(wxS("/"))) {
+    url.RemoveLast();
+  }
+  return url;
 }
 
 }  // namespace
@@ -40,12 +51,10 @@ MailService ErrorReportMailService() {
   return service;
 }
 
-wxString UpdateHostUrl() {
-  wxString url = wxString::FromUTF8(EnvironmentOr("NUBIVANE_UPDATE_HOST", kDefaultUpdateHost));
-  while (url.EndsWith(wxS("/"))) {
-    url.RemoveLast();
-  }
-  return url;
-}
+wxString UpdateHostUrl() { return HostUrl("NUBIVANE_UPDATE_HOST", kDefaultUpdateHost); }
+
+wxString VatsimHostUrl() { return HostUrl("NUBIVANE_VATSIM_HOST", kDefaultVatsimHost); }
+
+wxString NoaaFtpHostUrl() { return HostUrl("NUBIVANE_NOAA_FTP_HOST", kDefaultNoaaFtpHost); }
 
 }  // namespace platform

@@ -33,4 +33,11 @@ MailService ErrorReportMailService();
 // "http://update.nubivane.example". Override: NUBIVANE_UPDATE_HOST.
 wxString UpdateHostUrl();
 
+// The VATSIM network's METAR service (HTTP), the same form. Override: NUBIVANE_VATSIM_HOST.
+wxString VatsimHostUrl();
+
+// The NOAA file server of the METAR cycle files, for example "ftp://tgftp.nws.noaa.gov".
+// Override: NUBIVANE_NOAA_FTP_HOST.
+wxString NoaaFtpHostUrl();
+
 }  // namespace platform
