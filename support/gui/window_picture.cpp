@@ -48,6 +48,12 @@ wxBitmap PictureOfWindow(wxWindow* window) {
 
 bool SavePicture(const wxBitmap& picture, const wxString& path) {
   if (!picture.IsOk()) return false;
+#if wxUSE_LIBPNG
   if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
   return picture.ConvertToImage().SaveFile(path, wxBITMAP_TYPE_PNG);
+#else
+  // The Windows build's GUI library comes without PNG support.
+  (void)path;
+  return false;
+#endif
 }
