@@ -218,14 +218,28 @@ struct Transfer {
   bool sizeKnown = false;
 };
 
-// An FTP stream has no size (it says 0); an HTTP stream without a length says the largest
-// value of its type.
-Transfer AnnouncedTransfer(const wxInputStream& in, Scheme scheme) {
-  Transfer transfer;
-  const std::size_t announced = in.GetSize();
-  transfer.sizeKnown = scheme == Scheme::kHttp && announced != ~static_cast<std::size_t>(0);
-  transfer.size = transfer.sizeKnown ? announced : 0;
-  return transfer;
+// An FTP server announces no size. The library reads an HTTP length as an int, so that "abc"
+// would be a length of 0 and 4294967301 one of 5: the length is read here instead, and only
+// digits make one. False when the answer carries a length that is none.
+bool AnnouncedTransfer(const wxProtocol& protocol, Transfer& transfer) {
+  transfer = Transfer{};
+  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
+  const wxString text = http == nullptr ? wxString() : http->GetHeader(wxS("Content-Length"));
+  if (text.empty()) {
+    return true;
+  }
+  constexpr std::uint64_t kLargest = ~std::uint64_t{0};
+  std::uint64_t length = 0;
+  for (const wxUniChar c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    const std::uint64_t digit = static_cast<std::uint64_t>(c.GetValue() - '0');
+    length = length > (kLargest - digit) / 10 ? kLargest : length * 10 + digit;
+  }
+  transfer.sizeKnown = true;
+  transfer.size = length;
+  return true;
 }
 
 void Report(const DownloadOptions& options, const Transfer& transfer) {
@@ -294,7 +308,10 @@ DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock
   if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsResourceAnswer(*protocol) || socket == nullptr) {
     return DownloadResult::kNoAnswer;
   }
-  Transfer transfer = AnnouncedTransfer(*in, target.scheme);
+  Transfer transfer;
+  if (!AnnouncedTransfer(*protocol, transfer)) {
+    return DownloadResult::kNoAnswer;
+  }
   if (transfer.sizeKnown && transfer.size > options.limits.maxBytes) {
     return DownloadResult::kTooLarge;
   }

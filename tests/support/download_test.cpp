@@ -81,6 +81,13 @@ void ExpectProgressKeepsItsRange(const std::vector<DownloadProgress>& calls) {
   }
 }
 
+// A route whose answer's head is written out as it stands, ahead of the body.
+HttpRoute RawRoute(std::string path, std::string head, std::string body) {
+  HttpRoute route{std::move(path), 200, std::move(body)};
+  route.head = std::move(head);
+  return route;
+}
+
 std::chrono::milliseconds Since(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
@@ -120,6 +127,9 @@ TEST(Download, FailuresLeaveTheTextAsItWas) {
       {"/cut-in-a-piece", 200, body, true, 9000},
       {"/reset-without-length", 200, EveryByte(4096), false, SIZE_MAX, true},
       {"/larger-than-the-cap", 200, body},
+      RawRoute("/length-not-a-number", "HTTP/1.0 200 OK\r\nContent-Length: abc\r\n\r\n", "hello world"),
+      RawRoute("/length-beyond-32-bits", "HTTP/1.0 200 OK\r\nContent-Length: 4294967301\r\n\r\n",
+               "hello world"),
   });
   FtpPeer ftp({});
   ASSERT_TRUE(ftp.Started());
@@ -141,6 +151,8 @@ TEST(Download, FailuresLeaveTheTextAsItWas) {
       {http.BaseUrl() + "/cut-in-a-piece", DownloadResult::kBroken},
       {http.BaseUrl() + "/reset-without-length", DownloadResult::kBroken},
       {http.BaseUrl() + "/larger-than-the-cap", DownloadResult::kTooLarge, 4999},
+      {http.BaseUrl() + "/length-not-a-number", DownloadResult::kNoAnswer},
+      {http.BaseUrl() + "/length-beyond-32-bits", DownloadResult::kTooLarge},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
