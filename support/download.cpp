@@ -88,13 +88,34 @@ struct ProtocolDestroyer {
 };
 using ProtocolPtr = std::unique_ptr<wxProtocol, ProtocolDestroyer>;
 
-// The library's time-out bounds each wait of connecting and of reading the answer's head.
+// The library's HTTP class, opened as the library opens it but in two steps, so that the
+// connection can be watched from before the request goes out: the library's own opening would
+// read the answer's head with nothing but the read time-out bounding each wait, and a server
+// that never ends the head would hold the caller for good.
+class WatchedHttp : public wxHTTP {
+ public:
+  // The library's GetInputStream, with connected told of the socket once it stands.
+  wxInputStream* Open(const wxString& path, const std::function<void(int socket)>& connected) {
+    m_lastError = wxPROTO_CONNERR;
+    if (m_addr == nullptr || !wxProtocol::Connect(*m_addr)) {
+      return nullptr;
+    }
+    connected(GetSocket());
+    if (!BuildRequest(path, wxS("GET"))) {
+      return nullptr;
+    }
+    m_lastError = wxPROTO_NOERR;
+    return new wxSocketInputStream(*this);
+  }
+};
+
+// The library's time-out bounds each wait of connecting and, for FTP, of logging in.
 ProtocolPtr Connect(const Target& target, std::chrono::seconds readTimeout) {
   wxIPV4address address;
   if (!address.Hostname(target.host) || !address.Service(target.port)) {
     return nullptr;
   }
-  ProtocolPtr protocol(target.scheme == Scheme::kHttp ? static_cast<wxProtocol*>(new wxHTTP)
+  ProtocolPtr protocol(target.scheme == Scheme::kHttp ? static_cast<wxProtocol*>(new WatchedHttp)
                                                       : static_cast<wxProtocol*>(new wxFTP));
   protocol->SetTimeout(static_cast<long>(readTimeout.count()));
   if (target.hasUser) {
@@ -144,14 +165,7 @@ enum class Cut { kNone, kDeadline, kStop };
 // meantime can never be mistaken for another that took its number.
 class TransferGuard {
  public:
-  TransferGuard(const std::vector<int>& sockets, Clock::time_point deadline, const DownloadStop* stop)
-      : deadline_(deadline), stop_(stop) {
-    for (const int fd : sockets) {
-      const int copy = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
-      if (copy >= 0) {
-        copies_.push_back(copy);
-      }
-    }
+  TransferGuard(Clock::time_point deadline, const DownloadStop* stop) : deadline_(deadline), stop_(stop) {
     try {
       watch_ = std::thread([this] { Watch(); });
     } catch (const std::system_error&) {
@@ -167,6 +181,18 @@ class TransferGuard {
   TransferGuard(const TransferGuard&) = delete;
   TransferGuard& operator=(const TransferGuard&) = delete;
 
+  // A connection of the transfer, as soon as it stands; one that comes after a cut is cut at once.
+  void Watch(int fd) {
+    const int copy = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+    if (copy < 0) {
+      return;
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    copies_.push_back(copy);
+    if (cut_ != Cut::kNone) {
+      ::shutdown(copy, SHUT_RDWR);
+    }
+  }
   // Ends the watch; says whether and why it cut the connections.
   Cut Finish() {
     {
@@ -180,12 +206,17 @@ class TransferGuard {
     return cut_;
   }
   void CutNow() {
+    std::lock_guard<std::mutex> guard(lock_);
+    CutLocked();
+  }
+
+ private:
+  void CutLocked() {
     for (const int fd : copies_) {
       ::shutdown(fd, SHUT_RDWR);
     }
   }
 
- private:
   void Watch() {
     std::unique_lock<std::mutex> lock(lock_);
     while (!finished_) {
@@ -195,7 +226,7 @@ class TransferGuard {
         cut_ = Cut::kDeadline;
       }
       if (cut_ != Cut::kNone) {
-        CutNow();
+        CutLocked();
         return;
       }
       wake_.wait_until(lock, std::min(deadline_, Clock::now() + kStopPoll), [this] { return finished_; });
@@ -294,35 +325,51 @@ bool ServerConfirmed(const wxProtocol& protocol) {
   return ftp == nullptr || ftp->GetLastResult().StartsWith(wxS("2"));
 }
 
+// A cut says why the transfer ended, whatever the library made of it.
+DownloadResult CutResult(Cut cut, DownloadResult otherwise) {
+  if (cut == Cut::kStop) {
+    return DownloadResult::kStopped;
+  }
+  return cut == Cut::kDeadline ? DownloadResult::kTimedOut : otherwise;
+}
+
 DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock::time_point deadline,
                      const Sink& sink) {
   if (StopRaised(options)) {
     return DownloadResult::kStopped;
   }
+  // Watched from the first connection on, so that the deadline and the stop hold while the head
+  // of the answer is read as well.
+  TransferGuard guard(deadline, options.stop);
   ProtocolPtr protocol = Connect(target, options.limits.readTimeout);
   if (!protocol) {
-    return DownloadResult::kNoAnswer;
+    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
   }
-  std::unique_ptr<wxInputStream> in(protocol->GetInputStream(target.path));
+  std::unique_ptr<wxInputStream> in;
+  if (auto* http = dynamic_cast<WatchedHttp*>(protocol.get())) {
+    in.reset(http->Open(target.path, [&guard](int fd) { guard.Watch(fd); }));
+  } else {
+    guard.Watch(protocol->GetSocket());
+    in.reset(protocol->GetInputStream(target.path));
+  }
   wxSocketBase* socket = in ? StreamSocket::Of(*in) : nullptr;
   if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsResourceAnswer(*protocol) || socket == nullptr) {
-    return DownloadResult::kNoAnswer;
+    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
   }
   Transfer transfer;
   if (!AnnouncedTransfer(*protocol, transfer)) {
-    return DownloadResult::kNoAnswer;
+    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
   }
   if (transfer.sizeKnown && transfer.size > options.limits.maxBytes) {
     return DownloadResult::kTooLarge;
   }
-  BoundReads(*socket, options.limits.readTimeout);
-  TransferGuard guard({socket->GetSocket(), protocol->GetSocket()}, deadline, options.stop);
-  Report(options, transfer);
-  DownloadResult result = ReadPieces(*in, *socket, options, transfer, sink);
-  const Cut cut = guard.Finish();
-  if (cut != Cut::kNone) {
-    result = cut == Cut::kStop ? DownloadResult::kStopped : DownloadResult::kTimedOut;
+  if (socket != protocol.get()) {
+    guard.Watch(socket->GetSocket());  // FTP's data connection
   }
+  BoundReads(*socket, options.limits.readTimeout);
+  Report(options, transfer);
+  const DownloadResult read = ReadPieces(*in, *socket, options, transfer, sink);
+  DownloadResult result = CutResult(guard.Finish(), read);
   if (result != DownloadResult::kComplete) {
     guard.CutNow();  // nothing more is wanted: the library need not wait for the server
   }

@@ -295,6 +295,39 @@ TEST(Download, EndlessServerEndsAtTheDeadlineOrTheCap) {
   }
 }
 
+// A server that never ends the head of its answer (a header line every 20 ms) holds nobody
+// beyond the deadline or the stop: the head is watched as the body is.
+TEST(Download, HeadThatNeverEndsEndsAtTheDeadlineOrTheStop) {
+  HttpRoute endlessHead = RawRoute("/endless-head", "HTTP/1.0 200 OK\r\n", "X-More: header\r\n");
+  endlessHead.endless = true;
+  endlessHead.pauseMs = 20;
+  HttpPeer forDeadline({endlessHead});
+  HttpPeer forStop({endlessHead});
+  {
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(forDeadline.BaseUrl() + "/endless-head", text, Options(10s, 1s)),
+              DownloadResult::kTimedOut);
+    EXPECT_LT(Since(start), 5s);
+    EXPECT_EQ(text, kBefore);
+  }
+  {
+    DownloadStop stop;
+    DownloadOptions options = Options(10s, 60s);
+    options.stop = &stop;
+    std::thread raiser([&stop] {
+      std::this_thread::sleep_for(300ms);
+      stop.Raise();
+    });
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(forStop.BaseUrl() + "/endless-head", text, options), DownloadResult::kStopped);
+    EXPECT_LT(Since(start), 3s);
+    EXPECT_EQ(text, kBefore);
+    raiser.join();
+  }
+}
+
 TEST(Download, StopEndsTheDownloadAtOnce) {
   constexpr int kSilentMs = 30000;
   HttpPeer silent({{"/silent", 200, EveryByte(4096), true, 10000, false, kSilentMs}});
