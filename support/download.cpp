@@ -1,6 +1,9 @@
 #include "support/download.h"
 
 #include <fcntl.h>
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -15,6 +18,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -32,6 +36,8 @@ constexpr unsigned long kHttpPort = 80;
 constexpr unsigned long kFtpPort = 21;
 constexpr unsigned long kLastPort = 65535;
 constexpr auto kStopPoll = std::chrono::milliseconds(20);
+// Far beyond any real answer's head; the library would read a longer one into memory whole.
+constexpr std::uint64_t kMaxHeadBytes = 64 << 10;
 constexpr char kPartialSuffix[] = ".part";
 
 enum class Scheme { kHttp, kFtp };
@@ -157,10 +163,27 @@ void BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
   ::setsockopt(socket.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive);
 }
 
-enum class Cut { kNone, kDeadline, kStop };
+enum class Cut { kNone, kDeadline, kStop, kTooLarge };
 
-// Watches a transfer from a thread of its own and cuts its connections when the deadline passes
-// or the caller raises its stop: a socket shut down ends a read blocked on it at once. The
+// What the library has taken from a connection so far: what arrived, less what still waits. It
+// never counts more than was taken; 0 when the system cannot tell.
+std::uint64_t BytesTaken(int fd) {
+  tcp_info info{};
+  socklen_t length = sizeof info;
+  int waiting = 0;
+  if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
+      length < offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received ||
+      ::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0) {
+    return 0;
+  }
+  const auto unread = static_cast<std::uint64_t>(waiting);
+  return info.tcpi_bytes_received > unread ? info.tcpi_bytes_received - unread : 0;
+}
+
+// Watches a transfer from a thread of its own and cuts its connections when the deadline passes,
+// the caller raises its stop, or the head of the answer grows beyond any real one (the library
+// reads it, so only the connection can tell): a socket shut down ends a read blocked on it at
+// once. The
 // watch holds duplicates of the descriptors, so a socket that the library closes in the
 // meantime can never be mistaken for another that took its number.
 class TransferGuard {
@@ -193,6 +216,11 @@ class TransferGuard {
       ::shutdown(copy, SHUT_RDWR);
     }
   }
+  // The head of the answer has been read: from here on the body is counted as it is read.
+  void HeadRead() {
+    std::lock_guard<std::mutex> guard(lock_);
+    headRead_ = true;
+  }
   // Ends the watch; says whether and why it cut the connections.
   Cut Finish() {
     {
@@ -224,6 +252,8 @@ class TransferGuard {
         cut_ = Cut::kStop;
       } else if (Clock::now() >= deadline_) {
         cut_ = Cut::kDeadline;
+      } else if (!headRead_ && HeadTooLarge()) {
+        cut_ = Cut::kTooLarge;
       }
       if (cut_ != Cut::kNone) {
         CutLocked();
@@ -233,11 +263,16 @@ class TransferGuard {
     }
   }
 
+  bool HeadTooLarge() const {
+    return std::any_of(copies_.begin(), copies_.end(), [](int fd) { return BytesTaken(fd) > kMaxHeadBytes; });
+  }
+
   const Clock::time_point deadline_;
   const DownloadStop* const stop_;
   std::vector<int> copies_;
   std::mutex lock_;
   std::condition_variable wake_;
+  bool headRead_ = false;
   bool finished_ = false;
   Cut cut_ = Cut::kNone;
   std::thread watch_;
@@ -327,10 +362,17 @@ bool ServerConfirmed(const wxProtocol& protocol) {
 
 // A cut says why the transfer ended, whatever the library made of it.
 DownloadResult CutResult(Cut cut, DownloadResult otherwise) {
-  if (cut == Cut::kStop) {
-    return DownloadResult::kStopped;
+  switch (cut) {
+    case Cut::kStop:
+      return DownloadResult::kStopped;
+    case Cut::kDeadline:
+      return DownloadResult::kTimedOut;
+    case Cut::kTooLarge:
+      return DownloadResult::kTooLarge;
+    case Cut::kNone:
+      break;
   }
-  return cut == Cut::kDeadline ? DownloadResult::kTimedOut : otherwise;
+  return otherwise;
 }
 
 DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock::time_point deadline,
@@ -363,6 +405,7 @@ DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock
   if (transfer.sizeKnown && transfer.size > options.limits.maxBytes) {
     return DownloadResult::kTooLarge;
   }
+  guard.HeadRead();
   if (socket != protocol.get()) {
     guard.Watch(socket->GetSocket());  // FTP's data connection
   }

@@ -328,6 +328,20 @@ TEST(Download, HeadThatNeverEndsEndsAtTheDeadlineOrTheStop) {
   }
 }
 
+// A head line that never ends, sent as fast as the line takes it, would grow the library's
+// line without limit until the deadline: the head has a size limit of its own.
+TEST(Download, HeadLargerThanAnyRealOneIsRefused) {
+  HttpRoute flood = RawRoute("/endless-line", "HTTP/1.0 200 OK\r\nX-Long: ", std::string(64 << 10, 'a'));
+  flood.endless = true;
+  HttpPeer http({flood});
+  wxString text = kBefore;
+  const auto start = Clock::now();
+  EXPECT_EQ(DownloadText(http.BaseUrl() + "/endless-line", text, Options(10s, 2s)),
+            DownloadResult::kTooLarge);
+  EXPECT_LT(Since(start), 2s);
+  EXPECT_EQ(text, kBefore);
+}
+
 TEST(Download, StopEndsTheDownloadAtOnce) {
   constexpr int kSilentMs = 30000;
   HttpPeer silent({{"/silent", 200, EveryByte(4096), true, 10000, false, kSilentMs}});
