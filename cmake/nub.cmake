@@ -16,14 +16,16 @@ endfunction()
 
 # The suites whose code runs threads of its own. The thread-sanitizer build (NUB_SANITIZE=thread)
 # builds and runs only these; a suite with threads joins by adding its name here.
-set(NUB_THREAD_SUITES simlink platform support)
+set(NUB_THREAD_SUITES simlink platform support cycle main_window)
 
-# nub_test_suite(NAME [OWN_MAIN] LINKS...): one test program per folder of tests/, from every .cpp
-# in it, each test registered with CTest on its own. A suite with OWN_MAIN brings its main (the
-# window suites take the one of nub_gui_testsupport, which starts the GUI library); the others get
-# GoogleTest's. The suites of NUB_THREAD_SUITES carry the label "threads".
+# nub_test_suite(NAME [OWN_MAIN] [OWN_DISPLAY] LINKS...): one test program per folder of tests/,
+# from every .cpp in it, each test registered with CTest on its own. A suite with OWN_MAIN brings
+# its main (the window suites take the one of nub_gui_testsupport, which starts the GUI library);
+# the others get GoogleTest's. With OWN_DISPLAY each test runs on an X server of its own (window
+# tests that simulate a person's mouse and keys, which would reach other tests' windows). The
+# suites of NUB_THREAD_SUITES carry the label "threads".
 function(nub_test_suite name)
-  cmake_parse_arguments(PARSE_ARGV 1 suite "OWN_MAIN" "" "")
+  cmake_parse_arguments(PARSE_ARGV 1 suite "OWN_MAIN;OWN_DISPLAY" "" "")
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
   if(NOT sources)
     return()
@@ -35,6 +37,10 @@ function(nub_test_suite name)
   endif()
   add_executable(nub_${name}_tests ${sources})
   target_link_libraries(nub_${name}_tests PRIVATE nub_testsupport ${gtest_library} ${suite_UNPARSED_ARGUMENTS})
+  if(suite_OWN_DISPLAY)
+    set_target_properties(nub_${name}_tests PROPERTIES
+      CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/tests/gui_common/own_display.sh")
+  endif()
   set(properties TIMEOUT 120)
   if(name IN_LIST NUB_THREAD_SUITES)
     list(APPEND properties LABELS threads)

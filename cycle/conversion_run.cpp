@@ -126,10 +126,11 @@ bool DecodeSynopFor(MetarRecord* station, SynopRecord* output, const ReportLooku
   return true;
 }
 
-ConversionResult ConvertWXToNewWeather(std::vector<MetarRecord>& selection, const ReportLookupLists& lists,
-                                       const OptionData& options, const LogLine& log) {
+ConversionResult ConvertSelection(std::vector<MetarRecord>& selection, const ReportLookupLists& lists,
+                                  const OptionData& options, const LogLine& log) {
   log(wxS("Main: Start convert WX to NewWeather"));
   ConversionResult result;
+  if (selection.empty()) return result;
   const bool global = selection.size() >= 2 && selection.front().Icao == kGlobalIcao;
   result.Records.reserve(selection.size());
   if (global) result.Records.emplace_back();

@@ -36,7 +36,8 @@ bool DecodeSynopFor(MetarRecord* station, SynopRecord* output, const ReportLooku
 struct ConversionResult {
   // One record per station that passed every step, in selection order, "GLOB" first.
   std::vector<NewWeather> Records;
-  // The progress label at the end: "Success" when there is anything to send.
+  // The progress label at the end: "Success" when there is anything to send; empty for an empty
+  // selection, which is no run at all.
   wxString Label;
 };
 
@@ -46,8 +47,8 @@ struct ConversionResult {
 // A first record named "GLOB" stands for the global weather: it becomes a copy of the record of
 // the nearest station that passed (the last one), so the simulator gets its global weather even
 // when the very nearest report is garbled, and no global record when no station passed.
-ConversionResult ConvertWXToNewWeather(std::vector<MetarRecord>& selection, const ReportLookupLists& lists,
-                                       const OptionData& options, const LogLine& log);
+ConversionResult ConvertSelection(std::vector<MetarRecord>& selection, const ReportLookupLists& lists,
+                                  const OptionData& options, const LogLine& log);
 
 // The progress label when no station passed.
 inline const wxString kNothingConvertedLabel = wxS("No weather to send: no station converted");

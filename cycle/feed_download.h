@@ -7,6 +7,7 @@
 
 #include "cycle/cycle_log.h"
 #include "options/option_data.h"
+#include "support/download.h"
 
 // The download step of an update cycle: the METAR feed the options choose (with one fallback to
 // the VATSIM network's service), then the upper-air and SYNOP texts when they are enabled. The
@@ -68,5 +69,10 @@ struct FeedProgressView {
 
 FeedProgressView ViewFeedProgress(const wxString& caption, std::uint64_t receivedBytes,
                                   std::uint64_t sizeBytes, bool sizeKnown);
+
+// Each wait of a feed download may last 15 s, the whole download two minutes; no feed is larger
+// than 16 MB (a NOAA cycle file holds about 1 MB).
+inline const DownloadLimits kFeedDownloadLimits{std::chrono::seconds(15), std::chrono::seconds(120),
+                                                std::uint64_t{16} << 20};
 
 inline const wxString kConnectingLabel = wxS("Connecting to weatherserver....");

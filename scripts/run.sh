@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Release configuration and runs the program's main job:
-# decoding the bundled sample feed against the shipped airport catalogue.
+# Installs what is missing, builds the Release configuration and runs the demo: the program, the
+# simulator stand-in and a local server of the bundled real feed (scripts/demo.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/setup.sh"
 bash "$top/scripts/build.sh" Release
-"$top/build/Release/tools/nubivane-decode" --airports "$top/data/airport.dat" "$top/data/sample-feed.txt"
+bash "$top/scripts/demo.sh" "$top/build/Release" "$@"

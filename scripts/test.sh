@@ -24,7 +24,8 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$top/build/Debug" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
 
 bash "$top/scripts/build.sh" Tsan
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+# The GUI stack is not instrumented: tests/tsan.supp names its libraries, and only those.
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$top/tests/tsan.supp"
 # Without address-space randomisation where we may turn it off: the thread sanitizer of this
 # compiler cannot map its shadow memory on kernels that randomise more address bits.
 fixed_layout=()

@@ -108,7 +108,7 @@ class ConversionRun : public ::testing::Test {
   }
 
   ConversionResult Run(std::vector<MetarRecord> selection) {
-    return ConvertWXToNewWeather(selection, Lists(), options_, log_.Sink());
+    return ConvertSelection(selection, Lists(), options_, log_.Sink());
   }
 
   void LoadTemps() {
@@ -177,7 +177,7 @@ TEST_F(ConversionRun, NearestSoundingIsMergedAndAStationWithoutOneIsLeftOut) {
   LoadTemps();
   options_.DwlUpperair = true;
   std::vector<MetarRecord> selection = Selection({Station(kSydney), Station(kKeyWest)});
-  const ConversionResult result = ConvertWXToNewWeather(selection, Lists(), options_, log_.Sink());
+  const ConversionResult result = ConvertSelection(selection, Lists(), options_, log_.Sink());
   ASSERT_EQ(result.Records.size(), 2u);  // GLOB and Key West; Sydney has no sounding within 10000 km
   EXPECT_NE(ToBytes(result.Records[1]), MetarOnly(kKeyWest));
   EXPECT_EQ(selection[2].UpperairStation, "72201");
@@ -192,7 +192,7 @@ TEST_F(ConversionRun, NearestSynopIsMergedAndAStationWithoutOneIsStillSent) {
   LoadSynops();
   options_.DwlAddWeather = true;
   std::vector<MetarRecord> selection = Selection({Station(kKeyWest), Station(kNordholz)});
-  const ConversionResult result = ConvertWXToNewWeather(selection, Lists(), options_, log_.Sink());
+  const ConversionResult result = ConvertSelection(selection, Lists(), options_, log_.Sink());
   ASSERT_EQ(result.Records.size(), 3u);
   EXPECT_EQ(ToBytes(result.Records[1]), MetarOnly(kKeyWest));
   EXPECT_EQ(selection[2].SynopStation, "10015");  // Helgoland, about 65 km from Nordholz
@@ -208,7 +208,7 @@ TEST_F(ConversionRun, ChoiceAndConversionTogether) {
   for (const char* raw : {kMiami, kKeyWest, kMarathon, kSydney}) stations.push_back(Station(raw));
   const MetarRecord keyWest = Station(kKeyWest);
   StationChoice choice = ChooseStations(stations, keyWest.Latitude, keyWest.Longitude, options_, log_.Sink());
-  const ConversionResult result = ConvertWXToNewWeather(choice.Selection, Lists(), options_, log_.Sink());
+  const ConversionResult result = ConvertSelection(choice.Selection, Lists(), options_, log_.Sink());
   ASSERT_EQ(result.Records.size(), 4u);
   EXPECT_EQ(ToBytes(result.Records[0]), Renamed(MetarOnly(kKeyWest), "GLOB"));
   EXPECT_EQ(ToBytes(result.Records[1]), MetarOnly(kMiami));

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "gui_common/real_modal.h"
+
 namespace guitest {
 
 struct SeenBox {
@@ -17,7 +19,8 @@ struct SeenBox {
   bool onGuiThread;
 };
 
-// Answers every modal dialog at once instead of a person, and records the message boxes.
+// Answers every modal dialog at once instead of a person, and records the message boxes. A
+// dialog a test runs for real (RealModal) is let through.
 class DialogRecorder : public wxModalDialogHook {
  public:
   explicit DialogRecorder(int answer = wxID_OK) : answer_(answer) { Register(); }
@@ -28,6 +31,7 @@ class DialogRecorder : public wxModalDialogHook {
 
  protected:
   int Enter(wxDialog* dialog) override {
+    if (RealModal::IsLetThrough(dialog)) return wxID_NONE;
     if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) {
       boxes.push_back({box->GetMessage(), box->GetCaption(), box->GetMessageDialogStyle(), box->GetParent(),
                        wxIsMainThread()});

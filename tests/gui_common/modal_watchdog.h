@@ -11,7 +11,8 @@ namespace guitest {
 
 // Keeps a window test from hanging in a modal loop until its time-out, and fails the test
 // instead. Two ways a loop gets stuck:
-// - a modal dialog that no recorder answers: registered before the tests' recorders, the
+// - a modal dialog that no recorder answers (other than one a test runs for real, RealModal): registered
+// before the tests' recorders, the
 //   watchdog is asked last and answers it with wxID_CANCEL at once (a native message box
 //   could not be ended once it runs);
 // - an event loop (a dialog's own or one a test runs) still running after the limit: the

@@ -6,9 +6,10 @@
 #include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
-#include <wx/image.h>
 #include <wx/timer.h>
 #include <wx/window.h>
+
+#include "support/gui/window_picture.h"
 
 namespace guitest {
 namespace {
@@ -42,6 +43,18 @@ bool PaintNow(wxWindow* window) {
   return painted;
 }
 
+namespace {
+
+wxString SavePng(const wxBitmap& bitmap, const wxString& name) {
+  const wxString folder = wxS(NUB_SCREENSHOT_DIR);
+  if (!wxDirExists(folder) && !wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+    return wxString();
+  const wxFileName path(folder, name + wxS(".png"));
+  return SavePicture(bitmap, path.GetFullPath()) ? path.GetFullPath() : wxString();
+}
+
+}  // namespace
+
 wxString SaveScreenshot(wxWindow* window, const wxString& name) {
   const wxSize size = window->GetClientSize();
   if (size.x <= 0 || size.y <= 0 || !window->IsShownOnScreen() || !PaintNow(window)) return wxString();
@@ -51,13 +64,13 @@ wxString SaveScreenshot(wxWindow* window, const wxString& name) {
     wxMemoryDC target(bitmap);
     if (!target.Blit(0, 0, size.x, size.y, &source, 0, 0)) return wxString();
   }
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  const wxString folder = wxS(NUB_SCREENSHOT_DIR);
-  if (!wxDirExists(folder) && !wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
-    return wxString();
-  const wxFileName path(folder, name + wxS(".png"));
-  if (!bitmap.ConvertToImage().SaveFile(path.GetFullPath(), wxBITMAP_TYPE_PNG)) return wxString();
-  return path.GetFullPath();
+  return SavePng(bitmap, name);
+}
+
+wxString SaveWindowScreenshot(wxWindow* window, const wxString& name) {
+  if (!window->IsShownOnScreen() || !PaintNow(window)) return wxString();
+  const wxBitmap picture = PictureOfWindow(window);
+  return picture.IsOk() ? SavePng(picture, name) : wxString();
 }
 
 }  // namespace guitest

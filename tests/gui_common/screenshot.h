@@ -11,6 +11,10 @@ namespace guitest {
 // did not paint within a few seconds. Runs the event loop until the window has painted.
 wxString SaveScreenshot(wxWindow* window, const wxString& name);
 
+// The same for the whole of a top-level window: its menu bar and status bar included, which lie
+// outside a frame's client area (the window manager's frame is not part of it).
+wxString SaveWindowScreenshot(wxWindow* window, const wxString& name);
+
 // Runs the event loop until the window has painted itself and the loop has gone idle after that
 // (the window system then has the picture), at most a few seconds. False when it did not paint.
 bool PaintNow(wxWindow* window);

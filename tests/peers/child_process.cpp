@@ -35,7 +35,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
 }
 
 ChildProcess::~ChildProcess() {
-  if (pid_ > 0) {
+  if (pid_ > 0 && !reaped_) {
     if (::waitpid(pid_, nullptr, WNOHANG) == 0) {
       ::kill(pid_, SIGKILL);
       ::waitpid(pid_, nullptr, 0);
@@ -91,6 +91,22 @@ bool ChildProcess::ReadToEnd(std::string& rest, int timeoutMs) {
   rest = pending_;
   pending_.clear();
   return true;
+}
+
+bool ChildProcess::Signal(int signal) { return pid_ > 0 && !reaped_ && ::kill(pid_, signal) == 0; }
+
+bool ChildProcess::WaitExit(int timeoutMs, int* exitStatus) {
+  if (pid_ <= 0 || reaped_) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const pid_t done = ::waitpid(pid_, exitStatus, WNOHANG);
+    if (done == pid_) {
+      reaped_ = true;
+      return true;
+    }
+    if (done < 0 || std::chrono::steady_clock::now() >= deadline) return false;
+    ::usleep(2000);
+  }
 }
 
 }  // namespace testpeers

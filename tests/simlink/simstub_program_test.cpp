@@ -27,11 +27,15 @@ class StubProgram {
  public:
   bool Start(std::vector<std::string> options) {
     int pipeFds[2];
+    int inputFds[2];
     if (pipe(pipeFds) != 0) return false;
+    if (pipe(inputFds) != 0) return false;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    posix_spawn_file_actions_adddup2(&actions, inputFds[0], STDIN_FILENO);
+    posix_spawn_file_actions_addclose(&actions, inputFds[1]);
     options.insert(options.begin(), NUB_SIMSTUB_PROGRAM);
     std::vector<char*> argv;
     for (std::string& option : options) argv.push_back(option.data());
@@ -39,7 +43,9 @@ class StubProgram {
     const int spawned = posix_spawn(&pid_, NUB_SIMSTUB_PROGRAM, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
+    close(inputFds[0]);
     out_ = pipeFds[0];
+    in_ = inputFds[1];
     return spawned == 0 && WaitFor("\"kind\":\"ready\"", kStartWaitMs);
   }
 
@@ -64,9 +70,18 @@ class StubProgram {
   ~StubProgram() {
     Stop();
     if (out_ >= 0) close(out_);
+    if (in_ >= 0) close(in_);
   }
 
   const std::string& Output() const { return output_; }
+
+  // One command line on the program's standard input; true once its answer has come.
+  bool Command(const std::string& line, bool ok) {
+    const std::string sent = line + "\n";
+    if (write(in_, sent.data(), sent.size()) != static_cast<ssize_t>(sent.size())) return false;
+    return WaitFor("{\"kind\":\"input\",\"line\":\"" + line + "\",\"ok\":" + (ok ? "true" : "false") + "}",
+                   kStartWaitMs);
+  }
 
  private:
   bool WaitFor(const std::string& text, int ms) {
@@ -87,6 +102,7 @@ class StubProgram {
 
   pid_t pid_ = -1;
   int out_ = -1;
+  int in_ = -1;
   std::string output_;
 };
 
@@ -141,6 +157,58 @@ TEST_F(LinkTest, ProgramThatEndsLeavesTheLinkWithCodeTwelve) {
   EXPECT_EQ(link.Open(&connected), kFsuipcAlreadyOpen);
   link.Close();
   EXPECT_EQ(link.Open(&connected), kFsuipcNoWindow);
+}
+
+// A script moves the aircraft and changes the simulator's state while the program runs.
+TEST_F(LinkTest, ProgramTakesCommandsOnItsInput) {
+  StubProgram program;
+  ASSERT_TRUE(program.Start({"--quiet", "--lat", "1", "--lon", "2"}));
+  FSUIPC link;
+  bool connected = false;
+  ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+
+  ASSERT_TRUE(program.Command("position 50.0333 -8.5705", true));
+  double position[2] = {0, 0};
+  EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
+  EXPECT_NEAR(position[0], 50.0333, 1e-9);
+  EXPECT_NEAR(position[1], -8.5705, 1e-9);
+
+  bool ready = true;
+  ASSERT_TRUE(program.Command("ready 0", true));
+  EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+  EXPECT_FALSE(ready);
+  ASSERT_TRUE(program.Command("ready 1", true));
+  EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+  EXPECT_TRUE(ready);
+
+  NewWeather weather;
+  ClearNewWeather(&weather);
+  weather.Command = kWeatherCommandReportRecord;
+  ASSERT_TRUE(program.Command("ack off", true));
+  std::uint32_t ack = link.ReadWeatherAck();
+  EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
+  EXPECT_EQ(link.ReadWeatherAck(), ack);
+  ASSERT_TRUE(program.Command("ack on", true));
+  EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
+  EXPECT_NE(link.ReadWeatherAck(), ack);
+
+  for (const char* wrong :
+       {"position 91 0", "position 50", "position 50 8 9", "ready 2", "ack maybe", "fly", ""}) {
+    EXPECT_TRUE(program.Command(wrong, false)) << wrong;
+  }
+  EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
+  EXPECT_NEAR(position[0], 50.0333, 1e-9);  // nothing changed
+  link.Close();
+  EXPECT_EQ(program.Stop(), 0);
+}
+
+TEST_F(LinkTest, ProgramHelpListsItsCommands) {
+  StubProgram program;
+  EXPECT_FALSE(program.Start({"--help"}));
+  program.Stop();
+  for (const char* command : {"position LAT LON", "ready 0|1", "ack on|off"}) {
+    EXPECT_NE(program.Output().find(command), std::string::npos) << command;
+  }
 }
 
 TEST_F(LinkTest, ProgramRefusesUnknownOptions) {

@@ -1,15 +1,22 @@
 // nubivane-simstub: plays the simulator's interface module so the program (or a test) can be run
 // against it. Prints each command, wind-smoothing write and record it receives as a JSON line.
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
 
 #include "platform/ipc_runtime_dir.h"
 #include "sim_stub.h"
+#include "stub_commands.h"
 
 namespace {
 
@@ -32,6 +39,41 @@ constexpr char kUsage[] =
     "  --seconds S            stop after S seconds (default: at SIGINT or SIGTERM)\n"
     "  --quiet                do not print what is received\n"
     "The endpoints live in NUBIVANE_IPC_DIR (or the per-user default).\n";
+
+void PrintUsage(std::FILE* out) {
+  std::fputs(kUsage, out);
+  std::fputs(kStubCommandsHelp, out);
+}
+
+void AnswerCommand(std::string line, SimStub* stub) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  const bool ok = ApplyStubCommand(line, *stub);
+  std::printf("%s\n", StubCommandReply(line, ok).c_str());
+  std::fflush(stdout);
+}
+
+// Reads command lines until standard input ends or the stand-in stops; it looks at the stop
+// every 100 ms, so the stand-in is never held by a silent input.
+void ReadCommands(SimStub* stub, const std::atomic<bool>* stopping) {
+  constexpr int kPollMs = 100;
+  std::string pending;
+  char buffer[4096];
+  while (!stopping->load()) {
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    const int ready = poll(&input, 1, kPollMs);
+    if (ready < 0 && errno != EINTR) return;
+    if (ready <= 0) continue;
+    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    pending.append(buffer, static_cast<std::size_t>(n));
+    for (std::size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
+      AnswerCommand(pending.substr(0, end), stub);
+      pending.erase(0, end + 1);
+    }
+  }
+  if (!pending.empty() && !stopping->load()) AnswerCommand(pending, stub);
+}
 
 bool TakeValue(int argc, char** argv, int* i, std::string* value) {
   if (*i + 1 >= argc) return false;
@@ -105,11 +147,11 @@ int main(int argc, char** argv) {
   script.echo = true;
   long seconds = -1;
   if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs(kUsage, stdout);
+    PrintUsage(stdout);
     return 0;
   }
   if (!ParseArguments(argc, argv, &script, &seconds)) {
-    std::fputs(kUsage, stderr);
+    PrintUsage(stderr);
     return 2;
   }
   // Blocked before the endpoint threads start, so only the wait below takes them.
@@ -126,6 +168,8 @@ int main(int argc, char** argv) {
   }
   std::printf("{\"kind\":\"ready\",\"dir\":\"%s\"}\n", IpcRuntimeDir().c_str());
   std::fflush(stdout);
+  std::atomic<bool> stopping{false};
+  std::thread commands(ReadCommands, &stub, &stopping);
   if (seconds >= 0) {
     const timespec limit{static_cast<time_t>(seconds), 0};
     sigtimedwait(&stopSignals, nullptr, &limit);
@@ -133,6 +177,8 @@ int main(int argc, char** argv) {
     int signal = 0;
     sigwait(&stopSignals, &signal);
   }
+  stopping = true;
+  commands.join();
   stub.Stop();
   std::printf("{\"kind\":\"stopped\",\"messages\":%u}\n", stub.MessagesReceived());
   return 0;

@@ -1,6 +1,7 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/evtloop.h>
 #include <wx/frame.h>
 #include <wx/image.h>
@@ -11,6 +12,7 @@
 
 #include "gui_common/dialog_recorder.h"
 #include "gui_common/modal_watchdog.h"
+#include "gui_common/real_modal.h"
 #include "gui_common/screenshot.h"
 
 namespace {
@@ -80,6 +82,29 @@ TEST(ModalWatchdog, EndsAnEventLoopThatRunsTooLong) {
       },
       "ended by the watchdog");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+}  // namespace
+
+namespace {
+
+// The dialog under test runs its own loop; the recorder still answers the boxes it shows.
+TEST(RealModal, TheDialogUnderTestRunsWhileBoxesAreAnswered) {
+  DialogRecorder dialogs(wxID_YES);
+  wxDialog dialog(nullptr, wxID_ANY, "Under test");
+  int answer = 0;
+  const int result = guitest::RunModal(&dialog, [&] {
+    answer = wxMessageBox("Sure?", "Question", wxYES_NO, &dialog);
+    dialog.EndModal(wxID_APPLY);
+  });
+  EXPECT_EQ(result, wxID_APPLY);
+  EXPECT_EQ(answer, wxYES);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].caption, "Question");
+  EXPECT_EQ(dialogs.others, 0);
+  // Once it is done, the same dialog is answered like any other.
+  EXPECT_EQ(dialog.ShowModal(), wxID_YES);
+  EXPECT_EQ(dialogs.others, 1);
 }
 
 }  // namespace

@@ -1,0 +1,26 @@
+#include "app/about_dialog.h"
+
+#include "app/dialog_fit.h"
+#include "app/program_icon.h"
+#include "support/file_version.h"
+
+namespace {
+
+const wxSize kAboutSize(286, 270);
+
+// "Version:  BETA", two blanks, when the program carries no version.
+wxString VersionLine(const wxString& dottedVersion) {
+  return wxS("Version: ") + dottedVersion + wxS(" BETA");
+}
+
+}  // namespace
+
+NubivaneAbout::NubivaneAbout(wxWindow* parent)
+    : AboutDlg(parent, wxID_ANY, wxS("About Nubivane lite"), wxDefaultPosition, kAboutSize,
+               wxDEFAULT_DIALOG_STYLE) {
+  Icon->SetIcon(ProgramIcon(wxS("amain")));
+  ClFileVersion version;
+  version.Load(wxString());
+  VersionText->SetLabel(VersionLine(version.GetFileVersion(true)));
+  KeepFitted(this, kAboutSize, [] {});
+}

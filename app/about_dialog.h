@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/layouts/about_dlg.h"
+
+// The About dialog's product class: title, size and the version line. Shown modally and deleted
+// by the main window's About item; nothing is stored.
+class NubivaneAbout : public AboutDlg {
+ public:
+  explicit NubivaneAbout(wxWindow* parent);
+};

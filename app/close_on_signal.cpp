@@ -1,0 +1,23 @@
+#include "app/close_on_signal.h"
+
+#include <wx/app.h>
+#include <wx/utils.h>
+#include <wx/window.h>
+
+#include <csignal>
+
+namespace {
+
+void CloseTopWindow(int) {
+  wxWindow* top = wxTheApp->GetTopWindow();
+  if (top != nullptr && !top->IsBeingDeleted()) top->Close(true);
+  // The window goes when the loop is next idle; without a nudge that waits for the next tick.
+  wxWakeUpIdle();
+}
+
+}  // namespace
+
+void CloseMainWindowOnSignals() {
+  wxTheApp->SetSignalHandler(SIGTERM, CloseTopWindow);
+  wxTheApp->SetSignalHandler(SIGINT, CloseTopWindow);
+}

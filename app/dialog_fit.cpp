@@ -1,0 +1,63 @@
+#include "app/dialog_fit.h"
+
+#include <wx/control.h>
+#include <wx/dialog.h>
+
+#include <algorithm>
+
+void WidenToShow(wxControl* control, const wxString& text) {
+  wxSize minimum = control->GetMinSize();
+  minimum.x = std::max(minimum.x, control->GetSizeFromText(text).x);
+  control->SetMinSize(minimum);
+}
+
+void AtLeastBest(wxWindow* control) {
+  control->InvalidateBestSize();
+  const wxSize best = control->GetBestSize();
+  const wxSize minimum = control->GetMinSize();
+  control->SetMinSize(wxSize(std::max(minimum.x, best.x), std::max(minimum.y, best.y)));
+}
+
+void WidenForDigits(std::initializer_list<wxControl*> controls, int digits) {
+  for (wxControl* control : controls) WidenToShow(control, wxString(wxS('8'), digits));
+}
+
+namespace {
+
+// The best sizes measured before the window stood on the screen are stale once it does.
+void ForgetBestSizes(wxWindow* window) {
+  window->InvalidateBestSize();
+  for (wxWindow* child : window->GetChildren()) ForgetBestSizes(child);
+}
+
+void GrowToBest(wxDialog* dialog, const wxSize& wanted) {
+  dialog->InvalidateBestSize();
+  const wxSize best = dialog->GetBestSize();
+  dialog->SetMinSize(best);
+  const wxSize now = dialog->GetSize();
+  const wxSize size(std::max({wanted.x, best.x, now.x}), std::max({wanted.y, best.y, now.y}));
+  if (size != now) dialog->SetSize(size);
+  dialog->Layout();
+}
+
+}  // namespace
+
+void KeepFitted(wxDialog* dialog, const wxSize& wanted, std::function<void()> fitControls) {
+  fitControls();
+  GrowToBest(dialog, wanted);
+  dialog->Bind(wxEVT_SHOW, [dialog, fitControls](wxShowEvent& event) {
+    event.Skip();
+    if (!event.IsShown()) return;
+    ForgetBestSizes(dialog);
+    fitControls();
+    GrowToBest(dialog, wxDefaultSize);
+  });
+}
+
+void EndDialogRun(wxDialog* dialog, int code) {
+  if (dialog->IsModal()) {
+    dialog->EndModal(code);
+  } else {
+    dialog->Hide();
+  }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <wx/gdicmn.h>
+#include <wx/string.h>
+
+#include <functional>
+#include <initializer_list>
+
+class wxControl;
+class wxDialog;
+class wxWindow;
+
+// The layouts' pixel sizes were chosen for another platform's fonts; on GTK they would clip.
+
+// Widens a control, where needed, so that text fits in it whole.
+void WidenToShow(wxControl* control, const wxString& text);
+
+// Grows a control's minimum, where needed, to its best size.
+void AtLeastBest(wxWindow* control);
+
+// A field for up to digits characters of numbers (a sign counts as one).
+void WidenForDigits(std::initializer_list<wxControl*> controls, int digits);
+
+// Fits the controls (fitControls widens them), then gives the dialog the size it asks for, or
+// its best size where that is larger, and keeps it from being made smaller. Text and controls
+// measure larger once the dialog stands on the screen than before: each showing fits again.
+void KeepFitted(wxDialog* dialog, const wxSize& wanted, std::function<void()> fitControls);
+
+// Ends the dialog's modal run with code, or hides it when it is shown without one. The library's
+// close of a dialog (close box, Escape, Close()) turns into a click on Cancel, so a Cancel
+// handler that consumes the click must end the run itself.
+void EndDialogRun(wxDialog* dialog, int code);

@@ -1,0 +1,54 @@
+#include "app/frame_placement.h"
+
+#include <wx/display.h>
+
+#include <algorithm>
+
+namespace {
+
+// So much of the window's top edge (its caption) must lie on a screen for the user to grab it.
+constexpr int kGrabWidth = 100;
+constexpr int kGrabHeight = 20;
+// A window put back on the screen keeps this distance from the screen's corner.
+constexpr int kFreshOffset = 10;
+
+bool CanBeGrabbed(const wxRect& frame, const wxRect& display) {
+  const wxRect caption(frame.x, frame.y, frame.width, kGrabHeight);
+  const wxRect onScreen = caption.Intersect(display);
+  // The caption itself, not just some of the window: a window whose top lies above the screen
+  // cannot be moved back.
+  return onScreen.width >= std::min(kGrabWidth, frame.width) && onScreen.height >= kGrabHeight &&
+         frame.y >= display.y;
+}
+
+}  // namespace
+
+wxRect PlaceFrame(const wxRect& stored, const std::vector<wxRect>& displays, const wxSize& minimum) {
+  wxRect frame = stored;
+  frame.width = std::max(frame.width, minimum.x);
+  frame.height = std::max(frame.height, minimum.y);
+  if (displays.empty()) return frame;
+
+  for (const wxRect& display : displays) {
+    if (CanBeGrabbed(frame, display)) return frame;
+  }
+  const wxRect& primary = displays.front();
+  frame.width = std::max(std::min(frame.width, primary.width - 2 * kFreshOffset), minimum.x);
+  frame.height = std::max(std::min(frame.height, primary.height - 2 * kFreshOffset), minimum.y);
+  frame.x = primary.x + kFreshOffset;
+  frame.y = primary.y + kFreshOffset;
+  return frame;
+}
+
+std::vector<wxRect> DisplayWorkAreas() {
+  std::vector<wxRect> areas;
+  for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+    const wxDisplay display(i);
+    if (display.IsPrimary()) {
+      areas.insert(areas.begin(), display.GetClientArea());
+    } else {
+      areas.push_back(display.GetClientArea());
+    }
+  }
+  return areas;
+}

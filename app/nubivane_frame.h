@@ -1,0 +1,20 @@
+#pragma once
+
+#include "app/layouts/main_frame.h"
+
+// The main window's product class: title, size and style, the upper-air table's columns, the
+// status bar's field widths, and the simple handlers. The handlers whose work lies in the logic
+// class consume their event here and do nothing.
+class NubivaneFrame : public MainFrame {
+ public:
+  explicit NubivaneFrame(wxWindow* parent);
+  ~NubivaneFrame() override = default;
+
+  void OnDownloadWX(wxCommandEvent&) override {}
+  void OnSendWXToFS(wxCommandEvent&) override {}
+  void OnOption(wxCommandEvent&) override {}
+  void OnExit(wxCommandEvent& event) override;
+  void OnHelp(wxCommandEvent&) override {}
+  void OnCheckUpdates(wxCommandEvent&) override {}
+  void OnEnterICAO(wxCommandEvent&) override {}
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/layouts/option_dlg.h"
+#include "options/option_data.h"
+
+// The options dialog's product class: its title and style. Its handlers consume the clicks and
+// do nothing; the logic class below gives them their work.
+class NubivaneOptionDlg : public OptionDlg {
+ public:
+  explicit NubivaneOptionDlg(wxWindow* parent);
+
+  void OnApply(wxCommandEvent&) override {}
+  void OnCancel(wxCommandEvent&) override {}
+  void OnOK(wxCommandEvent&) override {}
+};
+
+// The options dialog with "Nubivane.ini": created once at start, shown on demand, deleted at the
+// end. It edits the one option block of the run, which its owner keeps and which must outlive
+// it; OK and Apply store the controls into the block and the file, and so does the deletion.
+// Between showings the controls keep what the user left in them, a Cancel included.
+class ClOption : public NubivaneOptionDlg {
+ public:
+  // Sets the block to its defaults, loads the ini file into it and shows it in the controls.
+  ClOption(wxWindow* parent, OptionData* options);
+  ~ClOption() override;
+
+  void LoadIni();
+  void SaveIni();
+
+  void OnApply(wxCommandEvent& event) override;
+  void OnCancel(wxCommandEvent& event) override;
+  void OnOK(wxCommandEvent& event) override;
+
+  OptionData* Options;
+
+ private:
+  void ShowOptions();
+  void TakeControls();
+  void FitControls();
+};

@@ -1,0 +1,270 @@
+#include "app/weather.h"
+
+#include <wx/busyinfo.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+#include <wx/platinfo.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "app/frame_placement.h"
+#include "cycle/init_weather.h"
+#include "options/option_ini.h"
+#include "platform/test_knobs.h"
+#include "simlink/fsuipc_worker.h"
+#include "support/file_version.h"
+#include "support/last_run.h"
+#include "support/log_file.h"
+
+namespace {
+
+constexpr int kTimerIntervalMs = 1000;
+constexpr int kStatusCountsField = 1;
+constexpr int kStatusLinkField = 2;
+constexpr int kStatusVersionField = 3;
+
+const wxString kErrorReportOffer =
+    wxS("The last time the programme was executed, an error occurred or the programme did not terminate "
+        "correctly.\r\nHelp us to improve the program and send the error information.\r\n\r\nSend the error "
+        "information now?");
+
+// The library's debug channel: an attached debugger, or the standard error output here.
+void DebugOutput(const wxString& text) { wxMessageOutputDebug().Output(text); }
+
+}  // namespace
+
+wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer) wxEND_EVENT_TABLE()
+
+    Weather::Weather(wxWindow* parent, wxWindowID /*id*/)
+    : NubivaneFrame(parent) {
+  // The log's and the updater's boxes are windows from the first line on.
+  PreviousSupportUi = InstallSupportUi(&SupportWindows);
+  BindWorkerEvents();
+  Bind(wxEVT_SHOW, &Weather::OnShow, this);
+
+  Log = std::make_unique<ClLog>(wxS("nubivane.log"));
+  CheckLastRun();
+  Log->WriteToFile(wxS("Nubivane Start"));
+  const wxPlatformInfo& platform = wxPlatformInfo::Get();
+  Log->WriteToFile(wxString::Format(wxS("OS: %s, Architecture: %s "), platform.GetOperatingSystemIdName(),
+                                    platform.GetBitnessName()));
+
+  // Until the end of the constructor every window is disabled and the busy texts stand.
+  wxWindowDisabler disabled;
+  std::vector<std::unique_ptr<wxBusyInfo>> busy;
+
+  LoadIni(&Options);
+  PlaceFromOptions();
+
+  busy.push_back(std::make_unique<wxBusyInfo>(wxS("initialize airports"), this));
+  Metar = std::make_unique<ClMetar>();
+  bool airportsRead = false;
+  {
+    wxLogNull quiet;  // our own box says it; the library's report of the failed open would be a second
+    airportsRead = Metar->LoadAirports();
+  }
+  if (!airportsRead) {
+    wxMessageBox(wxS("Can't open airport.dat!"), wxS("Nubivane Error"), wxOK, this);
+    Log->WriteToFile(wxS("Error: Can't open airport.dat!"));
+    // The window goes once the event loop is idle; the start-up runs to its end first.
+    Closing = true;
+    Destroy();
+  }
+
+  busy.push_back(std::make_unique<wxBusyInfo>(wxS("getting Fileversion"), this));
+  ShowFileVersion();
+
+  ShowGauge(false);
+  Downloaded = false;
+  UseTtbb = false;
+  UsePpbb = false;
+  Options.AlignUpperWinds = true;
+
+  busy.push_back(std::make_unique<wxBusyInfo>(wxS("creating Thread"), this));
+  busy.push_back(std::make_unique<wxBusyInfo>(wxS("initialize weather stations"), this));
+  StartLoader();
+  StartWriter();
+
+  if (Options.CheckUpdateStartup) {
+    wxCommandEvent startup(wxEVT_NULL, 0);
+    startup.SetString(wxS("startup"));
+    OnCheckUpdates(startup);
+  }
+
+  Timer = std::make_unique<wxTimer>(this, kTimerId);
+  // Tests run the tick faster; the countdown still counts ticks.
+  const auto scaledMs = std::max<std::int64_t>(1, ScaledMicros(kTimerIntervalMs) / 1000);
+  Timer->Start(static_cast<int>(scaledMs), wxTIMER_CONTINUOUS);
+
+  // The busy texts close, the last one first, then the windows are enabled again.
+  while (!busy.empty()) busy.pop_back();
+}
+
+Weather::~Weather() {
+  // No tick may reach a thread that is going.
+  if (Timer) Timer->Stop();
+  StopThreads();
+
+  const wxRect frame = GetRect();
+  Options.FramePosX = frame.x;
+  Options.FramePosY = frame.y;
+  Options.FrameSizeX = frame.width;
+  Options.FrameSizeY = frame.height;
+  SaveIni(Options);
+  Metar.reset();
+  if (Timer) {
+    Log->WriteToFile(wxS("Main: deleting Timer"));
+    Timer.reset();
+  }
+  Log->WriteToFile(wxS("Main: Nubivane Close"));
+  Log.reset();
+  InstallSupportUi(PreviousSupportUi);
+}
+
+bool Weather::TakeLoadedLists() {
+  if (Loader == nullptr) return false;
+  LoadedLists lists;
+  if (!Loader->HandOver().TakeLists(lists)) return false;
+  Stations = std::move(lists.Stations);
+  Ttaa = std::move(lists.Ttaa);
+  Ttbb = std::move(lists.Ttbb);
+  Ppbb = std::move(lists.Ppbb);
+  Synops = std::move(lists.Synops);
+  return true;
+}
+
+void Weather::CheckLastRun() {
+  const wxString previous = Log->GetLastLog();
+  if (!PreviousRunFailed(previous)) return;
+  const int answer = wxMessageBox(kErrorReportOffer, wxS("Debug"), wxYES_NO | wxICON_QUESTION, this);
+  if (answer == wxYES) Log->SendErrorMail(ErrorReportBody(previous));
+}
+
+void Weather::PlaceFromOptions() {
+  const wxRect stored(Options.FramePosX, Options.FramePosY, Options.FrameSizeX, Options.FrameSizeY);
+  const wxRect placed = PlaceFrame(stored, DisplayWorkAreas(), GetBestSize());
+  Move(placed.GetPosition());
+  SetSize(placed.GetSize());
+}
+
+void Weather::ShowFileVersion() {
+  ClFileVersion version;
+  version.Load(wxString());
+  SetStatusText(wxS("v") + version.GetFileVersion(true) + wxS(" BETA"), kStatusVersionField);
+  Log->WriteToFile(wxS("Program Version: ") + StatusBar->GetStatusText(kStatusVersionField));
+}
+
+void Weather::StartLoader() {
+  Loader = new InitWeather(this);
+  Loader->SetParts(UseTtbb, UsePpbb);
+  if (Loader->Create() != wxTHREAD_NO_ERROR) {
+    Log->WriteToFileAndErrorBox(wxS("Error: InitWeather - Can't create the  thread!"));
+  } else if (Loader->Run() != wxTHREAD_NO_ERROR) {
+    Log->WriteToFileAndErrorBox(wxS("Error: InitWeather - Can't start the Weather thread!"));
+  }
+}
+
+void Weather::StartWriter() {
+  // A window that is going must not touch the simulator: no first-ready clearing of its weather.
+  if (Closing) return;
+  Writer = new FSUIPCWorker(&Options, this);
+  if (Writer->Create() != wxTHREAD_NO_ERROR) {
+    Log->WriteToFileAndErrorBox(wxS("Error: FSUIPC - Can't create the thread!"));
+  } else if (Writer->Run() != wxTHREAD_NO_ERROR) {
+    Log->WriteToFileAndErrorBox(wxS("Error: FSUIPC - Can't start the thread!"));
+  }
+  Writer->StartConnecting();
+}
+
+void Weather::StopThreads() {
+  // Both are asked first, so that the writer's exchange in progress is already being cut short
+  // while the loader is joined.
+  if (Loader != nullptr) Loader->AskToStop();
+  if (Writer != nullptr) Writer->RequestStop();
+  if (Loader != nullptr) {
+    DebugOutput(wxS("InitWeather: deleting thread\r\n"));
+    Log->WriteToFile(wxS("InitWeather: deleting thread"));
+    if (Loader->Delete() != wxTHREAD_NO_ERROR) {
+      Log->WriteToFile(wxS("Error: InitWeather: Can't delete the thread!"));
+      DebugOutput(wxS("InitWeather: Can't delete the thread!"));
+    }
+    delete std::exchange(Loader, nullptr);
+  }
+  if (Writer != nullptr) {
+    DebugOutput(wxS("FSUIPC: deleting thread\r\n"));
+    Log->WriteToFile(wxS("FSUIPC: deleting thread"));
+    if (Writer->Delete() != wxTHREAD_NO_ERROR) {
+      DebugOutput(wxS("FSUIPC: Can't delete the thread!"));
+      Log->WriteToFile(wxS("Error: FSUIPC: Can't delete the thread!"));
+    }
+    delete std::exchange(Writer, nullptr);
+  }
+}
+
+void Weather::BindWorkerEvents() {
+  Bind(EVT_LOADER_PROGRESS, &Weather::OnLoaderProgress, this);
+  Bind(EVT_LOADER_MESSAGE, &Weather::OnLoaderMessage, this);
+  Bind(EVT_LOADER_LISTS, &Weather::OnLoaderLists, this);
+  Bind(EVT_WRITER_LABEL, &Weather::OnWriterLabel, this);
+  Bind(EVT_WRITER_GAUGE, &Weather::OnWriterGauge, this);
+  Bind(EVT_WRITER_GAUGE_SHOWN, &Weather::OnWriterGaugeShown, this);
+  Bind(EVT_WRITER_STATUS, &Weather::OnWriterStatus, this);
+  Bind(EVT_WRITER_SEND_ITEM, &Weather::OnWriterSendItem, this);
+}
+
+void Weather::OnLoaderProgress(wxThreadEvent&) {
+  if (Loader == nullptr) return;  // an event that was still on its way at shut-down
+  const LoaderProgress progress = Loader->Progress().Take();
+  ProgressLabel->SetLabel(progress.Label);
+  ProgressGauge->SetRange(std::max(progress.GaugeRange, 0));
+  ProgressGauge->SetValue(std::clamp(progress.GaugeValue, 0, std::max(progress.GaugeRange, 0)));
+  SetStatusText(progress.Counts, kStatusCountsField);
+  if (progress.GaugeHidden) ShowGauge(false);
+}
+
+void Weather::OnLoaderMessage(wxThreadEvent& event) {
+  const TimerTick::Hold hold(Tick);
+  CurrentSupportUi().ShowMessage(event.GetString(), wxS("Error"), wxOK | wxCENTRE, this);
+}
+
+void Weather::OnLoaderLists(wxThreadEvent&) { TakeLoadedLists(); }
+
+void Weather::OnWriterLabel(wxThreadEvent& event) { ProgressLabel->SetLabel(event.GetString()); }
+
+void Weather::OnWriterGauge(wxThreadEvent& event) {
+  const int range = static_cast<int>(std::max<long>(event.GetExtraLong(), 0));
+  ProgressGauge->SetRange(range);
+  ProgressGauge->SetValue(std::clamp(event.GetInt(), 0, range));
+}
+
+void Weather::OnWriterGaugeShown(wxThreadEvent& event) { ShowGauge(event.GetInt() != 0); }
+
+void Weather::OnWriterStatus(wxThreadEvent& event) { SetStatusText(event.GetString(), kStatusLinkField); }
+
+void Weather::OnWriterSendItem(wxThreadEvent& event) {
+  MainMenu->Enable(kIdSendWxToFs, event.GetInt() != 0);
+  if (event.GetInt() != 0) KeepPictureAfterSend();
+}
+
+void Weather::OnShow(wxShowEvent& event) {
+  event.Skip();
+  if (!event.IsShown() || SizeChecked) return;
+  SizeChecked = true;
+  // GTK knows the real heights of the menu bar and the fields only once the window is shown.
+  CallAfter(&Weather::KeepUsableSize);
+}
+
+void Weather::KeepUsableSize() {
+  InvalidateBestSize();
+  const wxSize best = GetBestSize();
+  const wxSize now = GetSize();
+  if (now.x < best.x || now.y < best.y) SetSize(wxSize(std::max(now.x, best.x), std::max(now.y, best.y)));
+}
+
+void Weather::ShowGauge(bool shown) {
+  if (ProgressGauge->IsShown() == shown) return;
+  ProgressGauge->Show(shown);
+  Panel->Layout();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <wx/timer.h>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/nubivane_frame.h"
+#include "cycle/conversion_run.h"
+#include "cycle/cycle_log.h"
+#include "cycle/timer_tick.h"
+#include "options/option_data.h"
+#include "reports/metar.h"
+#include "reports/synop_record.h"
+#include "reports/upperair_records.h"
+#include "support/gui/gui_support_ui.h"
+
+class ClLog;
+class FSUIPCWorker;
+class InitWeather;
+class wxThreadEvent;
+
+// The id of the one-second timer.
+constexpr int kTimerId = 20001;
+
+// The main window's logic: it holds the state of the weather service (texts, lists, the two
+// worker threads, the options, the log and the timer). Its constructor is the program's
+// start-up, its destructor the shut-down. The threads report through posted events, which this
+// window alone applies to its controls.
+class Weather : public NubivaneFrame {
+ public:
+  // The id is not used: the frame's id is always "any".
+  Weather(wxWindow* parent, wxWindowID id);
+  ~Weather() override;
+
+  // The loader's lists of its last finished split, if it published any since: they replace the
+  // lists below. GUI thread; true when new lists came.
+  bool TakeLoadedLists();
+
+  // The update cycle (weather_cycle.cpp). The download step: the feeds the options choose, then
+  // the split is asked for.
+  void OnDownloadWX(wxCommandEvent& event) override;
+  // The send step: the stations around the aircraft, converted and handed to the writer.
+  void OnSendWXToFS(wxCommandEvent& event) override;
+  // One URL whole, appended to text, its progress on the label and the gauge: 0 when the resource
+  // arrived whole, 2 for a scheme no protocol serves, 1 for every other failure.
+  int Download(const wxString& url, wxString* text, const wxString& caption);
+  // The chosen stations into records for the writer; false when none were chosen.
+  bool ConvertWXToNewWeather();
+  // A blocking step on the GUI thread (a box, the update check) holds the timer tick while the
+  // returned object lives: the library dispatches timer events inside such steps.
+  [[nodiscard]] TimerTick::Hold HoldTick() { return TimerTick::Hold(Tick); }
+
+  // The decoded station in the report text, its missing lookups on the label (weather_display.cpp).
+  void ShowMetar(MetarRecord* metar);
+  // The station's upper-air profile in the table.
+  void ShowUpperair(UpperairRecord* upperair, MetarRecord* metar);
+
+  // The downloaded texts (GUI thread; the loader gets copies with its request).
+  wxString MetarText;
+  wxString UpperairText;
+  wxString SynopText;
+  bool Downloaded = false;  // a download has begun since start
+  bool UseTtbb = false;     // identify and merge TTBB parts (never set)
+  bool UsePpbb = false;     // identify and merge PPBB parts (never set)
+  std::unique_ptr<wxTimer> Timer;
+  OptionData Options;  // read from "Nubivane.ini" at start, written back at the end
+  std::unique_ptr<ClMetar> Metar;
+  InitWeather* Loader = nullptr;
+  FSUIPCWorker* Writer = nullptr;
+  std::unique_ptr<ClLog> Log;
+  // The lists of identified reports. Only the GUI thread touches them, so it may decode in place.
+  std::vector<MetarRecord> Stations;
+  std::vector<MetarRecord> Selection;
+  std::vector<UpperairRecord> Ttaa;
+  std::vector<UpperairPart> Ttbb;
+  std::vector<UpperairPart> Ppbb;
+  std::vector<SynopRecord> Synops;
+
+ private:
+  void CheckLastRun();
+  void PlaceFromOptions();
+  void ShowFileVersion();
+  void StartLoader();
+  void StartWriter();
+  void StopThreads();
+  void BindWorkerEvents();
+
+  class CycleHost;
+  class FeedHost;
+
+  void OnTimer(wxTimerEvent& event);
+  void ShowNearestStation();
+  void ApplyDownloadProgress(const wxString& caption, std::uint64_t receivedBytes, std::uint64_t sizeBytes,
+                             bool sizeKnown);
+  ReportLookupLists LookupLists();
+  LogLine CycleLog();
+  // With NUBIVANE_SCREENSHOT naming a file, the window's picture goes there once a send has ended
+  // and the nearest station has been shown after it.
+  void KeepPictureAfterSend();
+  void KeepPicture();
+  void OnLoaderProgress(wxThreadEvent& event);
+  void OnLoaderMessage(wxThreadEvent& event);
+  void OnLoaderLists(wxThreadEvent& event);
+  void OnWriterLabel(wxThreadEvent& event);
+  void OnWriterGauge(wxThreadEvent& event);
+  void OnWriterGaugeShown(wxThreadEvent& event);
+  void OnWriterStatus(wxThreadEvent& event);
+  void OnWriterSendItem(wxThreadEvent& event);
+
+  void ShowGauge(bool shown);
+  void OnShow(wxShowEvent& event);
+  void KeepUsableSize();
+
+  GuiSupportUi SupportWindows;
+  SupportUi* PreviousSupportUi = nullptr;
+  bool Closing = false;  // the window asked for its own deletion during start-up
+  bool SizeChecked = false;
+  TimerTick Tick;
+  wxTimer PictureTimer;
+  std::optional<wxString> PicturePath;
+  bool PictureAfterSend = false;
+
+  wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,240 @@
+// The update cycle of the main window: the timer tick, the download step, the send step and the
+// conversion run. The decisions are the plain code of cycle/; this file reads the window's state
+// for them and applies what they decide to the controls and the threads.
+
+#include <wx/msgdlg.h>
+
+#include <cstdlib>
+#include <utility>
+
+#include "app/weather.h"
+#include "cycle/feed_download.h"
+#include "cycle/init_weather.h"
+#include "cycle/station_choice.h"
+#include "simlink/fsuipc_worker.h"
+#include "support/download.h"
+#include "support/gui/window_picture.h"
+#include "support/log_file.h"
+
+namespace {
+
+constexpr int kStatusCountdownField = 0;
+// The controls show the end of the send once the event loop has drawn them.
+constexpr int kPictureDelayMs = 500;
+const wxString kNoStationLabel = wxS("No station within 10000 km of the aircraft");
+
+}  // namespace
+
+// What the tick reads of the window and sets off in it.
+class Weather::CycleHost : public TickHost {
+ public:
+  explicit CycleHost(Weather& window) : window_(window) {}
+
+  bool IsSimReady() override { return window_.Writer != nullptr && window_.Writer->IsSimReady(); }
+  bool HasDownloaded() override { return window_.Downloaded; }
+  bool IsLoaderReady() override { return window_.Loader != nullptr && window_.Loader->HandOver().IsReady(); }
+  bool IsLoaderBusy() override {
+    if (window_.Loader == nullptr) return false;
+    const LoaderHandOver& loader = window_.Loader->HandOver();
+    return loader.IsRequested() || loader.IsBusy();
+  }
+  void GetPosition(double& latitude, double& longitude) override {
+    latitude = 0.0;
+    longitude = 0.0;
+    if (window_.Writer != nullptr) window_.Writer->GetPosition(latitude, longitude);
+  }
+  std::size_t StationCount() override { return window_.Stations.size(); }
+
+  void Download() override {
+    wxCommandEvent call(wxEVT_NULL, 0);
+    window_.OnDownloadWX(call);
+  }
+  void Send() override {
+    wxCommandEvent call(wxEVT_NULL, 0);
+    window_.OnSendWXToFS(call);
+  }
+  void SetLoaderSleep(std::uint32_t ms) override {
+    if (window_.Loader != nullptr) window_.Loader->SetSleep(ms);
+  }
+  void ShowCountdown(std::int32_t seconds) override {
+    window_.SetStatusText(wxString::Format(wxS("Update in %is"), static_cast<int>(seconds)),
+                          kStatusCountdownField);
+  }
+  void ShowNearest() override { window_.ShowNearestStation(); }
+
+ private:
+  Weather& window_;
+};
+
+// The download step's downloads and boxes, through the window.
+class Weather::FeedHost : public FeedDownloadHost {
+ public:
+  explicit FeedHost(Weather& window) : window_(window) {}
+
+  bool Fetch(const wxString& url, wxString& text, const wxString& caption) override {
+    return window_.Download(url, &text, caption) == 0;
+  }
+  void ShowBox(const wxString& text, const wxString& caption) override {
+    wxMessageBox(text, caption, wxOK | wxCENTRE, &window_);
+  }
+
+ private:
+  Weather& window_;
+};
+
+void Weather::OnTimer(wxTimerEvent&) {
+  if (Closing) return;
+  // Lists a split has published belong to the window from now on, whether or not their event
+  // has been delivered yet.
+  TakeLoadedLists();
+  CycleHost host(*this);
+  Tick.Run(host, Options);
+}
+
+int Weather::Download(const wxString& url, wxString* text, const wxString& caption) {
+  ProgressLabel->SetLabel(kConnectingLabel);
+  ShowGauge(true);
+  DownloadOptions options;
+  options.limits = kFeedDownloadLimits;
+  options.progress = [this, &caption](const DownloadProgress& progress) {
+    ApplyDownloadProgress(caption, progress.receivedBytes, progress.sizeBytes, progress.sizeKnown);
+  };
+  wxString resource;
+  const DownloadResult result = DownloadText(url, resource, options);
+  if (result == DownloadResult::kNoProtocol) return 2;
+  if (result != DownloadResult::kComplete) return 1;
+  *text += resource;
+  return 0;
+}
+
+void Weather::ApplyDownloadProgress(const wxString& caption, std::uint64_t receivedBytes,
+                                    std::uint64_t sizeBytes, bool sizeKnown) {
+  const FeedProgressView view = ViewFeedProgress(caption, receivedBytes, sizeBytes, sizeKnown);
+  ProgressLabel->SetLabel(view.Label);
+  if (view.Pulse) {
+    ProgressGauge->Pulse();
+  } else {
+    ProgressGauge->SetRange(view.Range);
+    ProgressGauge->SetValue(view.Value);
+  }
+}
+
+void Weather::OnDownloadWX(wxCommandEvent&) {
+  // The boxes of this step dispatch timer events: no tick may start a second download that would
+  // empty the lists this one fills.
+  const TimerTick::Hold hold(Tick);
+  Downloaded = true;
+  Selection.clear();
+  Stations.clear();
+  Ttaa.clear();
+  Ttbb.clear();
+  Ppbb.clear();
+  Synops.clear();
+  MetarText.clear();
+  UpperairText.clear();
+  SynopText.clear();
+  // A split of the previous texts, running or finished, is stale now, and so is its Ready.
+  if (Loader != nullptr) Loader->HandOver().Abandon();
+
+  FeedHost host(*this);
+  DownloadedFeeds feeds;
+  const bool split = RunFeedDownload(Options, DefaultFeedEndpoints(), host, CycleLog(), feeds);
+  MetarText = std::move(feeds.Metar);
+  UpperairText = std::move(feeds.Upperair);
+  SynopText = std::move(feeds.Synop);
+  if (split && Loader != nullptr) Loader->HandOver().Request({MetarText, UpperairText, SynopText});
+}
+
+void Weather::OnSendWXToFS(wxCommandEvent&) {
+  const TimerTick::Hold hold(Tick);
+  Log->WriteToFile(wxS("Main: Sent WX to FS"));
+  if (Loader != nullptr) {
+    TakeLoadedLists();
+    Loader->HandOver().ClearReady();
+  }
+  double latitude = 0.0;
+  double longitude = 0.0;
+  if (Writer != nullptr) Writer->GetPosition(latitude, longitude);
+  StationChoice choice = ChooseStations(Stations, latitude, longitude, Options, CycleLog());
+  if (choice.Outcome == ChoiceOutcome::kTooFewStations) return;
+  if (!choice.Label.empty()) ProgressLabel->SetLabel(choice.Label);
+  Selection = std::move(choice.Selection);
+  ShowGauge(false);
+  if (choice.Outcome == ChoiceOutcome::kNoStation) {
+    ProgressLabel->SetLabel(kNoStationLabel);
+    Log->WriteToFile(wxS("Main: No station within 10000 km"));
+    return;
+  }
+  ConvertWXToNewWeather();
+}
+
+bool Weather::ConvertWXToNewWeather() {
+  if (Selection.empty()) {
+    Log->WriteToFile(wxS("Main: Start convert WX to NewWeather"));
+    return false;
+  }
+  MainMenu->Enable(kIdSendWxToFs, false);
+  ConversionResult result = ConvertSelection(Selection, LookupLists(), Options, CycleLog());
+  ProgressLabel->SetLabel(result.Label);
+  if (result.Records.empty() || Writer == nullptr) {
+    // Nothing goes to the writer, so nobody else would enable the item again.
+    MainMenu->Enable(kIdSendWxToFs, true);
+    Log->WriteToFile(wxS("Main: No station to send"));
+    return true;
+  }
+  Writer->HandOver(std::move(result.Records));
+  Log->WriteToFile(wxS("Main: Start Send WX to FS"));
+  return true;
+}
+
+void Weather::ShowNearestStation() {
+  double latitude = 0.0;
+  double longitude = 0.0;
+  if (Writer != nullptr) Writer->GetPosition(latitude, longitude);
+  std::int32_t km = 0;
+  const std::int32_t index = NearestStationForDisplay(Stations, latitude, longitude, km);
+  if (index < 0) return;
+  MetarRecord& station = Stations[static_cast<std::size_t>(index)];
+  StationList->Clear();
+  StationList->Insert(station.Raw, 0);
+  StationList->Insert(DistanceLine(km), 1);
+  ClMetar decoder;
+  decoder.DecodeMetar(&station);
+  UpperairRecord upperair;
+  SynopRecord synop;
+  if (Options.DwlUpperair) DecodeUpperairFor(&station, &upperair, LookupLists(), CycleLog());
+  if (Options.DwlAddWeather) DecodeSynopFor(&station, &synop, LookupLists(), CycleLog());
+  ShowMetar(&station);
+  ShowUpperair(&upperair, &station);
+  if (std::exchange(PictureAfterSend, false)) KeepPicture();
+}
+
+ReportLookupLists Weather::LookupLists() {
+  ReportLookupLists lists;
+  lists.Ttaa = &Ttaa;
+  lists.Ttbb = &Ttbb;
+  lists.Ppbb = &Ppbb;
+  lists.Synops = &Synops;
+  lists.UseTtbb = UseTtbb;
+  lists.UsePpbb = UsePpbb;
+  return lists;
+}
+
+LogLine Weather::CycleLog() {
+  return [this](const wxString& line) { Log->WriteToFile(line); };
+}
+
+void Weather::KeepPictureAfterSend() { PictureAfterSend = true; }
+
+void Weather::KeepPicture() {
+  const char* path = std::getenv("NUBIVANE_SCREENSHOT");
+  if (path == nullptr || *path == '\0' || PictureTimer.IsRunning()) return;
+  if (!PicturePath) {
+    PictureTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+      if (!SavePicture(PictureOfWindow(this), *PicturePath))
+        Log->WriteToFile(wxS("Main: the window's picture could not be written to ") + *PicturePath);
+    });
+  }
+  PicturePath = wxString::FromUTF8(path);
+  PictureTimer.StartOnce(kPictureDelayMs);
+}

@@ -1,0 +1,5 @@
+#include "cycle/loader_events.h"
+
+wxDEFINE_EVENT(EVT_LOADER_PROGRESS, wxThreadEvent);
+wxDEFINE_EVENT(EVT_LOADER_MESSAGE, wxThreadEvent);
+wxDEFINE_EVENT(EVT_LOADER_LISTS, wxThreadEvent);

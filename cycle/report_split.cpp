@@ -1,0 +1,145 @@
+#include "cycle/report_split.h"
+
+#include <wx/log.h>
+#include <wx/tokenzr.h>
+
+#include <utility>
+
+#include "reports/bulletin_split.h"
+#include "reports/metar.h"
+
+namespace {
+
+int CountOf(std::size_t size) { return static_cast<int>(size); }
+
+// One upper-air part kind: its marker, whether it is identified at all, how and where it goes.
+template <typename Record, typename Find>
+void IdentifyPart(const wxString& piece, Record& record, std::vector<Record>& list, Find find, int& errors) {
+  record.Raw = piece;
+  if (find(&record)) {
+    list.push_back(record);
+  } else {
+    ++errors;
+  }
+}
+
+}  // namespace
+
+wxString SplitItemLabel(SplitStep step, int number, int count, int errors) {
+  switch (step) {
+    case SplitStep::kMetar:
+      return wxString::Format(wxS("Init Metar %i from %i, Error:%i "), number, count, errors);
+    case SplitStep::kUpperair:
+      return wxString::Format(wxS("Init Upperair %i from %i, Error: %i "), number, count, errors);
+    case SplitStep::kSynop:
+      return wxString::Format(wxS("Init Synop %i from %i, Error: %i "), number, count, errors);
+  }
+  return wxString();
+}
+
+ReportSplit::ReportSplit(const Upperair& upperair, const ClSynop& synop, wxString airportPath)
+    : UpperairStations(upperair), SynopStations(synop), AirportPath(std::move(airportPath)) {}
+
+bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) const {
+  if (!InitMetar(texts.Metar, lists.Stations, reporter)) return false;
+  wxString counts = wxString::Format(wxS("Metar: %i"), CountOf(lists.Stations.size()));
+  reporter.Counts(counts);
+  if (!InitUpperair(texts.Upperair, lists, reporter)) return false;
+  counts += wxString::Format(wxS(" Upperair: %i"), CountOf(lists.Ttaa.size()));
+  reporter.Counts(counts);
+  if (!InitSynop(texts.Synop, lists.Synops, reporter)) return false;
+  counts += wxString::Format(wxS(" Synop: %i"), CountOf(lists.Synops.size()));
+  reporter.Counts(counts);
+  return true;
+}
+
+bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stations,
+                            SplitReporter& reporter) const {
+  // Cut at every line end; empty lines give no report.
+  wxStringTokenizer tokens(text, wxS("\r\n"), wxTOKEN_DEFAULT);
+  const int count = CountOf(tokens.CountTokens());
+  reporter.Counted(SplitStep::kMetar, count);
+
+  int errors = 0;
+  ClMetar airports;
+  MetarRecord record;
+  bool airportsRead = false;
+  {
+    wxLogNull quiet;  // the loader's own box says it
+    airportsRead = airports.LoadAirports(AirportPath);
+  }
+  if (!airportsRead) {
+    reporter.AirportsMissing();
+    return true;
+  }
+  for (int number = 1; tokens.HasMoreTokens(); ++number) {
+    record.Raw = tokens.GetNextToken();
+    if (airports.FindMetarStation(&record)) {
+      stations.push_back(record);
+    } else {
+      ++errors;
+    }
+    reporter.Item(SplitStep::kMetar, number, count, errors);
+    if (!reporter.AfterItem()) return false;
+  }
+  return true;
+}
+
+bool ReportSplit::InitUpperair(const wxString& text, LoadedLists& lists, SplitReporter& reporter) const {
+  reporter.Preparing();
+  const std::vector<wxString> pieces = SplitBulletinPieces(text);
+  const int count = CountOf(pieces.size());
+  reporter.Counted(SplitStep::kUpperair, count);
+
+  int errors = 0;
+  UpperairRecord ttaa;
+  UpperairPart ttbb;
+  UpperairPart ppbb;
+  const Upperair& stations = UpperairStations;
+  for (int number = 1; number <= count; ++number) {
+    const wxString& piece = pieces[number - 1];
+    // TTAA first: a piece that names it is a TTAA part whatever else it holds. Parts not asked
+    // for, empty pieces and the trailing piece are passed over without counting as errors.
+    if (piece.find(wxS("TTAA")) != wxString::npos) {
+      IdentifyPart(
+          piece, ttaa, lists.Ttaa, [&](UpperairRecord* r) { return stations.FindTTAAStation(r); }, errors);
+    } else if (piece.find(wxS("TTBB")) != wxString::npos && UseTtbb) {
+      IdentifyPart(
+          piece, ttbb, lists.Ttbb, [&](UpperairPart* p) { return stations.FindTTBBStation(p); }, errors);
+    } else if (piece.find(wxS("PPBB")) != wxString::npos && UsePpbb) {
+      IdentifyPart(
+          piece, ppbb, lists.Ppbb, [&](UpperairPart* p) { return stations.FindPPBBStation(p); }, errors);
+    }
+    reporter.Item(SplitStep::kUpperair, number, count, errors);
+    if (!reporter.AfterItem()) return false;
+  }
+  return true;
+}
+
+bool ReportSplit::InitSynop(const wxString& text, std::vector<SynopRecord>& synops,
+                            SplitReporter& reporter) const {
+  reporter.Preparing();
+  const std::vector<wxString> pieces = SplitBulletinPieces(text);
+  const int count = CountOf(pieces.size());
+  reporter.Counted(SplitStep::kSynop, count);
+
+  int errors = 0;
+  SynopRecord record;
+  // Only the first station of a bulletin carries "AAXX YYGGi": the ones after it are identified
+  // with the header in force, carried from piece to piece.
+  wxString header;
+  for (int number = 1; number <= count; ++number) {
+    const wxString& piece = pieces[number - 1];
+    record.Raw = piece;
+    record.Header = header;
+    if (SynopStations.FindSynopStation(&record)) {
+      synops.push_back(record);
+    } else {
+      ++errors;  // every piece that is not an identified report counts, the trailing one too
+    }
+    header = SynopHeaderAfter(piece, header);
+    reporter.Item(SplitStep::kSynop, number, count, errors);
+    if (!reporter.AfterItem()) return false;
+  }
+  return true;
+}

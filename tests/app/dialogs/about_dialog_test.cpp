@@ -1,0 +1,65 @@
+#include "app/about_dialog.h"
+
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialog_test_env.h"
+#include "gui_common/dialog_recorder.h"
+
+namespace {
+
+using dialogtest::Ending;
+
+class AboutDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
+    frame->Show();
+  }
+  void TearDown() override {
+    frame->Destroy();
+    dialogtest::Settle();
+  }
+
+  guitest::DialogRecorder boxes;
+  wxFrame* frame = nullptr;
+};
+
+TEST_F(AboutDialogTest, ShowsTheProgramsVersion) {
+  NubivaneAbout about(frame);
+  EXPECT_EQ(about.GetTitle(), wxS("About Nubivane lite"));
+  EXPECT_EQ(about.VersionText->GetLabel(), wxS("Version: " NUB_PROJECT_VERSION_DOTTED " BETA"));
+  EXPECT_EQ(about.NameText->GetLabel(), wxS("Nubivane lite"));
+}
+
+// OK, Escape and the close box all end it; nothing is asked or stored.
+TEST_F(AboutDialogTest, EveryWayOutEndsTheDialog) {
+  for (Ending ending : {Ending::kOk, Ending::kEscape, Ending::kCloseBox}) {
+    NubivaneAbout about(frame);
+    guitest::RunModal(&about, [&] { dialogtest::End(&about, ending, about.OkButton, nullptr); });
+    EXPECT_FALSE(about.IsShown()) << dialogtest::Name(ending);
+  }
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(boxes.others, 0);
+}
+
+TEST_F(AboutDialogTest, NothingIsClippedAndThePictureIsKept) {
+  NubivaneAbout about(frame);
+  EXPECT_GE(about.GetSize().x, 286);
+  EXPECT_GE(about.GetSize().y, 270);
+  wxString picture;
+  guitest::RunModal(&about, [&] {
+    EXPECT_EQ(dialogtest::ClippedControls(&about), std::vector<std::string>());
+    EXPECT_GE(about.GetSize().x, about.GetBestSize().x);
+    EXPECT_GE(about.GetSize().y, about.GetBestSize().y);
+    picture = guitest::SaveScreenshot(&about, wxS("about_dialog"));
+    dialogtest::Click(about.OkButton);
+  });
+  EXPECT_FALSE(picture.empty());
+}
+
+}  // namespace

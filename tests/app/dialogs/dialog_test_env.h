@@ -1,0 +1,164 @@
+#pragma once
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/dialog.h>
+#include <wx/log.h>
+#include <wx/radiobut.h>
+#include <wx/slider.h>
+#include <wx/spinctrl.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/time.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gui_common/real_modal.h"
+#include "gui_common/screenshot.h"
+
+// A simulated person in front of the dialogs: clicks, keys and the close box go through the
+// window system, as a person's do.
+namespace dialogtest {
+
+inline void Settle() {
+  wxTheApp->ProcessPendingEvents();
+  wxLog::FlushActive();
+  wxTheApp->ProcessIdle();
+}
+
+// Lets the simulated person's input arrive (it travels through the window system) until the
+// condition holds; false after the bound. Runs inside a dialog's modal loop too.
+inline bool WaitUntil(const std::function<bool()>& done, int boundMs = 5000) {
+  const wxLongLong end = wxGetLocalTimeMillis() + boundMs;
+  while (!done()) {
+    if (wxGetLocalTimeMillis() > end) return false;
+    wxTheApp->Yield(true);
+    wxMilliSleep(2);
+  }
+  return true;
+}
+
+inline wxPoint Middle(wxWindow* window) {
+  const wxRect rect = window->GetScreenRect();
+  return {rect.x + rect.width / 2, rect.y + rect.height / 2};
+}
+
+inline void Click(wxWindow* window) {
+  wxUIActionSimulator person;
+  person.MouseMove(Middle(window));
+  person.MouseClick();
+}
+
+// Clicks into the field, selects what it holds and types text over it.
+inline void TypeInto(wxWindow* field, const char* text) {
+  Click(field);
+  field->SetFocus();
+  wxUIActionSimulator person;
+  person.Char('a', wxMOD_CONTROL);
+  person.Text(text);
+}
+
+inline void PressEscape(wxWindow* inside) {
+  wxUIActionSimulator person;
+  person.MouseMove(Middle(inside));
+  inside->SetFocus();
+  person.Char(WXK_ESCAPE);
+}
+
+// What the window manager's close button does: GTK's own request to close the window, which
+// reaches the dialog as its delete event. There is no window manager under the test display to
+// draw the button, so the request is made directly.
+inline void PressCloseBox(wxDialog* dialog) {
+  using CloseFunction = void (*)(void*);
+  static const auto close = reinterpret_cast<CloseFunction>(::dlsym(RTLD_DEFAULT, "gtk_window_close"));
+  ASSERT_NE(close, nullptr) << "GTK's gtk_window_close is not in the process";
+  close(dialog->GetHandle());
+}
+
+enum class Ending { kOk, kCancel, kEscape, kCloseBox };
+
+inline const char* Name(Ending ending) {
+  switch (ending) {
+    case Ending::kOk:
+      return "OK";
+    case Ending::kCancel:
+      return "Cancel";
+    case Ending::kEscape:
+      return "Escape";
+    case Ending::kCloseBox:
+      return "close box";
+  }
+  return "?";
+}
+
+inline void End(wxDialog* dialog, Ending ending, wxWindow* ok, wxWindow* cancel) {
+  switch (ending) {
+    case Ending::kOk:
+      return Click(ok);
+    case Ending::kCancel:
+      return Click(cancel);
+    case Ending::kEscape:
+      return PressEscape(dialog);
+    case Ending::kCloseBox:
+      return PressCloseBox(dialog);
+  }
+}
+
+// What a text field needs to show its text whole, measured on a fresh twin beside it: GTK
+// measures a field that already stands in a layout from the room it was given.
+inline wxSize NeededForText(wxWindow* parent, const wxString& text) {
+  auto* twin = new wxTextCtrl(parent, wxID_ANY, text);
+  const wxSize needed(twin->GetSizeFromText(text).x, twin->GetBestSize().y);
+  twin->Destroy();
+  return needed;
+}
+
+inline wxSize NeededForSpin(wxSpinCtrl* spin) {
+  auto* twin = new wxSpinCtrl(spin->GetParent(), wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                              wxSP_ARROW_KEYS, spin->GetMin(), spin->GetMax(), spin->GetValue());
+  const wxSize needed(twin->GetSizeFromText(spin->GetTextValue()).x, twin->GetBestSize().y);
+  twin->Destroy();
+  return needed;
+}
+
+// Controls cut short by their parent or smaller than their text needs, by their label or value.
+inline std::vector<std::string> ClippedControls(wxWindow* top) {
+  std::vector<std::string> clipped;
+  const std::function<void(wxWindow*)> visit = [&](wxWindow* parent) {
+    const wxSize room = parent->GetClientSize();
+    const wxWindowList children = parent->GetChildren();
+    for (wxWindow* child : children) {
+      if (!child->IsShown()) continue;
+      const wxRect rect = child->GetRect();
+      wxString name =
+          child->GetLabel().empty() ? wxString(child->GetClassInfo()->GetClassName()) : child->GetLabel();
+      const bool inside = rect.x >= 0 && rect.y >= 0 && rect.GetRight() < room.x && rect.GetBottom() < room.y;
+      wxSize needed = child->GetBestSize();
+      if (auto* text = dynamic_cast<wxTextCtrl*>(child)) {
+        name = text->GetValue();
+        needed = NeededForText(parent, text->GetValue());
+      } else if (auto* spin = dynamic_cast<wxSpinCtrl*>(child)) {
+        name = spin->GetTextValue();
+        needed = NeededForSpin(spin);
+      }
+      if (!inside || rect.width < needed.x || rect.height < needed.y) {
+        clipped.push_back(name.utf8_string() + " (" + std::to_string(rect.width) + "x" +
+                          std::to_string(rect.height) + ", needs " + std::to_string(needed.x) + "x" +
+                          std::to_string(needed.y) + (inside ? ")" : ", outside its parent)"));
+      }
+      visit(child);
+    }
+  };
+  visit(top);
+  return clipped;
+}
+
+}  // namespace dialogtest

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cycle/conversion_run.h"
+#include "cycle/init_weather.h"
+#include "gui_common/screenshot.h"
+#include "peers/http_peer.h"
+#include "platform/test_knobs.h"
+#include "sim_stub.h"
+#include "simlink/fsuipc_worker.h"
+#include "weather_test_env.h"
+
+namespace {
+
+using apptest::Settle;
+using apptest::SettleUntil;
+using testsupport::CataloguePath;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+constexpr double kFrankfurtLat = 50.0333;
+constexpr double kFrankfurtLon = 8.5706;
+constexpr std::uint32_t kCloseCommand = 0x100;
+
+std::string DemoFeed(const char* name) { return ReadBytes(CataloguePath(std::string("feed/") + name)); }
+
+std::vector<std::string> RecordIcaos(const SimStub& stub) {
+  std::vector<std::string> icaos;
+  for (const SimStubEvent& event : stub.Events()) {
+    if (event.kind == "record") icaos.push_back(event.icao);
+  }
+  return icaos;
+}
+
+// Sends that have ended (their closing command came).
+int FinishedSends(const SimStub& stub) {
+  int sends = 0;
+  bool records = false;
+  for (const SimStubEvent& event : stub.Events()) {
+    if (event.kind == "record") records = true;
+    if (event.kind == "command" && event.value == kCloseCommand && records) {
+      ++sends;
+      records = false;
+    }
+  }
+  return sends;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// No event loop runs in the window tests: the timer's ticks are dispatched here, between the
+// deliveries of the threads' events.
+bool TickUntil(Weather*& window, const std::function<bool()>& done) {
+  return SettleUntil([&] {
+    if (done()) return true;
+    wxTimerEvent tick(*window->Timer);
+    window->GetEventHandler()->ProcessEvent(tick);
+    return done();
+  });
+}
+
+// The main window with the update host and the VATSIM service on a local server, and the
+// simulator stand-in with the aircraft at Frankfurt. The program's pauses run fast.
+class WeatherCycle : public apptest::WeatherTest {
+ protected:
+  static constexpr double kTimeScale = 0.02;
+
+  void SetUp() override {
+    WeatherTest::SetUp();
+    SetPlatformTimeScale(kTimeScale);
+    PutCatalogues();
+  }
+  void TearDown() override {
+    WeatherTest::TearDown();
+    ::unsetenv("NUBIVANE_UPDATE_HOST");
+    ::unsetenv("NUBIVANE_VATSIM_HOST");
+    SetPlatformTimeScale(1.0);
+  }
+
+  void Serve(std::vector<testpeers::HttpRoute> routes) {
+    peer = std::make_unique<testpeers::HttpPeer>(std::move(routes));
+    ::setenv("NUBIVANE_UPDATE_HOST", peer->BaseUrl().c_str(), 1);
+    ::setenv("NUBIVANE_VATSIM_HOST", peer->BaseUrl().c_str(), 1);
+  }
+
+  void StartSimulator() {
+    SimStubScript script;
+    script.latitude = kFrankfurtLat;
+    script.longitude = kFrankfurtLon;
+    stub = std::make_unique<SimStub>(script);
+    ASSERT_TRUE(stub->Start());
+  }
+
+  void Ini(bool startupDownload) {
+    WriteBytes("Nubivane.ini",
+               std::string("[General]\nMetar=3\nDwlUpperair=0\nDwlAddWeather=0\nDwlStartup=") +
+                   (startupDownload ? "1" : "0") + "\n[Weather]\nwxRange=300\n");
+  }
+
+  std::unique_ptr<testpeers::HttpPeer> peer;
+  std::unique_ptr<SimStub> stub;
+};
+
+TEST_F(WeatherCycle, StartUpDownloadSplitChoiceAndSendWithGlobFirst) {
+  Serve({{"/metar_NOAA.txt", 200, DemoFeed("metar.txt")}});
+  StartSimulator();
+  Ini(true);
+  Open();
+  ASSERT_TRUE(TickUntil(window, [&] { return FinishedSends(*stub) == 1; }));
+  const std::vector<std::string> icaos = RecordIcaos(*stub);
+  ASSERT_GT(icaos.size(), 30u);
+  EXPECT_EQ(icaos.front(), "GLOB");
+  EXPECT_EQ(std::count(icaos.begin(), icaos.end(), "GLOB"), 1);
+  EXPECT_EQ(std::count(icaos.begin(), icaos.end(), "EDDF"), 1);
+  EXPECT_EQ(icaos.back(), "EDDF");  // the nearest comes last
+  EXPECT_EQ(peer->RequestLines().size(), 1u);
+
+  const std::string log = Log();
+  for (const char* line :
+       {"Main: Download NOAA-Metar", "InitWeather: Start WX-Splitter", "Main: Sent WX to FS",
+        "Main: Insert GLOB in Vector", "Main: Start Send WX to FS"}) {
+    EXPECT_TRUE(Contains(log, line)) << line;
+  }
+  EXPECT_LT(log.find("InitWeather: Start WX-Splitter"), log.find("Main: Sent WX to FS"));
+  ASSERT_TRUE(TickUntil(window, [&] { return window->MainMenu->IsEnabled(kIdSendWxToFs); }));
+  ASSERT_TRUE(
+      TickUntil(window, [&] { return window->StatusBar->GetStatusText(0).StartsWith("Update in "); }));
+  EXPECT_TRUE(dialogs.boxes.empty());
+
+  guitest::PaintNow(window);
+  const wxString path = guitest::SaveWindowScreenshot(window, "main_window_after_send");
+  EXPECT_FALSE(path.empty());
+  std::printf("main window screenshot: %s\n", static_cast<const char*>(path.utf8_str()));
+
+  // Beyond the range from where the last send was: the next tick sends the stations there.
+  stub->SetPosition(51.4706, -0.4619);  // London Heathrow, about 350 NM away
+  ASSERT_TRUE(TickUntil(window, [&] { return FinishedSends(*stub) == 2; }));
+  const std::vector<std::string> both = RecordIcaos(*stub);
+  EXPECT_EQ(both[icaos.size()], "GLOB");
+  EXPECT_EQ(both.back(), "EGLL");
+  EXPECT_EQ(peer->RequestLines().size(), 1u);  // a movement sends what is loaded
+}
+
+// Inside the fallback's box the library dispatches timer events; a tick there starts nothing.
+class TickInsideBoxes : public wxModalDialogHook {
+ public:
+  explicit TickInsideBoxes(Weather*& window) : window_(window) { Register(); }
+  ~TickInsideBoxes() override { Unregister(); }
+
+  std::vector<std::pair<wxString, wxString>> countdowns;  // status field 0 before and after
+
+ protected:
+  int Enter(wxDialog*) override {
+    const wxString before = window_->StatusBar->GetStatusText(0);
+    wxTimerEvent tick(*window_->Timer);
+    window_->GetEventHandler()->ProcessEvent(tick);
+    countdowns.emplace_back(before, window_->StatusBar->GetStatusText(0));
+    return wxID_NONE;  // the recorder answers
+  }
+
+ private:
+  Weather*& window_;
+};
+
+TEST_F(WeatherCycle, FailedFeedFallsBackAndATickInsideTheBoxStartsNothing) {
+  Serve({{"/metar_NOAA.txt", 503, "<html>busy</html>"},
+         {"/data/metar.php?id=ALL", 200, DemoFeed("metar.txt")}});
+  StartSimulator();
+  Ini(false);
+  Open();
+  ASSERT_TRUE(
+      TickUntil(window, [&] { return window->StatusBar->GetStatusText(0).StartsWith("Update in "); }));
+  TickInsideBoxes ticks(window);
+  wxCommandEvent menu(wxEVT_MENU, kIdDownloadWx);
+  window->ProcessWindowEvent(menu);
+
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].caption, "ERROR");
+  EXPECT_EQ(
+      dialogs.boxes[0].message,
+      "Couldn't connect to Weather Server .\r\nConnection Timeout.\r\nTry connect to the Vatsim-Server!");
+  ASSERT_EQ(ticks.countdowns.size(), 1u);
+  EXPECT_EQ(ticks.countdowns[0].first, ticks.countdowns[0].second);
+  const std::vector<std::string> requests = peer->RequestLines();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_TRUE(Contains(requests[0], "/metar_NOAA.txt"));
+  EXPECT_TRUE(Contains(requests[1], "/data/metar.php?id=ALL"));
+
+  ASSERT_TRUE(TickUntil(window, [&] { return FinishedSends(*stub) == 1; }));
+  EXPECT_EQ(RecordIcaos(*stub).front(), "GLOB");
+  const std::string log = Log();
+  EXPECT_LT(log.find("Main: Download NOAA-Metar"), log.find("Error: Couldn't connect to Weather Server"));
+  EXPECT_LT(log.find("Error: Couldn't connect to Weather Server"),
+            log.find("InitWeather: Start WX-Splitter"));
+}
+
+// Every report of the feed fails its range check: nothing goes to the writer, the label does not
+// say "Success", and the send item is usable again.
+TEST_F(WeatherCycle, WhenEveryStationFailsNothingIsHandedOver) {
+  std::string feed;
+  for (int i = 0; i < 120; ++i) feed += "EDDF 141520Z 09009KT CAVOK 16/02 Q1995\n";  // a mistyped QNH
+  Serve({{"/metar_NOAA.txt", 200, feed}});
+  StartSimulator();
+  Ini(true);
+  Open();
+  ASSERT_TRUE(TickUntil(window, [&] { return Contains(Log(), "Main: No station to send"); }));
+  Settle();
+  EXPECT_EQ(window->ProgressLabel->GetLabel(), kNothingConvertedLabel);
+  EXPECT_TRUE(window->MainMenu->IsEnabled(kIdSendWxToFs));
+  EXPECT_TRUE(RecordIcaos(*stub).empty());
+  EXPECT_TRUE(Contains(Log(), "Main: Error: Check NewWeather -> EDDF"));
+  EXPECT_FALSE(Contains(Log(), "Main: Start Send WX to FS"));
+}
+
+}  // namespace

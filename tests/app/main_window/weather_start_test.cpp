@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/display.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/frame_placement.h"
+#include "cycle/init_weather.h"
+#include "gui_common/screenshot.h"
+#include "peers/smtp_peer.h"
+#include "sim_stub.h"
+#include "simlink/fsuipc_worker.h"
+#include "weather_test_env.h"
+
+namespace {
+
+using apptest::Settle;
+using apptest::SettleUntil;
+using apptest::Standing;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+class WeatherStart : public apptest::WeatherTest {};
+
+// The messages of the log, in order, without their time.
+std::vector<std::string> Messages(const std::string& log) {
+  std::vector<std::string> messages;
+  std::size_t start = 0;
+  while (start < log.size()) {
+    std::size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(start, end - start);
+    const std::size_t dash = line.find(" - ");
+    messages.push_back(dash == std::string::npos ? line : line.substr(dash + 3));
+    start = end + 2;
+  }
+  return messages;
+}
+
+TEST_F(WeatherStart, AFirstStartShowsTheVersionAndEndsCleanly) {
+  PutCatalogues();
+  Open();
+  EXPECT_TRUE(dialogs.boxes.empty());  // no previous log: no report offer
+  const wxString version = wxS("v" NUB_PROJECT_VERSION_DOTTED " BETA");
+  EXPECT_EQ(window->StatusBar->GetStatusText(3), version);
+  EXPECT_FALSE(window->ProgressGauge->IsShown());
+  EXPECT_FALSE(window->MainMenu->IsEnabled(kIdSendWxToFs));
+  EXPECT_TRUE(window->IsEnabled());  // the start-up's disabling is over
+  ASSERT_NE(window->Loader, nullptr);
+  ASSERT_NE(window->Writer, nullptr);
+  EXPECT_TRUE(window->Loader->IsRunning());
+  EXPECT_TRUE(window->Options.AlignUpperWinds);
+  ASSERT_TRUE(window->Timer);
+  EXPECT_TRUE(window->Timer->IsRunning());
+  EXPECT_EQ(window->Timer->GetId(), kTimerId);
+  EXPECT_EQ(window->Timer->GetInterval(), 1000);
+  EXPECT_FALSE(window->Timer->IsOneShot());
+
+  const auto start = Messages(Log());
+  ASSERT_GE(start.size(), 3u);
+  EXPECT_EQ(start[0], "Nubivane Start");
+  EXPECT_EQ(start[1].rfind("OS: Linux, Architecture: ", 0), 0u) << start[1];
+  EXPECT_EQ(start[1].back(), ' ');
+  EXPECT_EQ(start[2], "Program Version: " + version.ToStdString());
+
+  const auto closing = std::chrono::steady_clock::now();
+  Close();
+  std::printf("main window shut-down took %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - closing)
+                                         .count()));
+  const std::vector<std::string> end = Messages(Log());
+  const std::vector<std::string> last(end.end() - 4, end.end());
+  const std::vector<std::string> expected = {"InitWeather: deleting thread", "FSUIPC: deleting thread",
+                                             "Main: deleting Timer", "Main: Nubivane Close"};
+  EXPECT_EQ(last, expected);
+  const std::string ini = ReadBytes("Nubivane.ini");
+  EXPECT_NE(ini.find("FramePosX="), std::string::npos);
+  EXPECT_NE(ini.find("FrameSizeY="), std::string::npos);
+}
+
+TEST_F(WeatherStart, ThePreviousLogDecidesOnTheReportOffer) {
+  struct Case {
+    const char* previous;  // nullptr: no file
+    bool offered;
+    const char* why;
+  };
+  const Case cases[] = {
+      {nullptr, false, "first start"},
+      {"1 - Nubivane Start\r\n2 - Main: Nubivane Close\r\n", false, "clean run"},
+      {"1 - Nubivane Start\r\n2 - Error: Can't open airport.dat!\r\n3 - Main: Nubivane Close\r\n", true,
+       "an error, even with Close"},
+      {"1 - Nubivane Start\r\n2 - Program Version: v0.90.1 BETA\r\n", true, "the run did not end"},
+      {"1 - Nubivane Start\r\n2 - Main: Error: Decode Metar -> EDDF 121150Z\r\n3 - Main: Nubivane Close\r\n",
+       false, "a report that did not decode"},
+  };
+  PutCatalogues();
+  for (const Case& c : cases) {
+    std::remove("nubivane.log");
+    if (c.previous != nullptr) WriteBytes("nubivane.log", c.previous);
+    dialogs.boxes.clear();
+    Open();
+    ASSERT_EQ(dialogs.boxes.size(), c.offered ? 1u : 0u) << c.why;
+    if (c.offered) {
+      EXPECT_EQ(dialogs.boxes[0].caption, "Debug");
+      EXPECT_TRUE(dialogs.boxes[0].message.StartsWith("The last time the programme was executed, an error"));
+      EXPECT_EQ(dialogs.boxes[0].style & (wxYES_NO | wxICON_QUESTION), wxYES_NO | wxICON_QUESTION);
+    }
+    Close();
+  }
+}
+
+TEST_F(WeatherStart, YesMailsThePreviousLogAsItsOwnBytes) {
+  PutCatalogues();
+  WriteBytes("nubivane.log", "1 - Nubivane Start\r\n2 - Main: Error: Fehler in M\xFCnchen\r\n");
+  testpeers::SmtpPeer peer;
+  ::setenv("NUBIVANE_SMTP_SERVER", "127.0.0.1", 1);
+  ::setenv("NUBIVANE_SMTP_PORT", std::to_string(peer.Port()).c_str(), 1);
+  guitest::DialogRecorder yes(wxID_YES);
+  Open();
+  ::unsetenv("NUBIVANE_SMTP_SERVER");
+  ::unsetenv("NUBIVANE_SMTP_PORT");
+  ASSERT_TRUE(peer.WaitDone(10000));
+  const std::string data = peer.Data();
+  EXPECT_NE(data.find("1 - Nubivane Start\r\n2 - Main- Error- Fehler in M\xFCnchen\r\n"), std::string::npos)
+      << data;
+}
+
+TEST_F(WeatherStart, WithoutAirportDatTheWindowGoesAndTheSimulatorIsNotTouched) {
+  PutCatalogues(false);
+  SimStubScript script;
+  script.readyFlag = 0;  // ready to fly, 0x333E at 0: a running writer would clear the weather
+  SimStub stub(script);
+  ASSERT_TRUE(stub.Start());
+
+  Open(false);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].message, "Can't open airport.dat!");
+  EXPECT_EQ(dialogs.boxes[0].caption, "Nubivane Error");
+  EXPECT_EQ(dialogs.boxes[0].style & wxOK, wxOK);
+  EXPECT_EQ(window->Writer, nullptr);
+  EXPECT_NE(window->Loader, nullptr);
+  EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(window));
+  Weather* going = window;
+  window = nullptr;
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Settle();  // the library deletes it
+  EXPECT_FALSE(Standing(going));
+  EXPECT_EQ(stub.MessagesReceived(), 0u);
+
+  const std::vector<std::string> messages = Messages(Log());
+  EXPECT_NE(std::find(messages.begin(), messages.end(), "Error: Can't open airport.dat!"), messages.end());
+  EXPECT_EQ(messages.back(), "Main: Nubivane Close");
+  EXPECT_EQ(std::find(messages.begin(), messages.end(), "FSUIPC: deleting thread"), messages.end());
+}
+
+TEST_F(WeatherStart, TheStoredGeometryIsKeptWhenItIsUsable) {
+  PutCatalogues();
+  WriteBytes("Nubivane.ini", "[General]\nFramePosX=40\nFramePosY=60\nFrameSizeX=900\nFrameSizeY=600\n");
+  Open();
+  EXPECT_EQ(window->GetRect(), wxRect(40, 60, 900, 600));
+  window->SetSize(wxRect(50, 70, 910, 610));
+  Close();
+  const std::string ini = ReadBytes("Nubivane.ini");
+  EXPECT_NE(ini.find("FramePosX=50\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("FrameSizeY=610\n"), std::string::npos) << ini;
+}
+
+TEST_F(WeatherStart, AWindowOffEveryScreenOrTooSmallComesBack) {
+  PutCatalogues();
+  WriteBytes("Nubivane.ini", "[General]\nFramePosX=-30000\nFramePosY=40000\nFrameSizeX=3\nFrameSizeY=-8\n");
+  Open();
+  const wxRect placed = window->GetRect();
+  const wxRect screen = wxDisplay(0u).GetClientArea();
+  EXPECT_TRUE(screen.Contains(placed.GetTopLeft())) << placed.x << "," << placed.y;
+  EXPECT_GE(placed.width, window->GetBestSize().x);
+  EXPECT_GE(placed.height, window->GetBestSize().y);
+}
+
+TEST_F(WeatherStart, TheLoaderReportsThroughTheWindow) {
+  PutCatalogues();
+  Open();
+  const std::string bytes = ReadBytes(testsupport::SharedDataPath("metar-cycle-sample.txt"));
+  window->MetarText = wxString(bytes.data(), wxConvISO8859_1, bytes.size());
+  window->ProgressGauge->Show();
+  window->Loader->HandOver().Request({window->MetarText, window->UpperairText, window->SynopText});
+  ASSERT_TRUE(SettleUntil([&] { return window->ProgressLabel->GetLabel() == "Ready"; }));
+  EXPECT_FALSE(window->ProgressGauge->IsShown());
+  EXPECT_TRUE(window->Loader->HandOver().IsReady());
+  ASSERT_TRUE(SettleUntil([&] { return !window->Stations.empty(); }));
+  EXPECT_GT(window->Stations.size(), 5000u);
+  EXPECT_EQ(window->StatusBar->GetStatusText(1),
+            wxString::Format("Metar: %i Upperair: 0 Synop: 0", static_cast<int>(window->Stations.size())));
+  EXPECT_EQ(window->Stations.front().Raw.Left(4), window->Stations.front().Icao);
+}
+
+TEST_F(WeatherStart, TheLoadersAirportBoxIsShownByTheWindow) {
+  PutCatalogues();
+  Open();
+  std::remove("airport.dat");
+  window->Loader->HandOver().Request({wxS("EDDF 121150Z 27010KT\n"), wxString(), wxString()});
+  ASSERT_TRUE(SettleUntil([&] { return window->ProgressLabel->GetLabel() == "Ready"; }));
+  Settle();
+  ASSERT_EQ(dialogs.boxes.size(), 1u);  // the loader's own box, not the library's report besides
+  EXPECT_EQ(dialogs.boxes[0].message, "Can not open airport.dat");
+  EXPECT_EQ(dialogs.boxes[0].caption, "Error");
+  EXPECT_EQ(dialogs.boxes[0].style & (wxOK | wxCENTRE), wxOK | wxCENTRE);
+  EXPECT_TRUE(dialogs.boxes[0].onGuiThread);
+  EXPECT_EQ(window->StatusBar->GetStatusText(1), "Metar: 0 Upperair: 0 Synop: 0");
+}
+
+TEST_F(WeatherStart, TheWritersReportsReachTheControls) {
+  PutCatalogues();
+  Open();
+  std::thread worker([sink = window] {
+    auto post = [sink](wxEventType type, const wxString& text, int value, long extra) {
+      auto* event = new wxThreadEvent(type);
+      event->SetString(text);
+      event->SetInt(value);
+      event->SetExtraLong(extra);
+      wxQueueEvent(sink, event);
+    };
+    post(EVT_WRITER_STATUS, "not connected", 0, 0);
+    post(EVT_WRITER_GAUGE_SHOWN, "", 1, 0);
+    post(EVT_WRITER_GAUGE, "", 2, 3);
+    post(EVT_WRITER_LABEL, "Send Station EDDB, 2 from 3", 0, 0);
+    post(EVT_WRITER_SEND_ITEM, "", 1, 0);
+  });
+  worker.join();
+  ASSERT_TRUE(SettleUntil([&] { return window->MainMenu->IsEnabled(kIdSendWxToFs); }));
+  EXPECT_EQ(window->StatusBar->GetStatusText(2), "not connected");
+  EXPECT_TRUE(window->ProgressGauge->IsShown());
+  EXPECT_EQ(window->ProgressGauge->GetRange(), 3);
+  EXPECT_EQ(window->ProgressGauge->GetValue(), 2);
+  EXPECT_EQ(window->ProgressLabel->GetLabel(), "Send Station EDDB, 2 from 3");
+}
+
+// The picture of the main window as a user first sees it, kept under the build folder.
+TEST_F(WeatherStart, ScreenshotAfterStartUp) {
+  PutCatalogues();
+  Open();
+  window->StatusBar->SetStatusText("Update in 1200s", 0);
+  window->StatusBar->SetStatusText("Metar: 9996 Upperair: 612 Synop: 5120", 1);
+  window->StatusBar->SetStatusText("not connected", 2);
+  window->ProgressLabel->SetLabel("Ready");
+  guitest::PaintNow(window);
+  const wxString path = guitest::SaveWindowScreenshot(window, "main_window_after_start");
+  ASSERT_FALSE(path.empty());
+  std::printf("main window screenshot: %s\n", static_cast<const char*>(path.utf8_str()));
+
+  // The gauge appears while the loader or the writer works.
+  window->ProgressLabel->SetLabel("Init Metar 4096 from 12364, Error:1204 ");
+  window->ProgressGauge->Show();
+  window->ProgressGauge->SetRange(100);
+  window->ProgressGauge->SetValue(40);
+  window->Panel->Layout();
+  guitest::PaintNow(window);
+  const wxString working = guitest::SaveWindowScreenshot(window, "main_window_loading");
+  ASSERT_FALSE(working.empty());
+  std::printf("main window screenshot: %s\n", static_cast<const char*>(working.utf8_str()));
+}
+
+TEST(PlaceFrame, KeepsAUsableGeometryAndBringsBackTheOthers) {
+  const std::vector<wxRect> screens = {wxRect(0, 0, 1280, 1024), wxRect(1280, 0, 1024, 768)};
+  const wxSize minimum(680, 370);
+  struct Case {
+    wxRect stored;
+    wxRect placed;
+    const char* why;
+  };
+  const Case cases[] = {
+      {{10, 10, 700, 400}, {10, 10, 700, 400}, "the defaults of a first start, made usable"},
+      {{10, 10, 630, 360}, {10, 10, 680, 370}, "smaller than every control needs"},
+      {{1500, 100, 800, 500}, {1500, 100, 800, 500}, "on the second screen"},
+      {{-600, 100, 700, 400}, {-600, 100, 700, 400}, "half off the left edge: its caption can be grabbed"},
+      {{-5000, 100, 700, 400}, {10, 10, 700, 400}, "far off to the left"},
+      {{100, -300, 700, 400}, {10, 10, 700, 400}, "caption above the screen"},
+      {{100, 1020, 700, 400}, {10, 10, 700, 400}, "below the screen"},
+      {{3000, 3000, 0, -5}, {10, 10, 680, 370}, "off and of no size"},
+      {{50, 50, 40000, 30000}, {50, 50, 40000, 30000}, "too large, but it can be grabbed and made smaller"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PlaceFrame(c.stored, screens, minimum), c.placed) << c.why;
+  EXPECT_EQ(PlaceFrame(wxRect(-5000, 0, 100, 100), {}, minimum), wxRect(-5000, 0, 680, 370));
+}
+
+}  // namespace
