@@ -183,9 +183,8 @@ std::uint64_t BytesTaken(int fd) {
 // Watches a transfer from a thread of its own and cuts its connections when the deadline passes,
 // the caller raises its stop, or the head of the answer grows beyond any real one (the library
 // reads it, so only the connection can tell): a socket shut down ends a read blocked on it at
-// once. The
-// watch holds duplicates of the descriptors, so a socket that the library closes in the
-// meantime can never be mistaken for another that took its number.
+// once. The watch holds duplicates of the descriptors, so a socket that the library closes in
+// the meantime can never be mistaken for another that took its number.
 class TransferGuard {
  public:
   TransferGuard(Clock::time_point deadline, const DownloadStop* stop) : deadline_(deadline), stop_(stop) {
