@@ -14,6 +14,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/time.h>
+#include <wx/toplevel.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
@@ -51,7 +52,11 @@ inline wxPoint Middle(wxWindow* window) {
   return {rect.x + rect.width / 2, rect.y + rect.height / 2};
 }
 
+// A click also gives its window the keyboard, as a window manager would (there is none on the
+// test display).
 inline void Click(wxWindow* window) {
+  wxWindow* top = wxGetTopLevelParent(window);
+  if (!static_cast<wxTopLevelWindow*>(top)->IsActive()) top->Raise();
   wxUIActionSimulator person;
   person.MouseMove(Middle(window));
   person.MouseClick();
@@ -159,6 +164,16 @@ inline std::vector<std::string> ClippedControls(wxWindow* top) {
   };
   visit(top);
   return clipped;
+}
+
+// Run inside the dialog's modal loop: every control whole, the dialog at least its best size,
+// and its picture kept under the build folder as name; then the person closes it.
+inline void ExpectWholeAndKeepPicture(wxDialog* dialog, const wxString& name, wxWindow* close) {
+  EXPECT_EQ(ClippedControls(dialog), std::vector<std::string>());
+  EXPECT_GE(dialog->GetSize().x, dialog->GetBestSize().x);
+  EXPECT_GE(dialog->GetSize().y, dialog->GetBestSize().y);
+  EXPECT_FALSE(guitest::SaveScreenshot(dialog, name).empty());
+  Click(close);
 }
 
 }  // namespace dialogtest
