@@ -1,12 +1,13 @@
 #include "cycle/report_split.h"
 
+#include <wx/filename.h>
 #include <wx/log.h>
-#include <wx/tokenzr.h>
 
 #include <utility>
 
 #include "reports/bulletin_split.h"
 #include "reports/metar.h"
+#include "reports/report_text.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ wxString SplitItemLabel(SplitStep step, int number, int count, int errors) {
 ReportSplit::ReportSplit(const Upperair& upperair, const ClSynop& synop, wxString airportPath)
     : UpperairStations(upperair), SynopStations(synop), AirportPath(std::move(airportPath)) {}
 
-bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) const {
+bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) {
   if (!InitMetar(texts.Metar, lists.Stations, reporter)) return false;
   wxString counts = wxString::Format(wxS("Metar: %i"), CountOf(lists.Stations.size()));
   reporter.Counts(counts);
@@ -53,28 +54,46 @@ bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter&
   return true;
 }
 
+const ClMetar* ReportSplit::Airports() {
+  // The library must not report a missing file: the loader's own box says it.
+  wxLogNull quiet;
+  const wxFileName file(AirportPath);
+  wxDateTime modified;
+  const wxULongLong size = file.GetSize();
+  if (!file.FileExists() || size == wxInvalidSize || !file.GetTimes(nullptr, &modified, nullptr)) {
+    AirportCatalogue.reset();
+    return nullptr;
+  }
+  if (AirportCatalogue && modified == AirportFileTime && size == AirportFileSize)
+    return AirportCatalogue.get();
+  auto fresh = std::make_unique<ClMetar>();
+  if (!fresh->LoadAirports(AirportPath)) {
+    AirportCatalogue.reset();
+    return nullptr;
+  }
+  AirportCatalogue = std::move(fresh);
+  AirportFileTime = modified;
+  AirportFileSize = size;
+  return AirportCatalogue.get();
+}
+
 bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stations,
-                            SplitReporter& reporter) const {
+                            SplitReporter& reporter) {
   // Cut at every line end; empty lines give no report.
-  wxStringTokenizer tokens(text, wxS("\r\n"), wxTOKEN_DEFAULT);
-  const int count = CountOf(tokens.CountTokens());
+  const std::vector<wxString> lines = SplitLines(text);
+  const int count = CountOf(lines.size());
   reporter.Counted(SplitStep::kMetar, count);
 
   int errors = 0;
-  ClMetar airports;
   MetarRecord record;
-  bool airportsRead = false;
-  {
-    wxLogNull quiet;  // the loader's own box says it
-    airportsRead = airports.LoadAirports(AirportPath);
-  }
-  if (!airportsRead) {
+  const ClMetar* airports = Airports();
+  if (airports == nullptr) {
     reporter.AirportsMissing();
     return true;
   }
-  for (int number = 1; tokens.HasMoreTokens(); ++number) {
-    record.Raw = tokens.GetNextToken();
-    if (airports.FindMetarStation(&record)) {
+  for (int number = 1; number <= count; ++number) {
+    record.Raw = lines[number - 1];
+    if (airports->FindMetarStation(&record)) {
       stations.push_back(record);
     } else {
       ++errors;

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <wx/datetime.h>
+#include <wx/longlong.h>
 #include <wx/string.h>
 
+#include <memory>
+
 #include "cycle/loaded_lists.h"
+#include "reports/metar.h"
 #include "reports/synop.h"
 #include "reports/upperair.h"
 
@@ -46,16 +51,23 @@ class ReportSplit {
 
   // The whole split: METAR, upper air, SYNOP, with status field 1 after each step. False when it
   // was stopped between two items; lists then holds what was identified so far.
-  bool Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) const;
+  bool Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter);
 
-  bool InitMetar(const wxString& text, std::vector<MetarRecord>& stations, SplitReporter& reporter) const;
+  bool InitMetar(const wxString& text, std::vector<MetarRecord>& stations, SplitReporter& reporter);
   bool InitUpperair(const wxString& text, LoadedLists& lists, SplitReporter& reporter) const;
   bool InitSynop(const wxString& text, std::vector<SynopRecord>& synops, SplitReporter& reporter) const;
 
  private:
   const Upperair& UpperairStations;
   const ClSynop& SynopStations;
+  // The airport catalogue as every split needs it: read afresh whenever the file has changed
+  // (its time or size), kept otherwise; null when the file cannot be read.
+  const ClMetar* Airports();
+
   wxString AirportPath;
+  std::unique_ptr<ClMetar> AirportCatalogue;
+  wxDateTime AirportFileTime;
+  wxULongLong AirportFileSize = 0;
   bool UseTtbb = false;
   bool UsePpbb = false;
 };
