@@ -1,12 +1,5 @@
 #include "support/download.h"
 
-#include <fcntl.h>
-#include <linux/tcp.h>
-#include <netinet/in.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
@@ -18,7 +11,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -26,6 +18,9 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/file_rename.h"
+#include "platform/sockets.h"
 
 namespace {
 
@@ -101,12 +96,12 @@ using ProtocolPtr = std::unique_ptr<wxProtocol, ProtocolDestroyer>;
 class WatchedHttp : public wxHTTP {
  public:
   // The library's GetInputStream, with connected told of the socket once it stands.
-  wxInputStream* Open(const wxString& path, const std::function<void(int socket)>& connected) {
+  wxInputStream* Open(const wxString& path, const std::function<void(std::intptr_t socket)>& connected) {
     m_lastError = wxPROTO_CONNERR;
     if (m_addr == nullptr || !wxProtocol::Connect(*m_addr)) {
       return nullptr;
     }
-    connected(GetSocket());
+    connected(static_cast<std::intptr_t>(GetSocket()));
     if (!BuildRequest(path, wxS("GET"))) {
       return nullptr;
     }
@@ -159,26 +154,11 @@ class StreamSocket : public wxSocketInputStream {
 void BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
   socket.SetFlags(socket.GetFlags() | wxSOCKET_BLOCK);
   socket.SetTimeout(0);
-  const timeval receive{static_cast<time_t>(limit.count()), 0};
-  ::setsockopt(socket.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive);
+  platform::SetReceiveTimeout(static_cast<std::intptr_t>(socket.GetSocket()),
+                              static_cast<int>(limit.count()));
 }
 
 enum class Cut { kNone, kDeadline, kStop, kTooLarge };
-
-// What the library has taken from a connection so far: what arrived, less what still waits. It
-// never counts more than was taken; 0 when the system cannot tell.
-std::uint64_t BytesTaken(int fd) {
-  tcp_info info{};
-  socklen_t length = sizeof info;
-  int waiting = 0;
-  if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
-      length < offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received ||
-      ::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0) {
-    return 0;
-  }
-  const auto unread = static_cast<std::uint64_t>(waiting);
-  return info.tcpi_bytes_received > unread ? info.tcpi_bytes_received - unread : 0;
-}
 
 // Watches a transfer from a thread of its own and cuts its connections when the deadline passes,
 // the caller raises its stop, or the head of the answer grows beyond any real one (the library
@@ -196,23 +176,23 @@ class TransferGuard {
   }
   ~TransferGuard() {
     Finish();
-    for (const int fd : copies_) {
-      ::close(fd);
+    for (const std::intptr_t copy : copies_) {
+      platform::CloseSocketCopy(copy);
     }
   }
   TransferGuard(const TransferGuard&) = delete;
   TransferGuard& operator=(const TransferGuard&) = delete;
 
   // A connection of the transfer, as soon as it stands; one that comes after a cut is cut at once.
-  void Watch(int fd) {
-    const int copy = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
-    if (copy < 0) {
+  void Watch(std::intptr_t socket) {
+    const std::intptr_t copy = platform::CopySocket(socket);
+    if (copy == -1) {
       return;
     }
     std::lock_guard<std::mutex> guard(lock_);
     copies_.push_back(copy);
     if (cut_ != Cut::kNone) {
-      ::shutdown(copy, SHUT_RDWR);
+      platform::CutSocket(copy);
     }
   }
   // The head of the answer has been read: from here on the body is counted as it is read.
@@ -239,8 +219,8 @@ class TransferGuard {
 
  private:
   void CutLocked() {
-    for (const int fd : copies_) {
-      ::shutdown(fd, SHUT_RDWR);
+    for (const std::intptr_t copy : copies_) {
+      platform::CutSocket(copy);
     }
   }
 
@@ -263,12 +243,13 @@ class TransferGuard {
   }
 
   bool HeadTooLarge() const {
-    return std::any_of(copies_.begin(), copies_.end(), [](int fd) { return BytesTaken(fd) > kMaxHeadBytes; });
+    return std::any_of(copies_.begin(), copies_.end(),
+                       [](std::intptr_t copy) { return platform::BytesTaken(copy) > kMaxHeadBytes; });
   }
 
   const Clock::time_point deadline_;
   const DownloadStop* const stop_;
-  std::vector<int> copies_;
+  std::vector<std::intptr_t> copies_;
   std::mutex lock_;
   std::condition_variable wake_;
   bool headRead_ = false;
@@ -346,7 +327,8 @@ DownloadResult ReadPieces(wxInputStream& in, const wxSocketBase& socket, const D
       Report(options, transfer);
     }
     if (n < wanted) {
-      const bool endedInOrder = in.GetLastError() == wxSTREAM_EOF && socket.IsClosed();
+      const bool endedInOrder = in.GetLastError() == wxSTREAM_EOF && socket.IsClosed() &&
+                                !platform::ConnectionWasReset(static_cast<std::intptr_t>(socket.GetSocket()));
       return !transfer.sizeKnown && endedInOrder ? DownloadResult::kComplete : DownloadResult::kBroken;
     }
   }
@@ -388,9 +370,9 @@ DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock
   }
   std::unique_ptr<wxInputStream> in;
   if (auto* http = dynamic_cast<WatchedHttp*>(protocol.get())) {
-    in.reset(http->Open(target.path, [&guard](int fd) { guard.Watch(fd); }));
+    in.reset(http->Open(target.path, [&guard](std::intptr_t socket) { guard.Watch(socket); }));
   } else {
-    guard.Watch(protocol->GetSocket());
+    guard.Watch(static_cast<std::intptr_t>(protocol->GetSocket()));
     in.reset(protocol->GetInputStream(target.path));
   }
   wxSocketBase* socket = in ? StreamSocket::Of(*in) : nullptr;
@@ -406,7 +388,7 @@ DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock
   }
   guard.HeadRead();
   if (socket != protocol.get()) {
-    guard.Watch(socket->GetSocket());  // FTP's data connection
+    guard.Watch(static_cast<std::intptr_t>(socket->GetSocket()));  // FTP's data connection
   }
   BoundReads(*socket, options.limits.readTimeout);
   Report(options, transfer);
@@ -481,7 +463,7 @@ DownloadResult DownloadFile(const wxString& url, const wxString& fileName, const
   if (result == DownloadResult::kComplete && written == 0) {
     result = DownloadResult::kBroken;
   } else if (result == DownloadResult::kComplete &&
-             (!closed || std::rename(partialName.fn_str(), fileName.fn_str()) != 0)) {
+             (!closed || !platform::RenameReplacing(partialName, fileName))) {
     result = DownloadResult::kWriteFailed;
   }
   if (result != DownloadResult::kComplete) {
