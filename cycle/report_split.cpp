@@ -1,16 +1,63 @@
 #include "cycle/report_split.h"
 
+#include <wx/file.h>
 #include <wx/log.h>
-#include <wx/tokenzr.h>
 
 #include <utility>
 
 #include "reports/bulletin_split.h"
 #include "reports/metar.h"
+#include "reports/report_text.h"
 
 namespace {
 
 int CountOf(std::size_t size) { return static_cast<int>(size); }
+
+struct LineSpan {
+  std::size_t start;
+  std::size_t length;
+};
+
+// The text's lines: cut at every carriage return and line feed, a run of them one break, so empty
+// lines give nothing.
+std::vector<LineSpan> LinesOf(const wxString& text) {
+  std::vector<LineSpan> lines;
+  const wxStringCharType* chars = text.wx_str();
+  const std::size_t size = text.length();
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= size; ++i) {
+    if (i < size && chars[i] != '\r' && chars[i] != '\n') continue;
+    if (i > start) lines.push_back({start, i - start});
+    start = i + 1;
+  }
+  return lines;
+}
+
+// Whether a line opens as a report can, "CCCC ddhhmmZ" (what identification looks for first): the
+// other lines of a feed (date lines, headings, junk) cost no pattern run.
+bool OpensAsReport(const wxStringCharType* line, std::size_t length) {
+  constexpr std::size_t kHeaderLength = 12;
+  if (length < kHeaderLength) return false;
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (line[i] < 'A' || line[i] > 'Z') return false;
+  }
+  if (line[4] != ' ' || line[11] != 'Z') return false;
+  for (std::size_t i = 5; i < 11; ++i) {
+    if (line[i] < '0' || line[i] > '9') return false;
+  }
+  return true;
+}
+
+// The whole file's bytes; false when it cannot be opened or read.
+bool ReadBytes(const wxString& path, std::string& bytes) {
+  wxLogNull quiet;  // the loader's own box says it
+  wxFile file;
+  if (!file.Open(path, wxFile::read)) return false;
+  const wxFileOffset length = file.Length();
+  if (length < 0) return false;
+  bytes.resize(static_cast<std::size_t>(length));
+  return length == 0 || file.Read(bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
 
 // One upper-air part kind: its marker, whether it is identified at all, how and where it goes.
 template <typename Record, typename Find>
@@ -40,6 +87,24 @@ wxString SplitItemLabel(SplitStep step, int number, int count, int errors) {
 ReportSplit::ReportSplit(const Upperair& upperair, const ClSynop& synop, wxString airportPath)
     : UpperairStations(upperair), SynopStations(synop), AirportPath(std::move(airportPath)) {}
 
+ReportSplit::~ReportSplit() = default;
+
+const ClMetar* ReportSplit::Airports() const {
+  std::string bytes;
+  if (!ReadBytes(AirportPath, bytes)) {
+    AirportCatalogue.reset();
+    AirportBytes.clear();
+    return nullptr;
+  }
+  if (AirportCatalogue == nullptr || bytes != AirportBytes) {
+    auto catalogue = std::make_unique<ClMetar>();
+    catalogue->AddAirports(Latin1ToString(bytes.data(), bytes.size()));
+    AirportCatalogue = std::move(catalogue);
+    AirportBytes = std::move(bytes);
+  }
+  return AirportCatalogue.get();
+}
+
 bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) const {
   if (!InitMetar(texts.Metar, lists.Stations, reporter)) return false;
   wxString counts = wxString::Format(wxS("Metar: %i"), CountOf(lists.Stations.size()));
@@ -55,30 +120,31 @@ bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter&
 
 bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stations,
                             SplitReporter& reporter) const {
-  // Cut at every line end; empty lines give no report.
-  wxStringTokenizer tokens(text, wxS("\r\n"), wxTOKEN_DEFAULT);
-  const int count = CountOf(tokens.CountTokens());
+  const std::vector<LineSpan> lines = LinesOf(text);
+  const int count = CountOf(lines.size());
   reporter.Counted(SplitStep::kMetar, count);
 
-  int errors = 0;
-  ClMetar airports;
-  MetarRecord record;
-  bool airportsRead = false;
-  {
-    wxLogNull quiet;  // the loader's own box says it
-    airportsRead = airports.LoadAirports(AirportPath);
-  }
-  if (!airportsRead) {
+  const ClMetar* airports = Airports();
+  if (airports == nullptr) {
     reporter.AirportsMissing();
     return true;
   }
-  for (int number = 1; tokens.HasMoreTokens(); ++number) {
-    record.Raw = tokens.GetNextToken();
-    if (airports.FindMetarStation(&record)) {
-      stations.push_back(record);
-    } else {
-      ++errors;
+  int errors = 0;
+  const wxStringCharType* chars = text.wx_str();
+  // Room for every line that may be a report, so that the records are never moved as they come.
+  std::size_t candidates = 0;
+  for (const LineSpan& line : lines) candidates += OpensAsReport(chars + line.start, line.length);
+  stations.reserve(stations.size() + candidates);
+  for (int number = 1; number <= count; ++number) {
+    const LineSpan& line = lines[static_cast<std::size_t>(number - 1)];
+    bool identified = false;
+    if (OpensAsReport(chars + line.start, line.length)) {
+      MetarRecord& record = stations.emplace_back();
+      record.Raw = text.Mid(line.start, line.length);
+      identified = airports->FindMetarStation(&record);
+      if (!identified) stations.pop_back();
     }
+    if (!identified) ++errors;
     reporter.Item(SplitStep::kMetar, number, count, errors);
     if (!reporter.AfterItem()) return false;
   }

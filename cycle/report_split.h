@@ -2,6 +2,9 @@
 
 #include <wx/string.h>
 
+#include <memory>
+#include <string>
+
 #include "cycle/loaded_lists.h"
 #include "reports/synop.h"
 #include "reports/upperair.h"
@@ -33,10 +36,13 @@ class SplitReporter {
 // The progress label of one item, as the loader shows it ("Init Metar 2 from 2, Error:1 ").
 wxString SplitItemLabel(SplitStep step, int number, int count, int errors);
 
+class ClMetar;
+
 class ReportSplit {
  public:
   // The catalogues must outlive the split. airportPath: the METAR step reads it afresh every time.
   ReportSplit(const Upperair& upperair, const ClSynop& synop, wxString airportPath);
+  ~ReportSplit();
 
   // Which upper-air parts besides TTAA are identified (both off in the program).
   void SetParts(bool useTtbb, bool usePpbb) {
@@ -55,7 +61,13 @@ class ReportSplit {
  private:
   const Upperair& UpperairStations;
   const ClSynop& SynopStations;
+  // The airport catalogue is read afresh for every split; it is parsed again only when its bytes
+  // changed, as parsing the whole catalogue costs more than the rest of a split. One thread only.
+  const ClMetar* Airports() const;
+
   wxString AirportPath;
+  mutable std::string AirportBytes;
+  mutable std::unique_ptr<ClMetar> AirportCatalogue;
   bool UseTtbb = false;
   bool UsePpbb = false;
 };
