@@ -2,6 +2,9 @@
 
 #include <wx/dcclient.h>
 
+#include "app/about_dialog.h"
+#include "app/manual_weather_dialog.h"
+
 namespace {
 
 constexpr int kFrameWidth = 743;
@@ -47,3 +50,13 @@ NubivaneFrame::NubivaneFrame(wxWindow* parent)
 }
 
 void NubivaneFrame::OnExit(wxCommandEvent&) { Destroy(); }
+
+void NubivaneFrame::OnSetFSWeather(wxCommandEvent&) {
+  NubivaneSetFSWX dialog(this);
+  dialog.ShowModal();
+}
+
+void NubivaneFrame::OnAbout(wxCommandEvent&) {
+  NubivaneAbout dialog(this);
+  dialog.ShowModal();
+}

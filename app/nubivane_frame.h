@@ -3,7 +3,8 @@
 #include "app/layouts/main_frame.h"
 
 // The main window's product class: title, size and style, the upper-air table's columns, the
-// status bar's field widths, and the simple handlers. The handlers whose work lies in the logic
+// status bar's field widths, and the simple handlers (Exit, the manual-weather and the About
+// dialogs). The handlers whose work lies in the logic
 // class consume their event here and do nothing.
 class NubivaneFrame : public MainFrame {
  public:
@@ -14,6 +15,9 @@ class NubivaneFrame : public MainFrame {
   void OnSendWXToFS(wxCommandEvent&) override {}
   void OnOption(wxCommandEvent&) override {}
   void OnExit(wxCommandEvent& event) override;
+  // Each opens its dialog modally and deletes it when it closes.
+  void OnSetFSWeather(wxCommandEvent& event) override;
+  void OnAbout(wxCommandEvent& event) override;
   void OnHelp(wxCommandEvent&) override {}
   void OnCheckUpdates(wxCommandEvent&) override {}
   void OnEnterICAO(wxCommandEvent&) override {}

@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "app/frame_placement.h"
+#include "app/option_dialog.h"
 #include "cycle/init_weather.h"
-#include "options/option_ini.h"
 #include "platform/test_knobs.h"
 #include "simlink/fsuipc_worker.h"
 #include "support/file_version.h"
@@ -55,7 +55,7 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   wxWindowDisabler disabled;
   std::vector<std::unique_ptr<wxBusyInfo>> busy;
 
-  LoadIni(&Options);
+  Option = new ClOption(this, &Options);
   PlaceFromOptions();
 
   busy.push_back(std::make_unique<wxBusyInfo>(wxS("initialize airports"), this));
@@ -112,7 +112,8 @@ Weather::~Weather() {
   Options.FramePosY = frame.y;
   Options.FrameSizeX = frame.width;
   Options.FrameSizeY = frame.height;
-  SaveIni(Options);
+  // The options dialog writes "Nubivane.ini" as it goes.
+  delete std::exchange(Option, nullptr);
   Metar.reset();
   if (Timer) {
     Log->WriteToFile(wxS("Main: deleting Timer"));

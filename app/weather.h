@@ -17,6 +17,7 @@
 #include "support/gui/gui_support_ui.h"
 
 class ClLog;
+class ClOption;
 class FSUIPCWorker;
 class InitWeather;
 class wxThreadEvent;
@@ -37,6 +38,15 @@ class Weather : public NubivaneFrame {
   // The loader's lists of its last finished split, if it published any since: they replace the
   // lists below. GUI thread; true when new lists came.
   bool TakeLoadedLists();
+
+  // The dialogs and what the user asks for (weather_dialogs.cpp). "Option": the options dialog,
+  // shown modally; how it ends does not matter.
+  void OnOption(wxCommandEvent& event) override;
+  // "Check for updates", and at start-up with the event string "startup".
+  void OnCheckUpdates(wxCommandEvent& event) override;
+  // Enter in the ICAO field: the raw report of that station on top of the list, its weather and
+  // its upper air shown.
+  void OnEnterICAO(wxCommandEvent& event) override;
 
   // The update cycle (weather_cycle.cpp). The download step: the feeds the options choose, then
   // the split is asked for.
@@ -65,7 +75,8 @@ class Weather : public NubivaneFrame {
   bool UseTtbb = false;     // identify and merge TTBB parts (never set)
   bool UsePpbb = false;     // identify and merge PPBB parts (never set)
   std::unique_ptr<wxTimer> Timer;
-  OptionData Options;  // read from "Nubivane.ini" at start, written back at the end
+  OptionData Options;          // read from "Nubivane.ini" at start, written back at the end
+  ClOption* Option = nullptr;  // the options dialog, for the whole run; it edits Options
   std::unique_ptr<ClMetar> Metar;
   InitWeather* Loader = nullptr;
   FSUIPCWorker* Writer = nullptr;

@@ -1,8 +1,27 @@
 // The main window's display of one station: the decoded report as text, the upper-air profile as
 // rows of the table. The texts and rows are the plain functions of app/core.
 
+#include <algorithm>
+
 #include "app/core/weather_text.h"
 #include "app/weather.h"
+
+namespace {
+
+// The columns' widths were chosen for another platform's font: each grows to show its heading
+// and every cell whole, and never shrinks below what it had.
+void WidenColumnsToContent(wxListCtrl* list) {
+  for (int column = 0; column < list->GetColumnCount(); ++column) {
+    const int before = list->GetColumnWidth(column);
+    list->SetColumnWidth(column, wxLIST_AUTOSIZE);
+    const int cells = list->GetColumnWidth(column);
+    list->SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
+    const int heading = list->GetColumnWidth(column);
+    list->SetColumnWidth(column, std::max({before, cells, heading}));
+  }
+}
+
+}  // namespace
 
 void Weather::ShowMetar(MetarRecord* metar) {
   ProgressLabel->SetLabel(MissingStationNotes(*metar));
@@ -17,4 +36,5 @@ void Weather::ShowUpperair(UpperairRecord* upperair, MetarRecord* metar) {
     for (int column = 1; column < kUpperairColumns; ++column)
       UpperairList->SetItem(row, column, rows[i][column]);
   }
+  WidenColumnsToContent(UpperairList);
 }

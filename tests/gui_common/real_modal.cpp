@@ -10,28 +10,44 @@
 namespace guitest {
 namespace {
 
-std::vector<const wxDialog*>& LetThrough() {
-  static std::vector<const wxDialog*> dialogs;
-  return dialogs;
+std::vector<const RealModal::Match*>& Active() {
+  static std::vector<const RealModal::Match*> matches;
+  return matches;
 }
 
 }  // namespace
 
-RealModal::RealModal(wxDialog* dialog) { LetThrough().push_back(dialog); }
+RealModal::RealModal(Match matches, Inside inside)
+    : matches_(std::move(matches)), inside_(std::move(inside)) {
+  Active().push_back(&matches_);
+  Register();
+}
 
-RealModal::~RealModal() { LetThrough().pop_back(); }
+RealModal::~RealModal() {
+  Unregister();
+  auto& active = Active();
+  active.erase(std::remove(active.begin(), active.end(), &matches_), active.end());
+}
 
 bool RealModal::IsLetThrough(const wxDialog* dialog) {
-  const auto& dialogs = LetThrough();
-  return std::find(dialogs.begin(), dialogs.end(), dialog) != dialogs.end();
+  const auto& active = Active();
+  return std::any_of(active.begin(), active.end(),
+                     [dialog](const Match* matches) { return (*matches)(dialog); });
+}
+
+int RealModal::Enter(wxDialog* dialog) {
+  if (matches_(dialog) && inside_) {
+    dialog->CallAfter([dialog, inside = inside_] {
+      PaintNow(dialog);
+      inside(dialog);
+    });
+  }
+  return wxID_NONE;
 }
 
 int RunModal(wxDialog* dialog, const std::function<void()>& inside) {
-  RealModal real(dialog);
-  dialog->CallAfter([dialog, inside] {
-    PaintNow(dialog);
-    inside();
-  });
+  RealModal real([dialog](const wxDialog* shown) { return shown == dialog; },
+                 [inside](wxDialog*) { inside(); });
   return dialog->ShowModal();
 }
 

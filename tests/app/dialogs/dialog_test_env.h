@@ -14,6 +14,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/time.h>
+#include <wx/toplevel.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
@@ -51,7 +52,11 @@ inline wxPoint Middle(wxWindow* window) {
   return {rect.x + rect.width / 2, rect.y + rect.height / 2};
 }
 
+// A click also gives its window the keyboard, as a window manager would (there is none on the
+// test display).
 inline void Click(wxWindow* window) {
+  wxWindow* top = wxGetTopLevelParent(window);
+  if (!static_cast<wxTopLevelWindow*>(top)->IsActive()) top->Raise();
   wxUIActionSimulator person;
   person.MouseMove(Middle(window));
   person.MouseClick();

@@ -1,0 +1,58 @@
+#include "app/update_check.h"
+
+#include <wx/busyinfo.h>
+#include <wx/msgdlg.h>
+#include <wx/utils.h>
+#include <wx/window.h>
+
+#include "app/core/version_check.h"
+#include "platform/service_addresses.h"
+#include "support/file_version.h"
+#include "support/updater.h"
+
+namespace {
+
+wxString LocalVersion() {
+  ClFileVersion version;
+  version.Load(wxString());  // an unreadable version stays empty, and any real version is newer
+  return version.GetFileVersion(true);
+}
+
+void OfferNewer(wxWindow* window, const UpdateCheckHost& host, const wxString& version) {
+  const int answer = wxMessageBox(wxS("Download Version v") + version + wxS("?"), wxS("Version Info"),
+                                  wxYES_NO | wxICON_INFORMATION | wxSTAY_ON_TOP, window);
+  host.ClearProgress();
+  if (answer != wxYES) return;
+  ClUpdater updater(window);
+  // The window goes once the event loop is idle, while the setup program runs.
+  if (updater.Run()) window->Destroy();
+}
+
+}  // namespace
+
+wxString VersionCheckUrl() { return platform::UpdateHostUrl() + wxS("/checkVersionNubivanelite.php"); }
+
+void RunUpdateCheck(wxWindow* window, const UpdateCheckHost& host, bool startup) {
+  wxWindowDisabler disabled;
+  wxBusyInfo busy(wxS("Checking for updates...Please wait..."), window);
+  wxString answer;
+  const bool downloaded = host.Download(VersionCheckUrl(), &answer) == 0;
+  const VersionVerdict verdict =
+      downloaded ? JudgeVersion(LocalVersion(), answer) : VersionVerdict::kNotVersion;
+  switch (verdict) {
+    case VersionVerdict::kNotVersion:
+      host.ClearProgress();
+      wxMessageBox(wxS("Couldn't connect to Update Server"), wxS("ERROR"), wxOK | wxCENTRE, window);
+      return;
+    case VersionVerdict::kNewer:
+      return OfferNewer(window, host, AnnouncedVersion(answer));
+    case VersionVerdict::kUpToDate:
+      host.ClearProgress();
+      if (startup) {
+        wxBusyInfo flash(wxS("Checking for updates...No Updates..."), window);
+      } else {
+        wxMessageBox(wxS("Your version is up to date."), wxS("Version Info"), wxOK | wxCENTRE, window);
+      }
+      return;
+  }
+}

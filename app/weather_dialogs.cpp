@@ -1,0 +1,79 @@
+// The main window's handlers that show what it holds and what it can be told: the options
+// dialog, the update check and the ICAO field.
+
+#include <wx/colour.h>
+
+#include <algorithm>
+
+#include "app/option_dialog.h"
+#include "app/update_check.h"
+#include "app/weather.h"
+#include "cycle/conversion_run.h"
+#include "support/log_file.h"
+
+namespace {
+
+const wxColour kIcaoFieldNoReports(200, 0, 0);
+const wxColour kIcaoFieldNormal(255, 255, 255);
+
+}  // namespace
+
+void Weather::OnOption(wxCommandEvent&) {
+  const TimerTick::Hold hold(Tick);
+  Option->ShowModal();
+}
+
+void Weather::OnCheckUpdates(wxCommandEvent& event) {
+  // Its boxes and downloads dispatch timer events.
+  const TimerTick::Hold hold(Tick);
+  UpdateCheckHost host;
+  host.Download = [this](const wxString& url, wxString* text) {
+    return Download(url, text, wxS("Check Updates"));
+  };
+  host.ClearProgress = [this] {
+    ProgressLabel->SetLabel(wxEmptyString);
+    ShowGauge(false);
+  };
+  RunUpdateCheck(this, host, event.GetString() == wxS("startup"));
+}
+
+// The entered station is looked up in the window's own lists, which the loader never touches:
+// lists it has published since are taken first.
+void Weather::OnEnterICAO(wxCommandEvent&) {
+  UpperairList->DeleteAllItems();
+  TakeLoadedLists();
+  if (Stations.empty()) {
+    ProgressLabel->SetLabel(wxS("Metar not load!"));
+    IcaoText->SetBackgroundColour(kIcaoFieldNoReports);
+    IcaoText->Refresh();
+    return;
+  }
+  IcaoText->SetBackgroundColour(kIcaoFieldNormal);
+  IcaoText->Refresh();
+  const wxString icao = IcaoText->GetValue().Upper();
+  IcaoText->ChangeValue(icao);
+  ProgressLabel->SetLabel(wxEmptyString);
+  Log->WriteToFile(wxS("Main: Enter Metar-ICAO -> ") + icao);
+
+  const auto found = std::find_if(Stations.begin(), Stations.end(),
+                                  [&icao](const MetarRecord& station) { return station.Icao == icao; });
+  if (found == Stations.end()) {
+    ProgressLabel->SetLabel(wxS("Metar not found!"));
+    ReportText->Clear();
+    return;
+  }
+  MetarRecord& station = *found;
+  StationList->Insert(station.Raw, 0);
+  ClMetar decoder;
+  UpperairRecord upperair;
+  SynopRecord synop;
+  if (!decoder.DecodeMetar(&station)) {
+    Log->WriteToFile(wxS("Main: Error: Decode Metar -> ") + station.Raw);
+    return;
+  }
+  // A station without a sounding or a SYNOP report is shown all the same.
+  if (Options.DwlUpperair) DecodeUpperairFor(&station, &upperair, LookupLists(), CycleLog());
+  if (Options.DwlAddWeather) DecodeSynopFor(&station, &synop, LookupLists(), CycleLog());
+  ShowMetar(&station);
+  ShowUpperair(&upperair, &station);
+}
