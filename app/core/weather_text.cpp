@@ -135,6 +135,16 @@ UpperairRow LevelRow(const UpperLevel& level, const UpperairRecord& sounding, co
   return row;
 }
 
+// The maximum wind and the tropopause: a name in place of the height, then pressure and wind.
+UpperairRow NamedLevelRow(const wxString& name, const UpperLevel& level, int turn) {
+  UpperairRow row;
+  row[0] = name;
+  row[1] = PressureCell(level.Pressure);
+  row[2] = DirectionCell(level.Direction, turn);
+  row[3] = SpeedCell(level.Speed);
+  return row;
+}
+
 // Every maximum wind the sounding carries, jets of 200 kt and more included.
 bool HasMaxWind(const UpperLevel& wind) {
   return wind.Pressure > 0 && wind.Pressure <= kHighestLevelPressureHpa && HasWind(wind.Direction) &&
@@ -195,23 +205,13 @@ std::vector<UpperairRow> BuildUpperairRows(const UpperairRecord& sounding, const
     if (IsShownLevel(level)) rows.push_back(LevelRow(level, sounding, metar, turn));
   }
   if (HasMaxWind(sounding.MaxWind)) {
-    const UpperLevel& wind = sounding.MaxWind;
-    UpperairRow row;
-    row[0] = wxS("max Wind");
-    row[1] = PressureCell(wind.Pressure);
-    row[2] = DirectionCell(wind.Direction, turn);
-    row[3] = SpeedCell(wind.Speed);
+    UpperairRow row = NamedLevelRow(wxS("max Wind"), sounding.MaxWind, turn);
     row[4] = row[5] = kNoValue;
     rows.push_back(row);
   }
   if (HasTropopause(sounding.Tropopause)) {
-    const UpperLevel& tropopause = sounding.Tropopause;
-    UpperairRow row;
-    row[0] = wxS("tropopause");
-    row[1] = PressureCell(tropopause.Pressure);
-    row[2] = DirectionCell(tropopause.Direction, turn);
-    row[3] = SpeedCell(tropopause.Speed);
-    SetTemperatureCells(row, tropopause, false);
+    UpperairRow row = NamedLevelRow(wxS("tropopause"), sounding.Tropopause, turn);
+    SetTemperatureCells(row, sounding.Tropopause, false);
     rows.push_back(row);
   }
   return rows;

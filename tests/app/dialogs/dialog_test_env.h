@@ -166,4 +166,14 @@ inline std::vector<std::string> ClippedControls(wxWindow* top) {
   return clipped;
 }
 
+// Run inside the dialog's modal loop: every control whole, the dialog at least its best size,
+// and its picture kept under the build folder as name; then the person closes it.
+inline void ExpectWholeAndKeepPicture(wxDialog* dialog, const wxString& name, wxWindow* close) {
+  EXPECT_EQ(ClippedControls(dialog), std::vector<std::string>());
+  EXPECT_GE(dialog->GetSize().x, dialog->GetBestSize().x);
+  EXPECT_GE(dialog->GetSize().y, dialog->GetBestSize().y);
+  EXPECT_FALSE(guitest::SaveScreenshot(dialog, name).empty());
+  Click(close);
+}
+
 }  // namespace dialogtest

@@ -187,15 +187,9 @@ TEST_F(OptionDialogTest, LabelsKeepTheirDegreeSignInTheCLocale) {
 TEST_F(OptionDialogTest, NothingIsClippedAndThePictureIsKept) {
   WriteBytes("Nubivane.ini", "[Weather]\nwxRange=3000\n[Wind]\nMaxWindShift=180\n[Cloud]\nCloudlayer=16\n");
   ClOption& option = Open();
-  wxString picture;
   guitest::RunModal(&option, [&] {
-    EXPECT_EQ(dialogtest::ClippedControls(&option), std::vector<std::string>());
-    EXPECT_GE(option.GetSize().x, option.GetBestSize().x);
-    EXPECT_GE(option.GetSize().y, option.GetBestSize().y);
-    picture = guitest::SaveScreenshot(&option, wxS("option_dialog"));
-    dialogtest::Click(option.CancelButton);
+    dialogtest::ExpectWholeAndKeepPicture(&option, wxS("option_dialog"), option.CancelButton);
   });
-  EXPECT_FALSE(picture.empty());
 }
 
 }  // namespace
