@@ -2,6 +2,8 @@
 
 #include <wx/dcclient.h>
 
+#include <algorithm>
+
 #include "app/about_dialog.h"
 #include "app/manual_weather_dialog.h"
 
@@ -22,7 +24,18 @@ constexpr Column kUpperairColumns[] = {
     {"Humidity", wxLIST_FORMAT_LEFT, -1},
 };
 
-constexpr int kStatusWidths[] = {130, 220, -1, -1};
+// The two fixed status fields, in pixels, and the longest texts they show: GTK's fonts need more
+// room than the widths were chosen for.
+constexpr int kCountdownWidth = 130;
+constexpr int kCountsWidth = 220;
+constexpr char kLongestCountdown[] = "Update in 99999s";
+constexpr char kLongestCounts[] = "Metar: 99999 Upperair: 9999 Synop: 99999";
+// What a status field needs around its text.
+constexpr int kStatusFieldPadding = 16;
+
+int FieldWidthFor(wxStatusBar* bar, int width, const char* longest) {
+  return std::max(width, bar->GetTextExtent(wxString::FromAscii(longest)).x + kStatusFieldPadding);
+}
 
 // GTK's fonts are wider than the ones the field's width was chosen for: it must show four
 // capital letters whole.
@@ -44,7 +57,9 @@ NubivaneFrame::NubivaneFrame(wxWindow* parent)
   for (const Column& column : kUpperairColumns) {
     UpperairList->InsertColumn(index++, wxString::FromAscii(column.heading), column.alignment, column.width);
   }
-  StatusBar->SetStatusWidths(4, kStatusWidths);
+  const int widths[] = {FieldWidthFor(StatusBar, kCountdownWidth, kLongestCountdown),
+                        FieldWidthFor(StatusBar, kCountsWidth, kLongestCounts), -1, -1};
+  StatusBar->SetStatusWidths(4, widths);
   FitIcaoField(IcaoText);
   Panel->Layout();
 }

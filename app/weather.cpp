@@ -24,6 +24,11 @@ constexpr int kTimerIntervalMs = 1000;
 constexpr int kStatusCountsField = 1;
 constexpr int kStatusLinkField = 2;
 constexpr int kStatusVersionField = 3;
+// What a status field's text needs around it.
+constexpr int kStatusFieldPadding = 16;
+constexpr int kSizeGripWidth = 16;
+// The longest text field 2 shows while all is well.
+const wxString kLinkTextSample = wxS("FS2004 - FSUIPC-Ver: 3.650");
 
 const wxString kErrorReportOffer =
     wxS("The last time the programme was executed, an error occurred or the programme did not terminate "
@@ -145,7 +150,7 @@ void Weather::CheckLastRun() {
 
 void Weather::PlaceFromOptions() {
   const wxRect stored(Options.FramePosX, Options.FramePosY, Options.FrameSizeX, Options.FrameSizeY);
-  const wxRect placed = PlaceFrame(stored, DisplayWorkAreas(), GetBestSize());
+  const wxRect placed = PlaceFrame(stored, DisplayWorkAreas(), SmallestUsableSize());
   Move(placed.GetPosition());
   SetSize(placed.GetSize());
 }
@@ -257,9 +262,19 @@ void Weather::OnShow(wxShowEvent& event) {
   CallAfter(&Weather::KeepUsableSize);
 }
 
-void Weather::KeepUsableSize() {
+wxSize Weather::SmallestUsableSize() {
   InvalidateBestSize();
-  const wxSize best = GetBestSize();
+  wxSize smallest = GetBestSize();
+  // Status fields 2 and 3 share what the two fixed fields leave: the link's version text must
+  // show whole in its half.
+  const int linkText = StatusBar->GetTextExtent(kLinkTextSample).x + kStatusFieldPadding;
+  const int fixedFields = StatusBar->GetStatusWidth(0) + StatusBar->GetStatusWidth(1);
+  smallest.x = std::max(smallest.x, fixedFields + 2 * linkText + kSizeGripWidth);
+  return smallest;
+}
+
+void Weather::KeepUsableSize() {
+  const wxSize best = SmallestUsableSize();
   const wxSize now = GetSize();
   if (now.x < best.x || now.y < best.y) SetSize(wxSize(std::max(now.x, best.x), std::max(now.y, best.y)));
 }

@@ -123,6 +123,7 @@ class Weather : public NubivaneFrame {
   void ShowGauge(bool shown);
   void OnShow(wxShowEvent& event);
   void KeepUsableSize();
+  wxSize SmallestUsableSize();
 
   GuiSupportUi SupportWindows;
   SupportUi* PreviousSupportUi = nullptr;

@@ -73,7 +73,7 @@ int main() {
 
   const Upperair upperairStations(wxString::FromUTF8(catalogues + "station.dat"));
   const ClSynop synopStations(wxString::FromUTF8(catalogues + "station.dat"));
-  const ReportSplit split(upperairStations, synopStations, wxString::FromUTF8(catalogues + "airport.dat"));
+  ReportSplit split(upperairStations, synopStations, wxString::FromUTF8(catalogues + "airport.dat"));
   QuietReporter reporter;
 
   // The first split parses the airport catalogue; the later ones find its bytes unchanged.

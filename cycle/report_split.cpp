@@ -1,6 +1,6 @@
 #include "cycle/report_split.h"
 
-#include <wx/file.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 
 #include <utility>
@@ -48,17 +48,6 @@ bool OpensAsReport(const wxStringCharType* line, std::size_t length) {
   return true;
 }
 
-// The whole file's bytes; false when it cannot be opened or read.
-bool ReadBytes(const wxString& path, std::string& bytes) {
-  wxLogNull quiet;  // the loader's own box says it
-  wxFile file;
-  if (!file.Open(path, wxFile::read)) return false;
-  const wxFileOffset length = file.Length();
-  if (length < 0) return false;
-  bytes.resize(static_cast<std::size_t>(length));
-  return length == 0 || file.Read(bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-}
-
 // One upper-air part kind: its marker, whether it is identified at all, how and where it goes.
 template <typename Record, typename Find>
 void IdentifyPart(const wxString& piece, Record& record, std::vector<Record>& list, Find find, int& errors) {
@@ -87,25 +76,7 @@ wxString SplitItemLabel(SplitStep step, int number, int count, int errors) {
 ReportSplit::ReportSplit(const Upperair& upperair, const ClSynop& synop, wxString airportPath)
     : UpperairStations(upperair), SynopStations(synop), AirportPath(std::move(airportPath)) {}
 
-ReportSplit::~ReportSplit() = default;
-
-const ClMetar* ReportSplit::Airports() const {
-  std::string bytes;
-  if (!ReadBytes(AirportPath, bytes)) {
-    AirportCatalogue.reset();
-    AirportBytes.clear();
-    return nullptr;
-  }
-  if (AirportCatalogue == nullptr || bytes != AirportBytes) {
-    auto catalogue = std::make_unique<ClMetar>();
-    catalogue->AddAirports(Latin1ToString(bytes.data(), bytes.size()));
-    AirportCatalogue = std::move(catalogue);
-    AirportBytes = std::move(bytes);
-  }
-  return AirportCatalogue.get();
-}
-
-bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) const {
+bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) {
   if (!InitMetar(texts.Metar, lists.Stations, reporter)) return false;
   wxString counts = wxString::Format(wxS("Metar: %i"), CountOf(lists.Stations.size()));
   reporter.Counts(counts);
@@ -118,8 +89,31 @@ bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter&
   return true;
 }
 
+const ClMetar* ReportSplit::Airports() {
+  // The library must not report a missing file: the loader's own box says it.
+  wxLogNull quiet;
+  const wxFileName file(AirportPath);
+  wxDateTime modified;
+  const wxULongLong size = file.GetSize();
+  if (!file.FileExists() || size == wxInvalidSize || !file.GetTimes(nullptr, &modified, nullptr)) {
+    AirportCatalogue.reset();
+    return nullptr;
+  }
+  if (AirportCatalogue && modified == AirportFileTime && size == AirportFileSize)
+    return AirportCatalogue.get();
+  auto fresh = std::make_unique<ClMetar>();
+  if (!fresh->LoadAirports(AirportPath)) {
+    AirportCatalogue.reset();
+    return nullptr;
+  }
+  AirportCatalogue = std::move(fresh);
+  AirportFileTime = modified;
+  AirportFileSize = size;
+  return AirportCatalogue.get();
+}
+
 bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stations,
-                            SplitReporter& reporter) const {
+                            SplitReporter& reporter) {
   const std::vector<LineSpan> lines = LinesOf(text);
   const int count = CountOf(lines.size());
   reporter.Counted(SplitStep::kMetar, count);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <wx/datetime.h>
+#include <wx/longlong.h>
 #include <wx/string.h>
 
 #include <memory>
-#include <string>
 
 #include "cycle/loaded_lists.h"
+#include "reports/metar.h"
 #include "reports/synop.h"
 #include "reports/upperair.h"
 
@@ -36,13 +38,10 @@ class SplitReporter {
 // The progress label of one item, as the loader shows it ("Init Metar 2 from 2, Error:1 ").
 wxString SplitItemLabel(SplitStep step, int number, int count, int errors);
 
-class ClMetar;
-
 class ReportSplit {
  public:
   // The catalogues must outlive the split. airportPath: the METAR step reads it afresh every time.
   ReportSplit(const Upperair& upperair, const ClSynop& synop, wxString airportPath);
-  ~ReportSplit();
 
   // Which upper-air parts besides TTAA are identified (both off in the program).
   void SetParts(bool useTtbb, bool usePpbb) {
@@ -52,22 +51,23 @@ class ReportSplit {
 
   // The whole split: METAR, upper air, SYNOP, with status field 1 after each step. False when it
   // was stopped between two items; lists then holds what was identified so far.
-  bool Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter) const;
+  bool Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter);
 
-  bool InitMetar(const wxString& text, std::vector<MetarRecord>& stations, SplitReporter& reporter) const;
+  bool InitMetar(const wxString& text, std::vector<MetarRecord>& stations, SplitReporter& reporter);
   bool InitUpperair(const wxString& text, LoadedLists& lists, SplitReporter& reporter) const;
   bool InitSynop(const wxString& text, std::vector<SynopRecord>& synops, SplitReporter& reporter) const;
 
  private:
   const Upperair& UpperairStations;
   const ClSynop& SynopStations;
-  // The airport catalogue is read afresh for every split; it is parsed again only when its bytes
-  // changed, as parsing the whole catalogue costs more than the rest of a split. One thread only.
-  const ClMetar* Airports() const;
+  // The airport catalogue as every split needs it: read afresh whenever the file has changed
+  // (its time or size), kept otherwise; null when the file cannot be read.
+  const ClMetar* Airports();
 
   wxString AirportPath;
-  mutable std::string AirportBytes;
-  mutable std::unique_ptr<ClMetar> AirportCatalogue;
+  std::unique_ptr<ClMetar> AirportCatalogue;
+  wxDateTime AirportFileTime;
+  wxULongLong AirportFileSize = 0;
   bool UseTtbb = false;
   bool UsePpbb = false;
 };

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/test_paths.h"
@@ -150,6 +151,28 @@ TEST_F(ReportSplitTest, WithoutAirportsNoMetarButTheOtherStepsStillRun) {
   EXPECT_EQ(reporter.counts.back(), "Metar: 0 Upperair: 1 Synop: 0");
 }
 
+// Every split sees "airport.dat" as it is now: changed, removed, back again.
+TEST_F(ReportSplitTest, EverySplitSeesTheAirportCatalogueAsItIsNow) {
+  testsupport::ScopedWorkDir dir;
+  testsupport::WriteBytes("airport.dat", "EDDF,Frankfurt Main,364,50.0333,8.5706\n");
+  ReportSplit local(upperair, synop, wxS("airport.dat"));
+  const wxString text = wxS("EDDF 121150Z 27010KT\nKJFK 121151Z 18005KT\n");
+  const auto identified = [&] {
+    std::vector<MetarRecord> stations;
+    RecordingReporter r;
+    EXPECT_TRUE(local.InitMetar(text, stations, r));
+    return std::make_pair(stations.size(), r.airportsMissing);
+  };
+  EXPECT_EQ(identified(), std::make_pair(std::size_t{1}, 0));
+  testsupport::WriteBytes(
+      "airport.dat", "EDDF,Frankfurt Main,364,50.0333,8.5706\nKJFK,New York Kennedy,13,40.6398,-73.7789\n");
+  EXPECT_EQ(identified(), std::make_pair(std::size_t{2}, 0));
+  std::remove("airport.dat");
+  EXPECT_EQ(identified(), std::make_pair(std::size_t{0}, 1));
+  testsupport::WriteBytes("airport.dat", "KJFK,New York Kennedy,13,40.6398,-73.7789\n");
+  EXPECT_EQ(identified(), std::make_pair(std::size_t{1}, 0));
+}
+
 TEST_F(ReportSplitTest, AStopBetweenTwoItemsEndsTheSplit) {
   reporter.stopAfter = 1;
   const FeedTexts texts{wxS("EDDF 121150Z 27010KT\nKJFK 121151Z 18005KT\n"), wxString(), wxString()};
@@ -182,7 +205,7 @@ TEST(ReportSplitRealFeed, EveryIdentifiedReportOfTheSampleOnceAndInOrder) {
   const wxString airports(CataloguePath("airport.dat"));
   const Upperair upperair(wxString(CataloguePath("station.dat")));
   const ClSynop synop(wxString(CataloguePath("station.dat")));
-  const ReportSplit split(upperair, synop, airports);
+  ReportSplit split(upperair, synop, airports);
   const std::string bytes = ReadBytes(testsupport::SharedDataPath("metar-cycle-sample.txt"));
   FeedTexts texts;
   texts.Metar = wxString(bytes.data(), wxConvISO8859_1, bytes.size());
@@ -203,15 +226,13 @@ TEST(ReportSplitRealFeed, EveryIdentifiedReportOfTheSampleOnceAndInOrder) {
   EXPECT_EQ(last.count - last.errors, count);
 }
 
-}  // namespace
-
 // The catalogue is read afresh for every split: a station added to "airport.dat" while the
 // program runs is identified at the next split, and a catalogue gone is reported.
 TEST(ReportSplitCatalogue, EverySplitReadsTheAirportCatalogueAfresh) {
   testsupport::ScopedWorkDir dir;
   const Upperair upperair(wxString(FixturePath("station_catalogue_small.dat")));
   const ClSynop synop(wxString(FixturePath("station_catalogue_small.dat")));
-  const ReportSplit split(upperair, synop, wxS("airport.dat"));
+  ReportSplit split(upperair, synop, wxS("airport.dat"));
   const wxString text =
       wxS("EDDF 121150Z 27010KT 9999 FEW030 15/05 Q1013\nEGLL 121150Z 27013KT CAVOK 08/05 Q1018\n");
   const struct {
@@ -235,3 +256,5 @@ TEST(ReportSplitCatalogue, EverySplitReadsTheAirportCatalogueAfresh) {
     EXPECT_EQ(reporter.airportsMissing, step.missing);
   }
 }
+
+}  // namespace

@@ -69,8 +69,15 @@ TEST(MainFrameLayout, ProductFrameSetsTitleColumnsAndStatusFields) {
   EXPECT_EQ(frame->GetSize(), wxSize(743, 417));
   EXPECT_EQ(frame->StatusBar->GetFieldsCount(), 4);
   EXPECT_EQ(frame->StatusBar->GetName(), "status_line");
-  const int widths[] = {130, 220, -1, -1};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(frame->StatusBar->GetStatusWidth(i), widths[i]) << i;
+  // Two fixed fields of at least 130 and 220 pixels, wide enough for their longest texts, and two
+  // that share the rest.
+  EXPECT_GE(frame->StatusBar->GetStatusWidth(0), 130);
+  EXPECT_GE(frame->StatusBar->GetStatusWidth(0), frame->StatusBar->GetTextExtent("Update in 99999s").x);
+  EXPECT_GE(frame->StatusBar->GetStatusWidth(1), 220);
+  EXPECT_GE(frame->StatusBar->GetStatusWidth(1),
+            frame->StatusBar->GetTextExtent("Metar: 99999 Upperair: 9999 Synop: 99999").x);
+  EXPECT_EQ(frame->StatusBar->GetStatusWidth(2), -1);
+  EXPECT_EQ(frame->StatusBar->GetStatusWidth(3), -1);
 
   struct Column {
     const char* heading;

@@ -180,6 +180,10 @@ TEST_F(WeatherStart, AWindowOffEveryScreenOrTooSmallComesBack) {
   EXPECT_TRUE(screen.Contains(placed.GetTopLeft())) << placed.x << "," << placed.y;
   EXPECT_GE(placed.width, window->GetBestSize().x);
   EXPECT_GE(placed.height, window->GetBestSize().y);
+  // The link's version text shows whole in its status field.
+  wxRect field;
+  ASSERT_TRUE(window->StatusBar->GetFieldRect(2, field));
+  EXPECT_GE(field.width, window->StatusBar->GetTextExtent("FS2004 - FSUIPC-Ver: 3.650").x);
 }
 
 TEST_F(WeatherStart, TheLoaderReportsThroughTheWindow) {
@@ -246,7 +250,7 @@ TEST_F(WeatherStart, ScreenshotAfterStartUp) {
   Open();
   window->StatusBar->SetStatusText("Update in 1200s", 0);
   window->StatusBar->SetStatusText("Metar: 9996 Upperair: 612 Synop: 5120", 1);
-  window->StatusBar->SetStatusText("not connected", 2);
+  window->StatusBar->SetStatusText("FS2004 - FSUIPC-Ver: 3.650", 2);
   window->ProgressLabel->SetLabel("Ready");
   guitest::PaintNow(window);
   const wxString path = guitest::SaveWindowScreenshot(window, "main_window_after_start");
