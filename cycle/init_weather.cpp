@@ -2,6 +2,7 @@
 
 #include <wx/event.h>
 
+#include "base/thread_join.h"
 #include "platform/test_knobs.h"
 
 namespace {
@@ -92,16 +93,9 @@ InitWeather::InitWeather(wxEvtHandler* sink, const wxString& stationPath, const 
 
 InitWeather::~InitWeather() = default;
 
-// A thread that ended on its own before the library looked is not joined by it and may still be on
-// its way out: waiting joins it then, and does nothing when it was joined already.
 wxThreadError InitWeather::Delete(ExitCode* rc, wxThreadWait waitMode) {
   AskToStop();
-  const wxThreadError error = wxThread::Delete(rc, waitMode);
-  if (GetId() != 0) {
-    const ExitCode code = Wait(waitMode);
-    if (rc != nullptr) *rc = code;
-  }
-  return error;
+  return DeleteJoined(*this, rc, waitMode);
 }
 
 wxThread::ExitCode InitWeather::Entry() {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/thread_join.h"
 #include "platform/link_cancel.h"
 #include "simlink/writer_machine.h"
 
@@ -41,17 +42,9 @@ int FSUIPCWorker::State() const { return impl_->handOver.State(); }
 
 void FSUIPCWorker::RequestStop() { impl_->stop.Raise(); }
 
-// The stop can end Entry before the library looks at the thread; the library then finds it
-// ended and does not join it, so the thread may still be on its way out when the object is
-// deleted. Waiting joins it in that case and does nothing when it was joined already.
 wxThreadError FSUIPCWorker::Delete(ExitCode* rc, wxThreadWait waitMode) {
   RequestStop();
-  const wxThreadError error = wxThread::Delete(rc, waitMode);
-  if (GetId() != 0) {
-    const ExitCode code = Wait(waitMode);
-    if (rc != nullptr) *rc = code;
-  }
-  return error;
+  return DeleteJoined(*this, rc, waitMode);
 }
 
 std::recursive_mutex& FSUIPCWorker::LinkLock() { return FSUIPC_Lock(); }

@@ -7,6 +7,7 @@
 
 #include "platform/link_cancel.h"
 #include "platform/win_ipc.h"
+#include "simlink/ipc_area.h"
 
 std::uint32_t FSUIPC_Version = 0;
 std::uint32_t FSUIPC_FS_Version = 0;
@@ -18,11 +19,6 @@ constexpr char kMainWindowClass[] = "UIPCMAIN";
 constexpr char kFallbackWindowClass[] = "FS98MAIN";
 constexpr char kMessageName[] = "FsasmLib:IPC";
 
-constexpr std::uint32_t kReadId = 1;
-constexpr std::uint32_t kWriteId = 2;
-constexpr std::uint32_t kEndId = 0;
-constexpr std::uint32_t kReadHeaderBytes = 16;
-constexpr std::uint32_t kWriteHeaderBytes = 12;
 constexpr std::uint32_t kRoomHeaderBytes = 16;  // the room test uses 16 for writes too
 
 constexpr std::uint32_t kOffsetModuleVersion = 0x3304;
@@ -37,14 +33,8 @@ constexpr int kSendTries = 9;
 constexpr WinUint kSendTimeoutMs = 2000;
 constexpr WinDword kRetryPauseMs = 100;
 
-// Our reads, in queue order. The area's 32-bit destination field cannot hold a pointer here, so
-// the destinations stay on this side; at most one read per 16 bytes of queue.
-struct PendingRead {
-  void* destination;
-  std::uint32_t size;
-  std::uint32_t headerOffset;
-};
-constexpr std::size_t kMaxPendingReads = kFsuipcQueueLimitBytes / kReadHeaderBytes;
+// At most one read per 16 bytes of queue.
+constexpr std::size_t kMaxPendingReads = kFsuipcQueueLimitBytes / kAreaReadHeaderBytes;
 
 struct LinkState {
   WinWindow FSUIPC_Window = 0;
@@ -67,16 +57,6 @@ bool Fail(std::uint32_t code, std::uint32_t* result) {
 bool Succeed(std::uint32_t* result) {
   *result = kFsuipcOk;
   return true;
-}
-
-void StoreWord(std::uint32_t offset, std::uint32_t value) {
-  std::memcpy(gLink.FSUIPC_View + offset, &value, 4);
-}
-
-std::uint32_t LoadWord(std::uint64_t offset) {
-  std::uint32_t value;
-  std::memcpy(&value, gLink.FSUIPC_View + offset, 4);
-  return value;
 }
 
 // Done in 64 bits: a size near 2^32 must not wrap into a small one.
@@ -143,37 +123,6 @@ bool SendQueue(WinDwordPtr* reply) {
   return false;
 }
 
-// Walks the answered area. Each read answer goes only to the next of our own reads, and only when
-// it sits where we queued it; no header or size from the other side takes the walk outside the
-// area or a copy past the size we asked for.
-void DeliverAnswers(std::size_t readCount) {
-  std::uint64_t at = 0;
-  std::size_t nextRead = 0;
-  while (at + 4 <= kFsuipcAreaBytes) {
-    const std::uint32_t id = LoadWord(at);
-    if (id == kEndId) return;
-    if (id == kReadId) {
-      if (at + kReadHeaderBytes > kFsuipcAreaBytes || nextRead >= readCount) return;
-      const PendingRead& read = gLink.reads[nextRead++];
-      if (read.headerOffset != at) return;
-      const std::uint32_t size = LoadWord(at + 8);
-      const std::uint64_t available = kFsuipcAreaBytes - (at + kReadHeaderBytes);
-      const std::uint64_t bytes = std::min<std::uint64_t>({size, read.size, available});
-      if (read.destination != nullptr && bytes != 0) {
-        std::memcpy(read.destination, gLink.FSUIPC_View + at + kReadHeaderBytes,
-                    static_cast<std::size_t>(bytes));
-      }
-      at += kReadHeaderBytes + std::uint64_t{size};
-    } else if (id == kWriteId) {
-      if (at + kWriteHeaderBytes > kFsuipcAreaBytes) return;
-      at += kWriteHeaderBytes + std::uint64_t{LoadWord(at + 8)};
-    } else {
-      StoreWord(static_cast<std::uint32_t>(at), kEndId);
-      return;
-    }
-  }
-}
-
 }  // namespace
 
 std::recursive_mutex& FSUIPC_Lock() {
@@ -235,12 +184,8 @@ bool FSUIPC_Read(std::uint32_t offset, std::uint32_t size, void* destination, st
   if (!HasRoom(size)) return Fail(kFsuipcNoRoom, result);
   const std::uint32_t at = gLink.FSUIPC_Next;
   gLink.reads[gLink.readCount++] = PendingRead{destination, size, at};
-  StoreWord(at, kReadId);
-  StoreWord(at + 4, offset);
-  StoreWord(at + 8, size);
-  StoreWord(at + 12, static_cast<std::uint32_t>(gLink.readCount));  // ours to fill: the read's number
-  std::memset(gLink.FSUIPC_View + at + kReadHeaderBytes, 0, size);
-  gLink.FSUIPC_Next = at + kReadHeaderBytes + size;
+  gLink.FSUIPC_Next =
+      QueueRead(gLink.FSUIPC_View, at, offset, size, static_cast<std::uint32_t>(gLink.readCount));
   return Succeed(result);
 }
 
@@ -248,17 +193,7 @@ bool FSUIPC_Write(std::uint32_t offset, std::uint32_t size, const void* source, 
   std::lock_guard<std::recursive_mutex> guard(FSUIPC_Lock());
   if (gLink.FSUIPC_View == nullptr) return Fail(kFsuipcNotOpen, result);
   if (!HasRoom(size)) return Fail(kFsuipcNoRoom, result);
-  const std::uint32_t at = gLink.FSUIPC_Next;
-  StoreWord(at, kWriteId);
-  StoreWord(at + 4, offset);
-  StoreWord(at + 8, size);
-  std::uint8_t* data = gLink.FSUIPC_View + at + kWriteHeaderBytes;
-  if (source != nullptr) {
-    std::memcpy(data, source, size);
-  } else {
-    std::memset(data, 0, size);
-  }
-  gLink.FSUIPC_Next = at + kWriteHeaderBytes + size;
+  gLink.FSUIPC_Next = QueueWrite(gLink.FSUIPC_View, gLink.FSUIPC_Next, offset, size, source);
   return Succeed(result);
 }
 
@@ -266,12 +201,12 @@ bool FSUIPC_Process(std::uint32_t* result) {
   std::lock_guard<std::recursive_mutex> guard(FSUIPC_Lock());
   if (gLink.FSUIPC_View == nullptr) return Fail(kFsuipcNotOpen, result);
   if (gLink.FSUIPC_Next == 0) return Fail(kFsuipcNothingQueued, result);
-  StoreWord(gLink.FSUIPC_Next, kEndId);
+  QueueEnd(gLink.FSUIPC_View, gLink.FSUIPC_Next);
   const std::size_t readCount = gLink.readCount;
   ResetQueue();
   WinDwordPtr reply = 0;
   if (!SendQueue(&reply)) return Fail(GetLastError() != 0 ? kFsuipcSendFailed : kFsuipcTimedOut, result);
   if (reply != 1) return Fail(kFsuipcBadReply, result);
-  DeliverAnswers(readCount);
+  DeliverAnswers(gLink.FSUIPC_View, gLink.reads.data(), readCount);
   return Succeed(result);
 }

@@ -231,6 +231,10 @@ TEST(IniFile, BrokenFileLoadsWhatItCanAndIsNeverOverwritten) {
       {"two bytes 00 02", "\x00\x02"s,
        "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
        "shift90"},
+      // The fuzzer's smallest input that read past the buffer.
+      {"two NUL bytes", "\x00\x00"s,
+       "10 10 630 360 upd0 metar1 every20 ua0 syn0 start0 range300 ci1 mix0 layers3 gust0 turb0 smooth0 "
+       "shift90"},
   };
   for (const Case& c : cases) {
     ScopedWorkDir dir;

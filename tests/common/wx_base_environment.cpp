@@ -3,7 +3,8 @@
 
 namespace {
 
-// Threads and posted events need the library initialised; listing the tests does not.
+// The library's sockets, URLs, threads and posted events need it initialised; listing the tests
+// does not. A suite without windows links this to get it.
 class WxBaseEnvironment : public ::testing::Environment {
  public:
   void SetUp() override { ASSERT_TRUE(wxInitialize()); }
