@@ -1,9 +1,5 @@
 #include "support/download.h"
 
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
@@ -22,6 +18,9 @@
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#include "platform/file_rename.h"
+#include "platform/sockets.h"
 
 namespace {
 
@@ -132,8 +131,7 @@ class StreamSocket : public wxSocketInputStream {
 void BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
   socket.SetFlags(socket.GetFlags() | wxSOCKET_BLOCK);
   socket.SetTimeout(0);
-  const timeval receive{static_cast<time_t>(limit.count()), 0};
-  ::setsockopt(socket.GetSocket(), SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive);
+  platform::SetReceiveTimeout(static_cast<std::intptr_t>(socket.GetSocket()), static_cast<int>(limit.count()));
 }
 
 enum class Cut { kNone, kDeadline, kStop };
@@ -144,11 +142,11 @@ enum class Cut { kNone, kDeadline, kStop };
 // meantime can never be mistaken for another that took its number.
 class TransferGuard {
  public:
-  TransferGuard(const std::vector<int>& sockets, Clock::time_point deadline, const DownloadStop* stop)
+  TransferGuard(const std::vector<std::intptr_t>& sockets, Clock::time_point deadline, const DownloadStop* stop)
       : deadline_(deadline), stop_(stop) {
-    for (const int fd : sockets) {
-      const int copy = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
-      if (copy >= 0) {
+    for (const std::intptr_t socket : sockets) {
+      const std::intptr_t copy = platform::CopySocket(socket);
+      if (copy != -1) {
         copies_.push_back(copy);
       }
     }
@@ -160,8 +158,8 @@ class TransferGuard {
   }
   ~TransferGuard() {
     Finish();
-    for (const int fd : copies_) {
-      ::close(fd);
+    for (const std::intptr_t copy : copies_) {
+      platform::CloseSocketCopy(copy);
     }
   }
   TransferGuard(const TransferGuard&) = delete;
@@ -180,8 +178,8 @@ class TransferGuard {
     return cut_;
   }
   void CutNow() {
-    for (const int fd : copies_) {
-      ::shutdown(fd, SHUT_RDWR);
+    for (const std::intptr_t copy : copies_) {
+      platform::CutSocket(copy);
     }
   }
 
@@ -204,7 +202,7 @@ class TransferGuard {
 
   const Clock::time_point deadline_;
   const DownloadStop* const stop_;
-  std::vector<int> copies_;
+  std::vector<std::intptr_t> copies_;
   std::mutex lock_;
   std::condition_variable wake_;
   bool finished_ = false;
@@ -267,7 +265,8 @@ DownloadResult ReadPieces(wxInputStream& in, const wxSocketBase& socket, const D
       Report(options, transfer);
     }
     if (n < wanted) {
-      const bool endedInOrder = in.GetLastError() == wxSTREAM_EOF && socket.IsClosed();
+      const bool endedInOrder = in.GetLastError() == wxSTREAM_EOF && socket.IsClosed() &&
+                                !platform::ConnectionWasReset(static_cast<std::intptr_t>(socket.GetSocket()));
       return !transfer.sizeKnown && endedInOrder ? DownloadResult::kComplete : DownloadResult::kBroken;
     }
   }
@@ -299,7 +298,8 @@ DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock
     return DownloadResult::kTooLarge;
   }
   BoundReads(*socket, options.limits.readTimeout);
-  TransferGuard guard({socket->GetSocket(), protocol->GetSocket()}, deadline, options.stop);
+  TransferGuard guard({static_cast<std::intptr_t>(socket->GetSocket()), static_cast<std::intptr_t>(protocol->GetSocket())},
+                      deadline, options.stop);
   Report(options, transfer);
   DownloadResult result = ReadPieces(*in, *socket, options, transfer, sink);
   const Cut cut = guard.Finish();
@@ -375,7 +375,7 @@ DownloadResult DownloadFile(const wxString& url, const wxString& fileName, const
   if (result == DownloadResult::kComplete && written == 0) {
     result = DownloadResult::kBroken;
   } else if (result == DownloadResult::kComplete &&
-             (!closed || std::rename(partialName.fn_str(), fileName.fn_str()) != 0)) {
+             (!closed || !platform::RenameReplacing(partialName, fileName))) {
     result = DownloadResult::kWriteFailed;
   }
   if (result != DownloadResult::kComplete) {

@@ -1,9 +1,5 @@
 #include "peers/http_peer.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
-
 #include <chrono>
 
 namespace testpeers {
@@ -37,19 +33,18 @@ std::vector<std::string> HttpPeer::RequestLines() const {
 
 void HttpPeer::Serve() {
   while (!stop_) {
-    const int fd = listener_.Accept(kPollMs);
-    if (fd >= 0) {
+    const PeerSocket fd = listener_.Accept(kPollMs);
+    if (fd != kNoSocket) {
       Answer(fd);
     }
   }
 }
 
-void HttpPeer::Answer(int fd) {
-  const timeval sendLimit{kSendS, 0};
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+void HttpPeer::Answer(PeerSocket fd) {
+  SetSendTimeout(fd, kSendS);
   std::string request;
   if (!ReadUntil(fd, request, "\r\n\r\n", kRequestMs)) {
-    ::close(fd);
+    CloseSocket(fd);
     return;
   }
   const std::string line = request.substr(0, request.find("\r\n"));
@@ -87,10 +82,10 @@ void HttpPeer::Answer(int fd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kResetDelayMs));
     CloseWithReset(fd);
   } else {
-    ::shutdown(fd, SHUT_WR);
+    ShutdownWrite(fd);
     std::string rest;
     ReadUntil(fd, rest, "\x01never", kPollMs);
-    ::close(fd);
+    CloseSocket(fd);
   }
 }
 

@@ -36,7 +36,7 @@ class HttpPeer {
 
  private:
   void Serve();
-  void Answer(int fd);
+  void Answer(PeerSocket fd);
 
   std::vector<HttpRoute> routes_;
   LoopbackListener listener_;

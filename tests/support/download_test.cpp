@@ -352,9 +352,9 @@ TEST(Download, ProxyOfTheEnvironmentIsNotUsed) {
   HttpPeer proxy({});
   HttpPeer host({{"/direct", 200, "straight from the host"}});
   const std::string proxyAddress = "127.0.0.1:" + std::to_string(proxy.Port());
-  ::setenv("HTTP_PROXY", proxyAddress.c_str(), 1);
+  testsupport::SetEnvironment("HTTP_PROXY", proxyAddress.c_str());
   testpeers::ChildProcess probe({NUB_DOWNLOAD_PROBE, host.BaseUrl() + "/direct"});
-  ::unsetenv("HTTP_PROXY");
+  testsupport::UnsetEnvironment("HTTP_PROXY");
   ASSERT_TRUE(probe.Started());
   std::string output;
   ASSERT_TRUE(probe.ReadToEnd(output, 20000));

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,7 +27,7 @@ TcpClient::~TcpClient() { Close(); }
 
 void TcpClient::Close() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    ::close(static_cast<int>(fd_));
     fd_ = -1;
   }
 }
@@ -40,7 +41,7 @@ SocketResult TcpClient::Fail(SocketResult result) {
 SocketResult TcpClient::WaitFor(short events, int timeoutMs) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
-    pollfd entry{fd_, events, 0};
+    pollfd entry{static_cast<int>(fd_), events, 0};
     const int ready = ::poll(&entry, 1, MsLeft(deadline));
     if (ready > 0) {
       return SocketResult::kOk;
@@ -136,6 +137,24 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
       return Fail(waited);
     }
   }
+}
+
+std::intptr_t CopySocket(std::intptr_t socket) {
+  return socket >= 0 ? ::fcntl(static_cast<int>(socket), F_DUPFD_CLOEXEC, 0) : -1;
+}
+
+void CutSocket(std::intptr_t socket) { ::shutdown(static_cast<int>(socket), SHUT_RDWR); }
+
+void CloseSocketCopy(std::intptr_t socket) { ::close(static_cast<int>(socket)); }
+
+bool ConnectionWasReset(std::intptr_t socket) {
+  char byte;
+  return ::recv(static_cast<int>(socket), &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == ECONNRESET;
+}
+
+void SetReceiveTimeout(std::intptr_t socket, int seconds) {
+  const timeval limit{seconds, 0};
+  ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
 }
 
 }  // namespace platform
