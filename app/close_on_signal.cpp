@@ -8,7 +8,7 @@
 
 namespace {
 
-void CloseTopWindow(int) {
+[[maybe_unused]] void CloseTopWindow(int) {
   wxWindow* top = wxTheApp->GetTopWindow();
   if (top != nullptr && !top->IsBeingDeleted()) top->Close(true);
   // The window goes when the loop is next idle; without a nudge that waits for the next tick.
@@ -17,7 +17,11 @@ void CloseTopWindow(int) {
 
 }  // namespace
 
+// The library takes signals only where there are any (not on Windows, where a windowed program
+// has no terminal to be stopped from).
 void CloseMainWindowOnSignals() {
+#ifdef __UNIX__
   wxTheApp->SetSignalHandler(SIGTERM, CloseTopWindow);
   wxTheApp->SetSignalHandler(SIGINT, CloseTopWindow);
+#endif
 }

@@ -23,8 +23,10 @@ set(NUB_THREAD_SUITES simlink platform support tools cycle main_window app_dialo
 # from every .cpp in it, each test registered with CTest on its own. A suite with OWN_MAIN brings
 # its main (the window suites take the one of nub_gui_testsupport, which starts the GUI library);
 # the others get GoogleTest's. With OWN_DISPLAY each test runs on an X server of its own (window
-# tests that simulate a person's mouse and keys, which would reach other tests' windows). The
-# suites of NUB_THREAD_SUITES carry the label "threads".
+# tests that simulate a person's mouse and keys, which would reach other tests' windows; the Windows
+# build does not run them). The
+# suites of NUB_THREAD_SUITES carry the label "threads". A folder that sets NUB_SUITE_RESOURCE_LOCK
+# before the call has its tests run one at a time with every other test holding that lock.
 function(nub_test_suite name)
   cmake_parse_arguments(PARSE_ARGV 1 suite "OWN_MAIN;OWN_DISPLAY" "" "")
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
@@ -38,11 +40,17 @@ function(nub_test_suite name)
   endif()
   add_executable(nub_${name}_tests ${sources})
   target_link_libraries(nub_${name}_tests PRIVATE nub_testsupport ${gtest_library} ${suite_UNPARSED_ARGUMENTS})
-  if(suite_OWN_DISPLAY)
+  if(suite_OWN_DISPLAY AND NUB_WINDOWS)
+    # wine's null display driver takes no simulated mouse or keys: built, not run.
+    return()
+  elseif(suite_OWN_DISPLAY)
     set_target_properties(nub_${name}_tests PROPERTIES
       CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/tests/gui_common/own_display.sh")
   endif()
   set(properties TIMEOUT 120)
+  if(NUB_SUITE_RESOURCE_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${NUB_SUITE_RESOURCE_LOCK})
+  endif()
   if(name IN_LIST NUB_THREAD_SUITES)
     list(APPEND properties LABELS threads)
   elseif(NUB_SANITIZE STREQUAL "thread")

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "base/ascii.h"
+#include "platform/file_rename.h"
 
 namespace {
 
@@ -66,25 +67,26 @@ std::uint32_t ReadUnit(const std::string& bytes, std::size_t at, std::size_t wid
 // byte short) are left out, and the text is no longer whole.
 IniText DecodeUtf16(const std::string& bytes, bool bigEndian) {
   IniText result;
-  std::wstring text;
+  wxString text;
   std::size_t at = 2;
   for (; at + 2 <= bytes.size(); at += 2) {
     const std::uint32_t unit = ReadUnit(bytes, at, 2, bigEndian);
     if (!IsSurrogate(unit)) {
-      text += static_cast<wchar_t>(unit);
+      text += wxUniChar(unit);
       continue;
     }
     const bool high = unit < 0xDC00;
     const std::uint32_t next = at + 4 <= bytes.size() ? ReadUnit(bytes, at + 2, 2, bigEndian) : 0;
     if (high && next >= 0xDC00 && next <= 0xDFFF) {
-      text += static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+      // One character, which is again a pair where wchar_t has 16 bits (Windows).
+      text += wxUniChar(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
       at += 2;
     } else {
       result.whole = false;
     }
   }
   if (at != bytes.size()) result.whole = false;
-  result.text = wxString(text);
+  result.text = text;
   return result;
 }
 
@@ -92,13 +94,13 @@ IniText DecodeUtf16(const std::string& bytes, bool bigEndian) {
 // with the UTF-16LE one, and a UTF-16 text read as UTF-32 yields no characters at all.
 bool DecodeUtf32(const std::string& bytes, bool bigEndian, IniText* result) {
   if (bytes.size() % 4 != 0) return false;
-  std::wstring text;
+  wxString text;
   for (std::size_t at = 4; at < bytes.size(); at += 4) {
     const std::uint32_t unit = ReadUnit(bytes, at, 4, bigEndian);
     if (unit > 0x10FFFF || IsSurrogate(unit)) return false;
-    text += static_cast<wchar_t>(unit);
+    text += wxUniChar(unit);  // a pair of 16-bit units where wchar_t has 16 bits (Windows)
   }
-  result->text = wxString(text);
+  result->text = text;
   result->whole = true;
   return true;
 }
@@ -318,14 +320,14 @@ bool SaveIni(const OptionData& options, const wxString& path) {
   std::string bytes(stream.GetSize(), '\0');
   stream.CopyTo(bytes.data(), bytes.size());
 
-  // rename() replaces the old file in one step: there is always either the old or the new file.
+  // The rename replaces the old file in one step: there is always either the old or the new file.
   const wxString temporary = path + wxString::Format(wxS(".%lu.tmp"), wxGetProcessId());
   if (!WriteFileBytes(temporary, bytes.data(), bytes.size())) {
     wxRemove(temporary);
     return false;
   }
   CopyPermissions(path, temporary);
-  if (std::rename(temporary.fn_str(), path.fn_str()) != 0) {
+  if (!platform::RenameReplacing(temporary, path)) {
     wxRemove(temporary);
     return false;
   }

@@ -4,8 +4,9 @@
 
 #include <cstdint>
 
-// Stand-ins for the version API: the version information of a file is the version block it
-// carries (platform/version_block_layout.h), found by reading the file.
+// The version API: on Windows the version information of a file is its version resource; the
+// stand-ins elsewhere take the version block it carries (platform/version_block_layout.h), found
+// by reading the file. Either way the fixed information has the words of FixedInfoWord.
 
 namespace platform {
 

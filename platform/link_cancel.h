@@ -19,13 +19,14 @@ class LinkCancel {
   bool Raised() const { return raised_.load(std::memory_order_acquire); }
   // Waits up to the time; false as soon as the cancel is raised (at once when it already is).
   bool Pause(std::int64_t micros) const;
-  // Readable once raised: for poll() beside the socket a wait is on. -1 when none could be made;
-  // waits then look at Raised() a few times a second instead.
-  int WakeFd() const { return wakeFds_[0]; }
+  // What a wait can watch beside its own, signalled once raised: the readable end of a pipe for
+  // poll() beside a socket, on Windows a manual-reset event. -1 when none could be made; waits
+  // then look at Raised() a few times a second instead.
+  std::intptr_t WakeHandle() const { return wake_[0]; }
 
  private:
   std::atomic<bool> raised_{false};
-  int wakeFds_[2] = {-1, -1};
+  std::intptr_t wake_[2] = {-1, -1};  // the pipe's two ends; on Windows the event in the first
 };
 
 // Binds the cancel to the calling thread (nullptr unbinds); the cancel must outlive the binding.

@@ -1,22 +1,9 @@
 #include "platform/shell_open.h"
 
-#include <wx/filename.h>
-#include <wx/log.h>
-#include <wx/utils.h>
+#include "platform/shell_open_default.h"
 
 namespace platform {
 namespace {
-
-// Runs the desktop's opener without waiting for it; a missing opener is not reported, like a
-// file the shell cannot start.
-void OpenWithDesktop(const wxString& file) {
-  wxFileName name(file);
-  name.MakeAbsolute();
-  const wxString full = name.GetFullPath();
-  const wchar_t* argv[] = {L"xdg-open", full.wc_str(), nullptr};
-  wxLogNull quiet;
-  wxExecute(argv, wxEXEC_ASYNC);
-}
 
 ShellOpenHandler& CurrentHandler() {
   static ShellOpenHandler handler;
@@ -30,7 +17,7 @@ void ShellOpenFile(const wxString& file) {
   if (handler) {
     handler(file);
   } else {
-    OpenWithDesktop(file);
+    OpenWithDefaultHandler(file);
   }
 }
 

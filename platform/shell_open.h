@@ -4,7 +4,7 @@
 
 #include <functional>
 
-// Stand-in for handing a file to the shell: opens it with the desktop's default handler.
+// Hands a file to the shell: ShellExecute on Windows, elsewhere the desktop's default handler.
 // Tests put a recorder in its place, so that no downloaded file is ever run by a test.
 
 namespace platform {

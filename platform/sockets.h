@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-// A TCP client over POSIX sockets, standing in for the Windows Sockets calls of the error-report
-// mail. Every wait is bounded, a send never raises SIGPIPE, and once an operation has failed the
-// connection is closed, so later sends are skipped instead of failing one by one.
+// A TCP client for the error-report mail: Windows Sockets on Windows, POSIX sockets elsewhere. Every wait is
+// bounded, a send never raises SIGPIPE, and once an operation has failed the connection is closed, so later
+// sends are skipped instead of failing one by one.
 
 namespace platform {
 
@@ -39,7 +39,26 @@ class TcpClient {
   SocketResult Fail(SocketResult result);
   SocketResult WaitFor(short events, int timeoutMs);
 
-  int fd_ = -1;
+  std::intptr_t fd_ = -1;  // the socket; -1 (Windows: INVALID_SOCKET) when none
 };
+
+// Bounds every read on a socket another library opened (the GUI library's HTTP and FTP sockets):
+// a read that gets nothing for that long fails.
+void SetReceiveTimeout(std::intptr_t socket, int seconds);
+
+// A second descriptor of a socket another library opened, valid until CloseSocketCopy even when
+// that library closes its own; -1 when none could be made. Cutting either ends every transfer on
+// the connection at once.
+std::intptr_t CopySocket(std::intptr_t socket);
+void CutSocket(std::intptr_t socket);
+void CloseSocketCopy(std::intptr_t socket);
+
+// What another library has taken from a connection so far: the bytes that arrived, less those
+// still waiting to be read. Never more than was taken; 0 when the system cannot tell.
+std::uint64_t BytesTaken(std::intptr_t socket);
+
+// True when the peer of a socket another library opened ended the connection with a reset rather
+// than in order. The GUI library reports both as the connection's end on Windows.
+bool ConnectionWasReset(std::intptr_t socket);
 
 }  // namespace platform

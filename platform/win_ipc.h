@@ -1,35 +1,14 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "platform/win_types.h"
 
-// Our stand-ins for the few Windows user and kernel calls the simulator link makes. The names
-// are the platform's own so the link reads as it would on Windows; the types are ours and only
-// as wide as the link needs. Across processes: a window of a class is an endpoint another process
-// registered (see window_endpoint.h), a global atom and a named mapping can be looked up by the
-// other side, and registered message ids are the same everywhere.
-
-using WinDword = std::uint32_t;
-using WinUint = std::uint32_t;
-using WinAtom = std::uint16_t;
-using WinWindow = std::uintptr_t;  // 0: no window
-using WinHandle = void*;           // nullptr: no object
-using WinWparam = std::uintptr_t;
-using WinLparam = std::intptr_t;
-using WinDwordPtr = std::uintptr_t;
-
-inline WinHandle const kWinInvalidHandle = reinterpret_cast<WinHandle>(~std::uintptr_t{0});
-
-constexpr WinDword kWinPageReadWrite = 0x04;
-constexpr WinDword kWinFileMapWrite = 0x0002;
-constexpr WinUint kWinSmtoBlock = 0x0001;
-
-constexpr WinDword kWinErrorFileNotFound = 2;
-constexpr WinDword kWinErrorNotEnoughMemory = 8;
-constexpr WinDword kWinErrorInvalidParameter = 87;
-constexpr WinDword kWinErrorAlreadyExists = 183;
-constexpr WinDword kWinErrorOperationAborted = 995;  // the link cancel was raised (link_cancel.h)
-constexpr WinDword kWinErrorInvalidWindowHandle = 1400;
+// The few Windows user and kernel calls the simulator link makes. The names are the platform's
+// own so the link reads as it would on Windows; the types are ours (platform/win_types.h). The
+// Windows build makes the real calls, elsewhere they are our stand-ins. Across processes: a
+// window of a class is a top-level window (with the stand-ins an endpoint another process
+// registered, see window_endpoint.h), a global atom and a named mapping can be looked up by the
+// other side, and registered message ids are the same everywhere. Both builds apply the test
+// knobs of test_knobs.h.
 
 // Windows: top-level window by class name (parent and child-after 0, any title).
 WinWindow FindWindowExA(WinWindow parent, WinWindow childAfter, const char* className,
@@ -37,7 +16,8 @@ WinWindow FindWindowExA(WinWindow parent, WinWindow childAfter, const char* clas
 // Same id for the same name in every process; 0 on failure.
 WinUint RegisterWindowMessageA(const char* name);
 
-// Global atoms, visible to every process of the runtime directory; 0 on failure.
+// Global atoms, visible to every process of the session (the stand-ins: of the runtime
+// directory); 0 on failure.
 WinAtom GlobalAddAtomA(const char* name);
 // 0 on success, the atom itself on failure.
 WinAtom GlobalDeleteAtom(WinAtom atom);
@@ -56,8 +36,9 @@ bool UnmapViewOfFile(const void* view);
 bool CloseHandle(WinHandle handle);
 
 // Blocks until the window's owner replies or the time-out passes. Returns non-zero with the reply
-// in *result; 0 on failure: last error 0 after a time-out, kWinErrorOperationAborted when the
-// calling thread's link cancel was raised, another non-zero error when the window has gone.
+// in *result; 0 on failure: last error 0 after a time-out (Windows' own time-out error included),
+// kWinErrorOperationAborted when the calling thread's link cancel was raised, another non-zero
+// error when the window has gone.
 WinDwordPtr SendMessageTimeoutA(WinWindow window, WinUint message, WinWparam wparam, WinLparam lparam,
                                 WinUint flags, WinUint timeoutMs, WinDwordPtr* result);
 

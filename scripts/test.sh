@@ -1,9 +1,30 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Debug configuration with the address and undefined-behaviour
 # sanitizers and runs every test, then runs the suites with threads again under the thread
-# sanitizer (build/Tsan).
+# sanitizer (build/Tsan). `test.sh windows` builds for Windows (build/windows/) and runs the test
+# programs under wine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+
+if [[ ${1:-} == windows ]]; then
+  # The decode tool's output is compared with the Linux build's: the Debug one of a run before,
+  # else a Release one built for it.
+  linux_tool=$top/build/Debug/tools/nubivane-decode
+  if [[ ! -x $linux_tool ]]; then
+    bash "$top/scripts/setup.sh"
+    cmake -S "$top" -B "$top/build/Release" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$top/build/Release" -j"$(nproc)" --target nubivane-decode >/dev/null
+    linux_tool=$top/build/Release/tools/nubivane-decode
+  fi
+  bash "$top/scripts/build.sh" windows -DNUB_LINUX_DECODE_TOOL="$linux_tool"
+  prefix=$top/build/windows/wineprefix
+  # Every wine process of the run has ended once its server has.
+  trap 'WINEPREFIX="$prefix" wineserver -w' EXIT
+  cd "$top/build/windows"
+  ctest --output-on-failure -j"$(nproc)" --timeout 300
+  exit 0
+fi
+
 bash "$top/scripts/setup.sh"
 bash "$top/scripts/build.sh" Debug -DNUB_SANITIZE=ON
 

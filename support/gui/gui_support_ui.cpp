@@ -22,7 +22,7 @@ class DialogProgress : public ProgressView {
  public:
   DialogProgress(const wxString& title, const wxString& message, int maximum, wxWindow* parent, int style)
       : maximum_(std::max(maximum, 1)),
-        dialog_(new wxProgressDialog(title, message, maximum_, parent, style)) {}
+        dialog_(new wxGenericProgressDialog(title, message, maximum_, parent, style)) {}
   // Deleted at once, like the library's own stack-held progress dialogs, so that the windows it
   // disabled are enabled again before the download returns.
   ~DialogProgress() override = default;
@@ -35,7 +35,9 @@ class DialogProgress : public ProgressView {
 
  private:
   int maximum_;
-  std::unique_ptr<wxProgressDialog> dialog_;
+  // The library's own window on every platform: on Windows wxProgressDialog would be the
+  // system's task dialog, running on a thread of its own.
+  std::unique_ptr<wxGenericProgressDialog> dialog_;
 };
 
 wxWindow* StandingWindowIn(const wxWindowList& windows, std::uintptr_t address) {

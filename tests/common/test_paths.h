@@ -14,6 +14,16 @@ std::string CataloguePath(const std::string& name);
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
+// A fresh folder under the system's temporary folder, its name beginning with prefix.
+std::string MakeTempDir(const std::string& prefix);
+
+// True for the Windows build running under wine, which differs from Windows in a few details.
+bool RunningUnderWine();
+
+// The process environment, as the program and the GUI library read it.
+void SetEnvironment(const std::string& name, const std::string& value);
+void UnsetEnvironment(const std::string& name);
+
 // Makes a fresh temporary folder the working directory for the life of the object, because
 // the program reads and writes its files ("station.dat", "Nubivane.ini", ...) by relative name.
 class ScopedWorkDir {

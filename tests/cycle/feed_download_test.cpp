@@ -1,3 +1,4 @@
+#include "common/test_paths.h"
 #include "cycle/feed_download.h"
 
 #include <gtest/gtest.h>
@@ -166,13 +167,13 @@ TEST(FeedDownload, FailedOptionalTextEndsTheStepLogFirst) {
 }
 
 TEST(FeedDownload, EndpointsComeFromTheEnvironment) {
-  ::setenv("NUBIVANE_UPDATE_HOST", "http://127.0.0.1:8080/", 1);
-  ::setenv("NUBIVANE_VATSIM_HOST", "http://127.0.0.1:8081", 1);
-  ::setenv("NUBIVANE_NOAA_FTP_HOST", "ftp://127.0.0.1:2121//", 1);
+  testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", "http://127.0.0.1:8080/");
+  testsupport::SetEnvironment("NUBIVANE_VATSIM_HOST", "http://127.0.0.1:8081");
+  testsupport::SetEnvironment("NUBIVANE_NOAA_FTP_HOST", "ftp://127.0.0.1:2121//");
   const FeedEndpoints endpoints = DefaultFeedEndpoints();
-  ::unsetenv("NUBIVANE_UPDATE_HOST");
-  ::unsetenv("NUBIVANE_VATSIM_HOST");
-  ::unsetenv("NUBIVANE_NOAA_FTP_HOST");
+  testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST");
+  testsupport::UnsetEnvironment("NUBIVANE_VATSIM_HOST");
+  testsupport::UnsetEnvironment("NUBIVANE_NOAA_FTP_HOST");
   EXPECT_EQ(ChooseMetarFeed(1, endpoints).Url, "http://127.0.0.1:8080/metar_VATSIM.txt");
   EXPECT_EQ(VatsimFallbackFeed(endpoints).Url, "http://127.0.0.1:8081/data/metar.php?id=ALL");
   EXPECT_EQ(ChooseMetarFeed(2, endpoints).Url, "ftp://127.0.0.1:2121/data/observations/metar/cycles/17Z.txt");

@@ -6,7 +6,8 @@ class wxWindow;
 
 namespace guitest {
 
-// Writes what a shown window shows (its client area) as "<name>.png" into the build folder's
+// Writes what a shown window shows (its client area) as "<name>.png" (".bmp" in the Windows
+// build, whose GUI library has no PNG support) into the build folder's
 // "screenshots" folder and returns the file's path; empty when it could not, or when the window
 // did not paint within a few seconds. Runs the event loop until the window has painted.
 wxString SaveScreenshot(wxWindow* window, const wxString& name);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/test_paths.h"
 #include "gui_common/assert_handler.h"
 #include "gui_common/modal_watchdog.h"
 
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   if (::testing::GTEST_FLAG(list_tests)) {
     return RUN_ALL_TESTS();
   }
-  ::unsetenv("HTTP_PROXY");  // the tests' servers are on this machine: no proxy in between
+  testsupport::UnsetEnvironment("HTTP_PROXY");  // the tests' servers are on this machine: no proxy in between
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     std::fprintf(stderr, "the window tests need a display (DISPLAY is not usable)\n");
     return 1;

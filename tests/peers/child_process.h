@@ -1,7 +1,7 @@
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,23 +16,31 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool Started() const { return pid_ > 0; }
+  bool Started() const;
+  std::uint32_t Id() const;
   // One line of output without its line feed; false when none came within timeoutMs.
   bool ReadLine(std::string& line, int timeoutMs);
   // The rest of the output up to its end; false when it did not end within timeoutMs.
   bool ReadToEnd(std::string& rest, int timeoutMs);
-  // Sends the signal to the peer (by its own process id).
+  // Writes to the peer's standard input (a pipe that stays open until the object goes).
+  bool WriteInput(const std::string& bytes);
+  // Waits for the end: the exit code, -1 when it did not end within timeoutMs.
+  int Wait(int timeoutMs);
+  // Asks it to stop as a terminating signal or Ctrl+C would and waits for the end; one that does
+  // not end in time is killed. The exit code, -1 when it had to be killed.
+  int Stop(int timeoutMs);
+  // Sends the signal to the peer (by its own process id); on Windows only SIGINT and SIGTERM,
+  // which ask it to stop as Stop does.
   bool Signal(int signal);
   // Waits for the peer to end; false when it still runs after timeoutMs. exitStatus: as waitpid
-  // gives it.
+  // gives it (on Windows the exit code).
   bool WaitExit(int timeoutMs, int* exitStatus);
 
  private:
+  struct Process;  // the platform's side of the running program
   bool Fill(int timeoutMs);
 
-  pid_t pid_ = -1;
-  bool reaped_ = false;
-  int out_ = -1;
+  std::unique_ptr<Process> process_;
   std::string pending_;
   bool ended_ = false;
 };

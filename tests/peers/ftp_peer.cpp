@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/test_paths.h"
+
 namespace testpeers {
 namespace {
 
@@ -14,11 +16,7 @@ constexpr char kLifetimeS[] = "120";  // the server ends by itself should a test
 }  // namespace
 
 FtpPeer::FtpPeer(const std::vector<std::pair<std::string, std::string>>& files) {
-  std::string folder = (std::filesystem::temp_directory_path() / "nub-ftp-XXXXXX").string();
-  if (::mkdtemp(folder.data()) == nullptr) {
-    return;
-  }
-  root_ = folder;
+  root_ = testsupport::MakeTempDir("nub-ftp");
   for (const auto& [name, bytes] : files) {
     std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
   }

@@ -1,9 +1,5 @@
 #include "peers/http_peer.h"
 
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
-
 #include <chrono>
 
 namespace testpeers {
@@ -37,19 +33,18 @@ std::vector<std::string> HttpPeer::RequestLines() const {
 
 void HttpPeer::Serve() {
   while (!stop_) {
-    const int fd = listener_.Accept(kPollMs);
-    if (fd >= 0) {
+    const PeerSocket fd = listener_.Accept(kPollMs);
+    if (fd != kNoSocket) {
       Answer(fd);
     }
   }
 }
 
-void HttpPeer::Answer(int fd) {
-  const timeval sendLimit{kSendS, 0};
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+void HttpPeer::Answer(PeerSocket fd) {
+  SetSendTimeout(fd, kSendS);
   std::string request;
   if (!ReadUntil(fd, request, "\r\n\r\n", kRequestMs)) {
-    ::close(fd);
+    CloseSocket(fd);
     return;
   }
   const std::string line = request.substr(0, request.find("\r\n"));
@@ -66,14 +61,17 @@ void HttpPeer::Answer(int fd) {
       route = &candidate;
     }
   }
-  std::string response =
-      "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
-  if (route->announceLength) {
-    const std::size_t length =
-        route->announcedLength == SIZE_MAX ? route->body.size() : route->announcedLength;
-    response += "Content-Length: " + std::to_string(length) + "\r\n";
+  std::string response = route->head;
+  if (response.empty()) {
+    response = "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
+    if (route->announceLength) {
+      const std::size_t length =
+          route->announcedLength == SIZE_MAX ? route->body.size() : route->announcedLength;
+      response += "Content-Length: " + std::to_string(length) + "\r\n";
+    }
+    response += "Connection: close\r\n\r\n";
   }
-  response += "Connection: close\r\n\r\n" + route->body;
+  response += route->body;
   WriteAll(fd, response);
   while (route->endless && !stop_ && WriteAll(fd, route->body)) {
     std::this_thread::sleep_for(std::chrono::milliseconds(route->pauseMs));
@@ -87,10 +85,10 @@ void HttpPeer::Answer(int fd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kResetDelayMs));
     CloseWithReset(fd);
   } else {
-    ::shutdown(fd, SHUT_WR);
+    ShutdownWrite(fd);
     std::string rest;
     ReadUntil(fd, rest, "\x01never", kPollMs);
-    ::close(fd);
+    CloseSocket(fd);
   }
 }
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "peers/peer_socket.h"
+
 namespace testpeers {
 
 // A listening TCP socket on 127.0.0.1 with a port the kernel chose.
@@ -14,11 +16,11 @@ class LoopbackListener {
   LoopbackListener& operator=(const LoopbackListener&) = delete;
 
   std::uint16_t Port() const { return port_; }
-  // A connected socket, or -1 when none came within timeoutMs.
-  int Accept(int timeoutMs);
+  // A connected socket, or kNoSocket when none came within timeoutMs.
+  PeerSocket Accept(int timeoutMs);
 
  private:
-  int fd_ = -1;
+  PeerSocket fd_ = kNoSocket;
   std::uint16_t port_ = 0;
 };
 
@@ -26,9 +28,7 @@ class LoopbackListener {
 std::uint16_t ClosedLoopbackPort();
 
 // Reads until the text holds needle or timeoutMs passed; false on timeout or a closed peer.
-bool ReadUntil(int fd, std::string& text, const std::string& needle, int timeoutMs);
-bool WriteAll(int fd, const std::string& bytes);
-// Closes with a reset instead of an orderly end.
-void CloseWithReset(int fd);
+bool ReadUntil(PeerSocket fd, std::string& text, const std::string& needle, int timeoutMs);
+bool WriteAll(PeerSocket fd, const std::string& bytes);
 
 }  // namespace testpeers

@@ -1,9 +1,5 @@
 #include "peers/smtp_peer.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <chrono>
 
@@ -52,11 +48,11 @@ std::string SmtpPeer::Data() const {
 }
 
 void SmtpPeer::Serve() {
-  int fd = -1;
-  while (!stop_ && fd < 0) {
+  PeerSocket fd = kNoSocket;
+  while (!stop_ && fd == kNoSocket) {
     fd = listener_.Accept(kPollMs);
   }
-  if (fd < 0) {
+  if (fd == kNoSocket) {
     return;
   }
   if (script_.silent) {
@@ -67,19 +63,18 @@ void SmtpPeer::Serve() {
       return;  // already reset
     }
   }
-  ::close(fd);
+  CloseSocket(fd);
   done_ = true;
 }
 
 // Keeps reading, so that the client's sends never block, and answers nothing.
-void SmtpPeer::Listen(int fd) {
+void SmtpPeer::Listen(PeerSocket fd) {
   while (!stop_) {
-    pollfd entry{fd, POLLIN, 0};
-    if (::poll(&entry, 1, kPollMs) <= 0) {
+    if (!WaitReadable(fd, kPollMs)) {
       continue;
     }
     char buffer[4096];
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    const long n = ReceiveSome(fd, buffer, sizeof buffer);
     if (n <= 0) {
       return;
     }
@@ -88,7 +83,7 @@ void SmtpPeer::Listen(int fd) {
   }
 }
 
-bool SmtpPeer::Converse(int fd) {
+bool SmtpPeer::Converse(PeerSocket fd) {
   const auto reply = [this](const std::string& verb) {
     const auto it = script_.replies.find(verb);
     if (it != script_.replies.end()) {

@@ -35,8 +35,8 @@ class SmtpPeer {
 
  private:
   void Serve();
-  bool Converse(int fd);  // false when it reset the connection itself
-  void Listen(int fd);
+  bool Converse(PeerSocket fd);  // false when it reset the connection itself
+  void Listen(PeerSocket fd);
 
   SmtpScript script_;
   LoopbackListener listener_;

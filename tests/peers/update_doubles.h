@@ -6,13 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "common/test_paths.h"
 #include "platform/shell_open.h"
 
 // Points the updater at a test's own HTTP server for the life of the object.
 class ScopedUpdateHost {
  public:
-  explicit ScopedUpdateHost(const std::string& url) { ::setenv("NUBIVANE_UPDATE_HOST", url.c_str(), 1); }
-  ~ScopedUpdateHost() { ::unsetenv("NUBIVANE_UPDATE_HOST"); }
+  explicit ScopedUpdateHost(const std::string& url) {
+    testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", url);
+  }
+  ~ScopedUpdateHost() { testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST"); }
 };
 
 // Stands in for the shell: records the files it was asked to open and opens none.

@@ -82,7 +82,10 @@ TEST(ShippedCatalogues, AirportsOnlyOurAirportsHas) {
       {"KXFL 171155Z 22007KT 10SM OVC011 21/19 A2987", "Flagler Executive Airport", 33, 29.4674, -81.2063},
       {"EHSA 171125Z AUTO 28021G24KT 9999 07/05 Q1015 W06/S4", "Europlatform Heliport", 62, 51.9979, 3.2748},
       // Names keep their Latin-1 letters; others are spelt without their accents.
-      {"EKFA 310650Z 28006KT 9999 BKN030 06/02 Q0997", "Fro\xF0" "ba Heliport", 77, 61.5437, -6.7744},
+      {"EKFA 310650Z 28006KT 9999 BKN030 06/02 Q0997",
+       "Fro\xF0"
+       "ba Heliport",
+       77, 61.5437, -6.7744},
       {"UTAT 171200Z 01006MPS CAVOK M02/M10 Q1037 NOSIG", "Dasoguz Airport", 272, 41.7599, 59.8361},
   };
   for (const KnownAirport& k : known) ExpectPlaced(metar, k);

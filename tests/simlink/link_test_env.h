@@ -7,22 +7,22 @@
 #include <memory>
 #include <string>
 
+#include "common/test_paths.h"
 #include "platform/test_knobs.h"
 #include "sim_stub.h"
 #include "simlink/ipc_client.h"
 
 // Every test gets its own runtime directory, so its windows, atoms and mappings meet no other
-// test's. Sleeps and time-outs run at a tenth: an open's 100 ms pause takes 10 ms, a send still
-// waits 200 ms before it counts as timed out.
+// test's (on Windows they meet in the session: there the suite's tests run one at a time). Sleeps and
+// time-outs run at a tenth: an open's 100 ms pause takes 10 ms, a send still waits 200 ms before it counts as
+// timed out.
 class LinkTest : public ::testing::Test {
  protected:
   static constexpr double kTimeScale = 0.1;
 
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "nub-link-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    setenv("NUBIVANE_IPC_DIR", dir_.c_str(), 1);
+    dir_ = testsupport::MakeTempDir("nub-link");
+    testsupport::SetEnvironment("NUBIVANE_IPC_DIR", dir_);
     ClearPlatformFaults();
     SetPlatformTimeScale(kTimeScale);
   }
@@ -32,7 +32,7 @@ class LinkTest : public ::testing::Test {
     stub_.reset();
     ClearPlatformFaults();
     SetPlatformTimeScale(1.0);
-    unsetenv("NUBIVANE_IPC_DIR");
+    testsupport::UnsetEnvironment("NUBIVANE_IPC_DIR");
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }

@@ -1,20 +1,12 @@
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/test_paths.h"
 #include "link_test_env.h"
+#include "peers/child_process.h"
 #include "simlink/fsuipc.h"
-
-extern char** environ;
 
 namespace {
 
@@ -26,59 +18,30 @@ constexpr int kStopWaitMs = 10000;
 class StubProgram {
  public:
   bool Start(std::vector<std::string> options) {
-    int pipeFds[2];
-    int inputFds[2];
-    if (pipe(pipeFds) != 0) return false;
-    if (pipe(inputFds) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    posix_spawn_file_actions_adddup2(&actions, inputFds[0], STDIN_FILENO);
-    posix_spawn_file_actions_addclose(&actions, inputFds[1]);
     options.insert(options.begin(), NUB_SIMSTUB_PROGRAM);
-    std::vector<char*> argv;
-    for (std::string& option : options) argv.push_back(option.data());
-    argv.push_back(nullptr);
-    const int spawned = posix_spawn(&pid_, NUB_SIMSTUB_PROGRAM, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    close(inputFds[0]);
-    out_ = pipeFds[0];
-    in_ = inputFds[1];
-    return spawned == 0 && WaitFor("\"kind\":\"ready\"", kStartWaitMs);
+    process_ = std::make_unique<testpeers::ChildProcess>(options);
+    return process_->Started() && WaitFor("\"kind\":\"ready\"", kStartWaitMs);
   }
 
-  // Stops it with SIGTERM (SIGKILL when it does not end in time); returns its exit status.
+  // Asks it to stop as SIGTERM or Ctrl+C would (kills it when it does not end in time); returns
+  // its exit code.
   int Stop() {
-    if (pid_ <= 0) return -1;
-    kill(pid_, SIGTERM);
-    WaitFor("\"kind\":\"stopped\"", kStopWaitMs);
-    int status = 0;
-    for (int waited = 0; waitpid(pid_, &status, WNOHANG) == 0; waited += 10) {
-      if (waited > kStopWaitMs) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (!process_) return -1;
+    const int code = process_->Stop(kStopWaitMs);
+    std::string rest;
+    process_->ReadToEnd(rest, kStopWaitMs);
+    output_ += rest;
+    process_.reset();
+    return code;
   }
 
-  ~StubProgram() {
-    Stop();
-    if (out_ >= 0) close(out_);
-    if (in_ >= 0) close(in_);
-  }
+  ~StubProgram() { Stop(); }
 
   const std::string& Output() const { return output_; }
 
   // One command line on the program's standard input; true once its answer has come.
   bool Command(const std::string& line, bool ok) {
-    const std::string sent = line + "\n";
-    if (write(in_, sent.data(), sent.size()) != static_cast<ssize_t>(sent.size())) return false;
+    if (!process_ || !process_->WriteInput(line + "\n")) return false;
     return WaitFor("{\"kind\":\"input\",\"line\":\"" + line + "\",\"ok\":" + (ok ? "true" : "false") + "}",
                    kStartWaitMs);
   }
@@ -86,23 +49,18 @@ class StubProgram {
  private:
   bool WaitFor(const std::string& text, int ms) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    std::string line;
     while (output_.find(text) == std::string::npos) {
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
               .count();
-      pollfd watched{out_, POLLIN, 0};
-      if (left <= 0 || poll(&watched, 1, static_cast<int>(left)) <= 0) return false;
-      char chunk[4096];
-      const ssize_t n = read(out_, chunk, sizeof chunk);
-      if (n <= 0) return false;
-      output_.append(chunk, static_cast<std::size_t>(n));
+      if (left <= 0 || !process_->ReadLine(line, static_cast<int>(left))) return false;
+      output_ += line + "\n";
     }
     return true;
   }
 
-  pid_t pid_ = -1;
-  int out_ = -1;
-  int in_ = -1;
+  std::unique_ptr<testpeers::ChildProcess> process_;
   std::string output_;
 };
 

@@ -81,6 +81,13 @@ void ExpectProgressKeepsItsRange(const std::vector<DownloadProgress>& calls) {
   }
 }
 
+// A route whose answer's head is written out as it stands, ahead of the body.
+HttpRoute RawRoute(std::string path, std::string head, std::string body) {
+  HttpRoute route{std::move(path), 200, std::move(body)};
+  route.head = std::move(head);
+  return route;
+}
+
 std::chrono::milliseconds Since(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
@@ -120,6 +127,9 @@ TEST(Download, FailuresLeaveTheTextAsItWas) {
       {"/cut-in-a-piece", 200, body, true, 9000},
       {"/reset-without-length", 200, EveryByte(4096), false, SIZE_MAX, true},
       {"/larger-than-the-cap", 200, body},
+      RawRoute("/length-not-a-number", "HTTP/1.0 200 OK\r\nContent-Length: abc\r\n\r\n", "hello world"),
+      RawRoute("/length-beyond-32-bits", "HTTP/1.0 200 OK\r\nContent-Length: 4294967301\r\n\r\n",
+               "hello world"),
   });
   FtpPeer ftp({});
   ASSERT_TRUE(ftp.Started());
@@ -141,6 +151,8 @@ TEST(Download, FailuresLeaveTheTextAsItWas) {
       {http.BaseUrl() + "/cut-in-a-piece", DownloadResult::kBroken},
       {http.BaseUrl() + "/reset-without-length", DownloadResult::kBroken},
       {http.BaseUrl() + "/larger-than-the-cap", DownloadResult::kTooLarge, 4999},
+      {http.BaseUrl() + "/length-not-a-number", DownloadResult::kNoAnswer},
+      {http.BaseUrl() + "/length-beyond-32-bits", DownloadResult::kTooLarge},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
@@ -283,6 +295,49 @@ TEST(Download, EndlessServerEndsAtTheDeadlineOrTheCap) {
   }
 }
 
+// The head of an answer is bounded as its body is: a head that never ends (a header line every
+// 20 ms) holds nobody beyond the deadline or the stop, and a header line that never ends, sent as
+// fast as the line takes it, would grow in memory without limit: the head has a size limit.
+TEST(Download, HeadOfTheAnswerIsBoundedLikeItsBody) {
+  HttpRoute endlessHead = RawRoute("/endless-head", "HTTP/1.0 200 OK\r\n", "X-More: header\r\n");
+  endlessHead.endless = true;
+  endlessHead.pauseMs = 20;
+  HttpRoute endlessLine =
+      RawRoute("/endless-line", "HTTP/1.0 200 OK\r\nX-Long: ", std::string(64 << 10, 'a'));
+  endlessLine.endless = true;
+  HttpPeer forDeadline({endlessHead});
+  HttpPeer forStop({endlessHead});
+  HttpPeer forSize({endlessLine});
+  const struct {
+    std::string url;
+    DownloadOptions options;
+    bool raiseStop;
+    DownloadResult result;
+  } cases[] = {
+      {forDeadline.BaseUrl() + "/endless-head", Options(10s, 1s), false, DownloadResult::kTimedOut},
+      {forStop.BaseUrl() + "/endless-head", Options(10s, 60s), true, DownloadResult::kStopped},
+      {forSize.BaseUrl() + "/endless-line", Options(10s, 2s), false, DownloadResult::kTooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    DownloadStop stop;
+    DownloadOptions options = c.options;
+    options.stop = &stop;
+    std::thread raiser([&stop, &c] {
+      if (c.raiseStop) {
+        std::this_thread::sleep_for(300ms);
+        stop.Raise();
+      }
+    });
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(c.url, text, options), c.result);
+    EXPECT_LT(Since(start), 1900ms);
+    EXPECT_EQ(text, kBefore);
+    raiser.join();
+  }
+}
+
 TEST(Download, StopEndsTheDownloadAtOnce) {
   constexpr int kSilentMs = 30000;
   HttpPeer silent({{"/silent", 200, EveryByte(4096), true, 10000, false, kSilentMs}});
@@ -352,9 +407,9 @@ TEST(Download, ProxyOfTheEnvironmentIsNotUsed) {
   HttpPeer proxy({});
   HttpPeer host({{"/direct", 200, "straight from the host"}});
   const std::string proxyAddress = "127.0.0.1:" + std::to_string(proxy.Port());
-  ::setenv("HTTP_PROXY", proxyAddress.c_str(), 1);
+  testsupport::SetEnvironment("HTTP_PROXY", proxyAddress.c_str());
   testpeers::ChildProcess probe({NUB_DOWNLOAD_PROBE, host.BaseUrl() + "/direct"});
-  ::unsetenv("HTTP_PROXY");
+  testsupport::UnsetEnvironment("HTTP_PROXY");
   ASSERT_TRUE(probe.Started());
   std::string output;
   ASSERT_TRUE(probe.ReadToEnd(output, 20000));

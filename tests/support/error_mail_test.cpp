@@ -166,15 +166,15 @@ TEST(ErrorMail, UnusableServiceIsNotContacted) {
     EXPECT_EQ(SendMailMessage(service, "body"), MailResult::kBadService)
         << service.sender << service.recipient;
   }
-  EXPECT_LT(listener.Accept(0), 0);
+  EXPECT_EQ(listener.Accept(0), testpeers::kNoSocket);
 }
 
 class ScopedEnvironment {
  public:
   ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-    ::setenv(name, value.c_str(), 1);
+    testsupport::SetEnvironment(name, value);
   }
-  ~ScopedEnvironment() { ::unsetenv(name_); }
+  ~ScopedEnvironment() { testsupport::UnsetEnvironment(name_); }
 
  private:
   const char* name_;

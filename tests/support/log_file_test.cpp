@@ -1,9 +1,9 @@
 #include "support/log_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <ctime>
+#include <filesystem>
 #include <regex>
 
 #include "common/test_paths.h"
@@ -148,7 +148,7 @@ TEST(LogFile, MessageAndErrorLogsGetTheLineAsTextNotAsFormat) {
 // A directory in the log's place cannot be opened for writing (even by root); its read fails too.
 TEST(LogFile, UnwritableFileShowsOneBoxAndTheRunGoesOn) {
   ScopedWorkDir dir;
-  ASSERT_EQ(::mkdir(kLogName, 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(kLogName));
   RecordingUi ui;
   RecordingLog logged;
   ClLog log(kLogName);

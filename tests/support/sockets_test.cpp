@@ -1,7 +1,6 @@
 #include "platform/sockets.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -19,8 +18,8 @@ TEST(Sockets, SendToAResetConnectionReportsItWithoutASignal) {
   testpeers::LoopbackListener listener;
   TcpClient client;
   ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
-  const int accepted = listener.Accept(2000);
-  ASSERT_GE(accepted, 0);
+  const testpeers::PeerSocket accepted = listener.Accept(2000);
+  ASSERT_NE(accepted, testpeers::kNoSocket);
   testpeers::CloseWithReset(accepted);
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const std::string chunk(64 * 1024, 'x');
@@ -66,27 +65,27 @@ TEST(Sockets, StalledSendGivesUpAtItsTimeLimit) {
   testpeers::LoopbackListener listener;
   TcpClient client;
   ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
-  const int accepted = listener.Accept(2000);
-  ASSERT_GE(accepted, 0);
+  const testpeers::PeerSocket accepted = listener.Accept(2000);
+  ASSERT_NE(accepted, testpeers::kNoSocket);
   const std::string lots(64 << 20, 'x');
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(client.SendAll(lots.data(), lots.size(), 200), SocketResult::kTimedOut);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_FALSE(client.IsOpen());
-  ::close(accepted);
+  testpeers::CloseSocket(accepted);
 }
 
 TEST(Sockets, ReceiveWaitsOnlyItsTime) {
   testpeers::LoopbackListener listener;
   TcpClient client;
   ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
-  const int accepted = listener.Accept(2000);
-  ASSERT_GE(accepted, 0);
+  const testpeers::PeerSocket accepted = listener.Accept(2000);
+  ASSERT_NE(accepted, testpeers::kNoSocket);
   char buffer[16];
   std::size_t received = 99;
   EXPECT_EQ(client.Receive(buffer, sizeof buffer, 100, received), SocketResult::kTimedOut);
   EXPECT_EQ(received, 0u);
-  ::close(accepted);
+  testpeers::CloseSocket(accepted);
 }
 
 }  // namespace

@@ -14,3 +14,5 @@ struct ToolRun {
 ToolRun RunDecodeTool(const std::string& arguments);
 
 std::string Quoted(const std::string& path);
+// The shell's redirection that drops standard error.
+extern const char kDiscardErrors[];

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "decode_tool.h"
+#include "platform/console.h"
 #include "reports/report_text.h"
 
 namespace {
@@ -51,6 +52,7 @@ bool RegisterDecodeValueOption(const std::string& name) {
 }
 
 int main(int argc, char** argv) {
+  platform::UseBinaryStandardStreams();  // the same bytes on every platform
   wxInitializer initializer;
   if (!initializer.IsOk()) {
     std::cerr << "nubivane-decode: cannot initialise wxWidgets\n";

@@ -1,20 +1,16 @@
 // nubivane-simstub: plays the simulator's interface module so the program (or a test) can be run
 // against it. Prints each command, wind-smoothing write and record it receives as a JSON line.
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <thread>
 
+#include "platform/console.h"
 #include "platform/ipc_runtime_dir.h"
+#include "platform/stop_request.h"
 #include "sim_stub.h"
 #include "stub_commands.h"
 
@@ -36,9 +32,11 @@ constexpr char kUsage[] =
     "  --corrupt-size N       overwrite the size of request N after each walk\n"
     "  --refuse-record N      answer 0 to the message carrying the Nth record (from 1)\n"
     "  --record FILE          append what is received to FILE as JSON lines\n"
-    "  --seconds S            stop after S seconds (default: at SIGINT or SIGTERM)\n"
+    "  --seconds S            stop after S seconds (default: when asked to stop: SIGINT or\n"
+    "                         SIGTERM; on Windows Ctrl+C, Ctrl+Break or the console closing)\n"
     "  --quiet                do not print what is received\n"
-    "The endpoints live in NUBIVANE_IPC_DIR (or the per-user default).\n";
+    "The windows live in the session's desktop on Windows, elsewhere in NUBIVANE_IPC_DIR (or\n"
+    "the per-user default).\n";
 
 void PrintUsage(std::FILE* out) {
   std::fputs(kUsage, out);
@@ -59,12 +57,8 @@ void ReadCommands(SimStub* stub, const std::atomic<bool>* stopping) {
   std::string pending;
   char buffer[4096];
   while (!stopping->load()) {
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    const int ready = poll(&input, 1, kPollMs);
-    if (ready < 0 && errno != EINTR) return;
-    if (ready <= 0) continue;
-    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = platform::ReadStandardInput(buffer, sizeof buffer, kPollMs);
+    if (n == -1) continue;
     if (n <= 0) break;
     pending.append(buffer, static_cast<std::size_t>(n));
     for (std::size_t end = pending.find('\n'); end != std::string::npos; end = pending.find('\n')) {
@@ -143,6 +137,7 @@ bool ParseArguments(int argc, char** argv, SimStubScript* script, long* seconds)
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::UseBinaryStandardStreams();
   SimStubScript script;
   script.echo = true;
   long seconds = -1;
@@ -154,12 +149,8 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return 2;
   }
-  // Blocked before the endpoint threads start, so only the wait below takes them.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  // Before the window threads start, so only the wait below takes the request.
+  platform::CatchStopRequests();
 
   SimStub stub(script);
   if (!stub.Start()) {
@@ -170,13 +161,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   std::atomic<bool> stopping{false};
   std::thread commands(ReadCommands, &stub, &stopping);
-  if (seconds >= 0) {
-    const timespec limit{static_cast<time_t>(seconds), 0};
-    sigtimedwait(&stopSignals, nullptr, &limit);
-  } else {
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
-  }
+  platform::WaitForStopRequest(seconds);
   stopping = true;
   commands.join();
   stub.Stop();

@@ -174,7 +174,7 @@ bool SimStub::Start() {
     stopped_ = false;
     ipcMessage_ = RegisterWindowMessageA(kMessageName);
     if (!script_.recordFile.empty() && recordFile_ == nullptr) {
-      recordFile_ = std::fopen(script_.recordFile.c_str(), "a");
+      recordFile_ = std::fopen(script_.recordFile.c_str(), "ab");
       if (recordFile_ == nullptr) return false;
     }
   }

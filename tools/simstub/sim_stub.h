@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win_ipc.h"
+#include "platform/win_types.h"
 #include "platform/window_endpoint.h"
 
 // A stand-in for the simulator's interface module: it registers the module's window(s), answers

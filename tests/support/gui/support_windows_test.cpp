@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/log.h>
@@ -8,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "common/test_paths.h"
@@ -46,10 +46,10 @@ void SettleWindows() {
   wxTheApp->ProcessIdle();
 }
 
-std::vector<wxProgressDialog*> ProgressDialogs() {
-  std::vector<wxProgressDialog*> found;
+std::vector<wxGenericProgressDialog*> ProgressDialogs() {
+  std::vector<wxGenericProgressDialog*> found;
   for (wxWindow* window : wxTopLevelWindows) {
-    if (auto* dialog = dynamic_cast<wxProgressDialog*>(window)) {
+    if (auto* dialog = dynamic_cast<wxGenericProgressDialog*>(window)) {
       found.push_back(dialog);
     }
   }
@@ -71,7 +71,7 @@ TEST(SupportWindows, FirstRunOfTheLogShowsNoWindow) {
 
 TEST(SupportWindows, UnwritableLogShowsItsOneBox) {
   ScopedWorkDir dir;
-  ASSERT_EQ(::mkdir("nubivane.log", 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory("nubivane.log"));
   ScopedGui gui;
   DialogRecorder dialogs;
   ClLog log("nubivane.log");
@@ -168,7 +168,7 @@ TEST(SupportWindows, ProgressDialogFollowsTheDownloadAndGoes) {
         CurrentSupportUi().ShowProgress("Updater", "Download f 0KB from 8KB", 8192, nullptr, style);
     const auto dialogs = ProgressDialogs();
     ASSERT_EQ(dialogs.size(), 1u);
-    wxProgressDialog* dialog = dialogs[0];
+    wxGenericProgressDialog* dialog = dialogs[0];
     EXPECT_EQ(dialog->GetTitle(), "Updater");
     EXPECT_EQ(dialog->GetMessage(), "Download f 0KB from 8KB");
     EXPECT_EQ(dialog->GetRange(), 8192);

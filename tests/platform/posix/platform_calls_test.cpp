@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/link_cancel.h"
+#include "platform/posix/runtime_dir.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
 #include "platform_env.h"

@@ -1,9 +1,9 @@
-#include "platform/ipc_runtime_dir.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+
+#include "runtime_dir.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <set>
 #include <string>
 
-#include "platform/ipc_runtime_dir.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
+#include "runtime_dir.h"
 
 namespace {
 

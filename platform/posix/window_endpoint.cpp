@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <thread>
+#include <vector>
 
-#include "platform/ipc_runtime_dir.h"
+#include "runtime_dir.h"
 #include "window_wire.h"
 
 namespace {
@@ -37,6 +39,23 @@ std::string WindowEndpointPath(const std::string& className) {
   return IpcRuntimeDir() + "/window." + className;
 }
 
+// The endpoint's socket, the pipe that wakes its thread for closing, and the connections of the
+// processes that sent to it.
+struct WindowEndpoint::Window {
+  void Serve();
+  // False when the sender has gone.
+  bool TakeOne(int fd);
+
+  Handler handler;
+  std::string path;
+  int listenFd = -1;
+  int wakeFds[2] = {-1, -1};
+  std::thread thread;
+  std::vector<int> senders;
+};
+
+WindowEndpoint::WindowEndpoint() = default;
+
 WindowEndpoint::~WindowEndpoint() { Close(); }
 
 bool WindowEndpoint::Open(const std::string& className, Handler handler) {
@@ -49,40 +68,41 @@ bool WindowEndpoint::Open(const std::string& className, Handler handler) {
   ::unlink(path.c_str());                            // a stale one from a process that died
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
+  auto window = std::make_unique<Window>();
   const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   if (bound) StampAsNew(path);  // without the stamp the file's own time has to do
-  if (!bound || ::listen(fd, kListenBacklog) != 0 || ::pipe2(wakeFds_, O_CLOEXEC) != 0) {
+  if (!bound || ::listen(fd, kListenBacklog) != 0 || ::pipe2(window->wakeFds, O_CLOEXEC) != 0) {
     ::close(fd);
     return false;
   }
-  handler_ = std::move(handler);
-  path_ = path;
-  listenFd_ = fd;
-  thread_ = std::thread(&WindowEndpoint::Serve, this);
+  window->handler = std::move(handler);
+  window->path = path;
+  window->listenFd = fd;
+  window->thread = std::thread(&Window::Serve, window.get());
+  window_ = std::move(window);
   return true;
 }
 
 void WindowEndpoint::Close() {
   if (!IsOpen()) return;
-  ::unlink(path_.c_str());
+  Window& window = *window_;
+  ::unlink(window.path.c_str());
   const char stop = 1;
-  (void)!::write(wakeFds_[1], &stop, 1);
-  thread_.join();
-  ::close(listenFd_);
-  ::close(wakeFds_[0]);
-  ::close(wakeFds_[1]);
-  for (const int fd : senders_) ::close(fd);  // their senders see the window gone
-  senders_.clear();
-  listenFd_ = -1;
-  wakeFds_[0] = wakeFds_[1] = -1;
+  (void)!::write(window.wakeFds[1], &stop, 1);
+  window.thread.join();
+  ::close(window.listenFd);
+  ::close(window.wakeFds[0]);
+  ::close(window.wakeFds[1]);
+  for (const int fd : window.senders) ::close(fd);  // their senders see the window gone
+  window_.reset();
 }
 
 // One thread takes the messages of every sender one at a time, as a window procedure would.
-void WindowEndpoint::Serve() {
+void WindowEndpoint::Window::Serve() {
   std::vector<pollfd> watched;
   for (;;) {
-    watched.assign({{wakeFds_[0], POLLIN, 0}, {listenFd_, POLLIN, 0}});
-    for (const int fd : senders_) watched.push_back({fd, POLLIN, 0});
+    watched.assign({{wakeFds[0], POLLIN, 0}, {listenFd, POLLIN, 0}});
+    for (const int fd : senders) watched.push_back({fd, POLLIN, 0});
     if (::poll(watched.data(), watched.size(), -1) < 0) {
       if (errno == EINTR) continue;
       return;
@@ -91,21 +111,21 @@ void WindowEndpoint::Serve() {
     for (std::size_t i = 2; i < watched.size(); ++i) {
       if (watched[i].revents != 0 && !TakeOne(watched[i].fd)) {
         ::close(watched[i].fd);
-        senders_.erase(std::find(senders_.begin(), senders_.end(), watched[i].fd));
+        senders.erase(std::find(senders.begin(), senders.end(), watched[i].fd));
       }
     }
     if ((watched[1].revents & POLLIN) != 0) {
-      const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd >= 0) senders_.push_back(fd);
+      const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) senders.push_back(fd);
     }
   }
 }
 
-bool WindowEndpoint::TakeOne(int fd) {
+bool WindowEndpoint::Window::TakeOne(int fd) {
   wire::Request request{};
   if (wire::ReadAll(fd, &request, sizeof request, kRequestReadMicros) != wire::IoResult::kDone) return false;
   WinDwordPtr reply = 0;
-  if (!handler_(request.message, request.wparam, request.lparam, &reply)) return true;  // left waiting
+  if (!handler(request.message, request.wparam, request.lparam, &reply)) return true;  // left waiting
   const wire::Reply answer{request.sequence, reply};
   return wire::WriteAll(fd, &answer, sizeof answer, kReplyWriteMicros) == wire::IoResult::kDone;
 }

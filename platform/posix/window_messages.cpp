@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/ipc_runtime_dir.h"
 #include "platform/link_cancel.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
+#include "runtime_dir.h"
 #include "window_wire.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/ipc_runtime_dir.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
+#include "runtime_dir.h"
 
 namespace {
 

@@ -39,7 +39,7 @@ constexpr std::int64_t kCancelSliceNs = 10000000;
 // thread's link cancel ends the wait as well.
 IoResult AwaitReady(int fd, short events, std::int64_t timeoutMicros, Clock::time_point deadline) {
   const LinkCancel* cancel = BoundLinkCancel();
-  const int wakeFd = cancel != nullptr ? cancel->WakeFd() : -1;
+  const int wakeFd = cancel != nullptr ? static_cast<int>(cancel->WakeHandle()) : -1;
   const bool sliced = cancel != nullptr && wakeFd < 0;
   for (;;) {
     if (cancel != nullptr && cancel->Raised()) return IoResult::kCancelled;

@@ -1,0 +1,13 @@
+#include "platform/file_rename.h"
+
+#include <windows.h>
+
+namespace platform {
+
+// The C runtime's rename refuses a target that exists.
+bool RenameReplacing(const wxString& from, const wxString& to) {
+  return ::MoveFileExW(from.wc_str(), to.wc_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+         FALSE;
+}
+
+}  // namespace platform
