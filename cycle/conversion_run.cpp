@@ -23,10 +23,37 @@ void NameGlobal(NewWeather& record) {
   std::memcpy(record.Icao, "GLOB", sizeof(record.Icao));
 }
 
+// The profile of one TTAA part (decoded from a copy) merged with a TTBB part: merged, interpolated,
+// with its humidities. The PPBB part is decoded and not used, as the profile has no place for it.
+LookupCache::Profile BuildProfile(const ReportLookupLists& lists, std::int32_t ttaaIndex,
+                                  std::int32_t ttbbIndex, float latitude, float longitude) {
+  LookupCache::Profile profile;
+  UpperairRecord ttaa = (*lists.Ttaa)[static_cast<std::size_t>(ttaaIndex)];
+  profile.Station = ttaa.Station;
+  if (!DecodeTTAA(&ttaa)) return profile;
+  UpperairPart ttbb;
+  if (ttbbIndex >= 0) {
+    ttbb = (*lists.Ttbb)[static_cast<std::size_t>(ttbbIndex)];
+    DecodeTTBB(&ttbb);
+  }
+  if (lists.UsePpbb && lists.Ppbb != nullptr) {
+    const std::int32_t part = NearestPPBB(latitude, longitude, lists.Ppbb);
+    if (part >= 0) {
+      UpperairPart ppbb = (*lists.Ppbb)[static_cast<std::size_t>(part)];
+      DecodePPBB(&ppbb);
+    }
+  }
+  UpperairRecord& merged = profile.Merged.emplace();
+  MergeUpperair(&merged, &ttaa, &ttbb);
+  InterpolateLevels(&merged);
+  CalcHumidity(&merged);
+  return profile;
+}
+
 // One station through every step; false, with the log line of the step that failed, when the
 // station is left out.
 bool ConvertStation(MetarRecord& station, const ReportLookupLists& lists, const OptionData& options,
-                    const LogLine& log, NewWeather& record) {
+                    const LogLine& log, LookupCache& cache, NewWeather& record) {
   ClMetar decoder;
   ClConvertWeather converter(options);
   UpperairRecord upperair;
@@ -41,7 +68,7 @@ bool ConvertStation(MetarRecord& station, const ReportLookupLists& lists, const 
   }
   if (options.DwlUpperair && lists.Ttaa != nullptr && !lists.Ttaa->empty()) {
     // The station's own upper-air record is what both lines name; the lookup leaves its Raw empty.
-    if (!DecodeUpperairFor(&station, &upperair, lists, log)) {
+    if (!DecodeUpperairFor(&station, &upperair, lists, log, &cache)) {
       log(wxS("Main: Error: Decode Upperair -> ") + upperair.Raw);
       return false;
     }
@@ -51,7 +78,8 @@ bool ConvertStation(MetarRecord& station, const ReportLookupLists& lists, const 
     }
   }
   if (options.DwlAddWeather && lists.Synops != nullptr && !lists.Synops->empty() &&
-      DecodeSynopFor(&station, &synop, lists, log) && !converter.ConvertSynop(&record, &synop, &station)) {
+      DecodeSynopFor(&station, &synop, lists, log, &cache) &&
+      !converter.ConvertSynop(&record, &synop, &station)) {
     log(wxS("Main: Error: convert Synop to NewWeather -> ") + synop.Raw);
     return false;
   }
@@ -65,48 +93,42 @@ bool ConvertStation(MetarRecord& station, const ReportLookupLists& lists, const 
 }  // namespace
 
 bool DecodeUpperairFor(MetarRecord* station, UpperairRecord* output, const ReportLookupLists& lists,
-                       const LogLine& log) {
-  const std::int32_t found =
-      lists.Ttaa == nullptr ? -1
-                            : NearestTTAA(static_cast<float>(station->Latitude),
-                                          static_cast<float>(station->Longitude), lists.Ttaa, kNoHeading);
+                       const LogLine& log, LookupCache* cache) {
+  const float latitude = static_cast<float>(station->Latitude);
+  const float longitude = static_cast<float>(station->Longitude);
+  std::int32_t found = -1;
+  if (lists.Ttaa != nullptr && cache != nullptr) {
+    if (!cache->UsableTtaa) cache->UsableTtaa = DecodeAllTTAA(lists.Ttaa);
+    found = NearestDecodedTTAA(latitude, longitude, *lists.Ttaa, *cache->UsableTtaa, kNoHeading);
+  } else if (lists.Ttaa != nullptr) {
+    found = NearestTTAA(latitude, longitude, lists.Ttaa, kNoHeading);
+  }
   if (found < 0) {
     log(wxS("Main: Error: No founded Upperair from -> ") + station->Icao);
     return false;
   }
-  UpperairRecord ttaa = (*lists.Ttaa)[static_cast<std::size_t>(found)];
-  if (!DecodeTTAA(&ttaa)) {
-    log(wxS("Main: Error: Decode Upperair from -> ") + ttaa.Raw);
+  const std::int32_t ttbbFound =
+      lists.UseTtbb && lists.Ttbb != nullptr ? NearestTTBB(latitude, longitude, lists.Ttbb) : -1;
+  LookupCache own;
+  LookupCache& known = cache != nullptr ? *cache : own;
+  const auto key = std::make_pair(found, ttbbFound);
+  auto entry = known.Profiles.find(key);
+  if (entry == known.Profiles.end()) {
+    entry = known.Profiles.emplace(key, BuildProfile(lists, found, ttbbFound, latitude, longitude)).first;
+  }
+  const LookupCache::Profile& profile = entry->second;
+  if (!profile.Merged) {
+    log(wxS("Main: Error: Decode Upperair from -> ") + (*lists.Ttaa)[static_cast<std::size_t>(found)].Raw);
     return false;
   }
-  station->UpperairStation = ttaa.Station.Id;
-  station->UpperairDistance = WholeKm(*station, ttaa.Station);
-
-  UpperairPart ttbb;
-  const float latitude = static_cast<float>(station->Latitude);
-  const float longitude = static_cast<float>(station->Longitude);
-  if (lists.UseTtbb && lists.Ttbb != nullptr) {
-    const std::int32_t part = NearestTTBB(latitude, longitude, lists.Ttbb);
-    if (part >= 0) {
-      ttbb = (*lists.Ttbb)[static_cast<std::size_t>(part)];
-      DecodeTTBB(&ttbb);
-    }
-  }
-  if (lists.UsePpbb && lists.Ppbb != nullptr) {
-    const std::int32_t part = NearestPPBB(latitude, longitude, lists.Ppbb);
-    if (part >= 0) {
-      UpperairPart ppbb = (*lists.Ppbb)[static_cast<std::size_t>(part)];
-      DecodePPBB(&ppbb);
-    }
-  }
-  MergeUpperair(output, &ttaa, &ttbb);
-  InterpolateLevels(output);
-  CalcHumidity(output);
+  station->UpperairStation = profile.Station.Id;
+  station->UpperairDistance = WholeKm(*station, profile.Station);
+  *output = *profile.Merged;
   return true;
 }
 
 bool DecodeSynopFor(MetarRecord* station, SynopRecord* output, const ReportLookupLists& lists,
-                    const LogLine& log) {
+                    const LogLine& log, LookupCache* cache) {
   const std::int32_t found = lists.Synops == nullptr
                                  ? -1
                                  : NearestSynop(static_cast<float>(station->Latitude),
@@ -115,14 +137,22 @@ bool DecodeSynopFor(MetarRecord* station, SynopRecord* output, const ReportLooku
     log(wxS("Main: Error: No founded Synop from -> ") + station->Icao);
     return false;
   }
-  SynopRecord synop = (*lists.Synops)[static_cast<std::size_t>(found)];
-  if (!DecodeSynop(&synop)) {
-    log(wxS("Main: Error: Decode Synop from -> ") + synop.Raw);
+  LookupCache own;
+  LookupCache& known = cache != nullptr ? *cache : own;
+  auto entry = known.Synops.find(found);
+  if (entry == known.Synops.end()) {
+    std::optional<SynopRecord> decoded = (*lists.Synops)[static_cast<std::size_t>(found)];
+    if (!DecodeSynop(&*decoded)) decoded.reset();
+    entry = known.Synops.emplace(found, std::move(decoded)).first;
+  }
+  if (!entry->second) {
+    log(wxS("Main: Error: Decode Synop from -> ") + (*lists.Synops)[static_cast<std::size_t>(found)].Raw);
     return false;
   }
+  const SynopRecord& synop = *entry->second;
   station->SynopStation = synop.Station.Id;
   station->SynopDistance = WholeKm(*station, synop.Station);
-  *output = std::move(synop);
+  *output = synop;
   return true;
 }
 
@@ -134,9 +164,10 @@ ConversionResult ConvertSelection(std::vector<MetarRecord>& selection, const Rep
   const bool global = selection.size() >= 2 && selection.front().Icao == kGlobalIcao;
   result.Records.reserve(selection.size());
   if (global) result.Records.emplace_back();
+  LookupCache cache;
   for (std::size_t i = global ? 1 : 0; i < selection.size(); ++i) {
     NewWeather record;
-    if (ConvertStation(selection[i], lists, options, log, record)) result.Records.push_back(record);
+    if (ConvertStation(selection[i], lists, options, log, cache, record)) result.Records.push_back(record);
   }
   if (global) {
     if (result.Records.size() > 1) {

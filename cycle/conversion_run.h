@@ -2,6 +2,10 @@
 
 #include <wx/string.h>
 
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "cycle/cycle_log.h"
@@ -22,16 +26,28 @@ struct ReportLookupLists {
   bool UsePpbb = false;
 };
 
+// What the lookups of one conversion run have worked out: stations that share their nearest
+// sounding or SYNOP report share its decoding. Valid only while the lists stay as they are.
+struct LookupCache {
+  struct Profile {
+    StationEntry Station;                  // the TTAA station
+    std::optional<UpperairRecord> Merged;  // none when the TTAA part does not decode
+  };
+  std::map<std::pair<std::int32_t, std::int32_t>, Profile> Profiles;  // by TTAA and TTBB index
+  std::map<std::int32_t, std::optional<SynopRecord>> Synops;          // by index; none: no decode
+  std::optional<std::vector<bool>> UsableTtaa;  // the TTAA list decoded once: which records serve
+};
+
 // The nearest usable sounding of the METAR station, decoded, merged, interpolated and with its
 // humidities, into output; sets the station's UpperairStation and UpperairDistance (whole km).
 // False, with its log line, when none is found or it does not decode.
 bool DecodeUpperairFor(MetarRecord* station, UpperairRecord* output, const ReportLookupLists& lists,
-                       const LogLine& log);
+                       const LogLine& log, LookupCache* cache = nullptr);
 
 // The nearest SYNOP report within 300 km, decoded, into output; sets the station's SynopStation
 // and SynopDistance (whole km). False, with its log line, when none is found or it does not decode.
 bool DecodeSynopFor(MetarRecord* station, SynopRecord* output, const ReportLookupLists& lists,
-                    const LogLine& log);
+                    const LogLine& log, LookupCache* cache = nullptr);
 
 struct ConversionResult {
   // One record per station that passed every step, in selection order, "GLOB" first.

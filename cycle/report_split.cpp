@@ -13,6 +13,41 @@ namespace {
 
 int CountOf(std::size_t size) { return static_cast<int>(size); }
 
+struct LineSpan {
+  std::size_t start;
+  std::size_t length;
+};
+
+// The text's lines: cut at every carriage return and line feed, a run of them one break, so empty
+// lines give nothing.
+std::vector<LineSpan> LinesOf(const wxString& text) {
+  std::vector<LineSpan> lines;
+  const wxStringCharType* chars = text.wx_str();
+  const std::size_t size = text.length();
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= size; ++i) {
+    if (i < size && chars[i] != '\r' && chars[i] != '\n') continue;
+    if (i > start) lines.push_back({start, i - start});
+    start = i + 1;
+  }
+  return lines;
+}
+
+// Whether a line opens as a report can, "CCCC ddhhmmZ" (what identification looks for first): the
+// other lines of a feed (date lines, headings, junk) cost no pattern run.
+bool OpensAsReport(const wxStringCharType* line, std::size_t length) {
+  constexpr std::size_t kHeaderLength = 12;
+  if (length < kHeaderLength) return false;
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (line[i] < 'A' || line[i] > 'Z') return false;
+  }
+  if (line[4] != ' ' || line[11] != 'Z') return false;
+  for (std::size_t i = 5; i < 11; ++i) {
+    if (line[i] < '0' || line[i] > '9') return false;
+  }
+  return true;
+}
+
 // One upper-air part kind: its marker, whether it is identified at all, how and where it goes.
 template <typename Record, typename Find>
 void IdentifyPart(const wxString& piece, Record& record, std::vector<Record>& list, Find find, int& errors) {
@@ -79,25 +114,31 @@ const ClMetar* ReportSplit::Airports() {
 
 bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stations,
                             SplitReporter& reporter) {
-  // Cut at every line end; empty lines give no report.
-  const std::vector<wxString> lines = SplitLines(text);
+  const std::vector<LineSpan> lines = LinesOf(text);
   const int count = CountOf(lines.size());
   reporter.Counted(SplitStep::kMetar, count);
 
-  int errors = 0;
-  MetarRecord record;
   const ClMetar* airports = Airports();
   if (airports == nullptr) {
     reporter.AirportsMissing();
     return true;
   }
+  int errors = 0;
+  const wxStringCharType* chars = text.wx_str();
+  // Room for every line that may be a report, so that the records are never moved as they come.
+  std::size_t candidates = 0;
+  for (const LineSpan& line : lines) candidates += OpensAsReport(chars + line.start, line.length);
+  stations.reserve(stations.size() + candidates);
   for (int number = 1; number <= count; ++number) {
-    record.Raw = lines[number - 1];
-    if (airports->FindMetarStation(&record)) {
-      stations.push_back(record);
-    } else {
-      ++errors;
+    const LineSpan& line = lines[static_cast<std::size_t>(number - 1)];
+    bool identified = false;
+    if (OpensAsReport(chars + line.start, line.length)) {
+      MetarRecord& record = stations.emplace_back();
+      record.Raw = text.Mid(line.start, line.length);
+      identified = airports->FindMetarStation(&record);
+      if (!identified) stations.pop_back();
     }
+    if (!identified) ++errors;
     reporter.Item(SplitStep::kMetar, number, count, errors);
     if (!reporter.AfterItem()) return false;
   }

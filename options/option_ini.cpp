@@ -225,6 +225,22 @@ void ReadKey(const wxFileConfig& config, const IniKey& key, OptionData* options)
   options->*key.number = value;
 }
 
+// The library keeps a key written "!name" in the file read-only and passes over a write to it
+// (with a warning the program would show as a box): such a line gives way to ours, so the file
+// holds what was saved.
+void WriteKey(wxFileConfig& config, const IniKey& key, const OptionData& options) {
+  const wxString name = wxString::FromAscii(key.key);
+  const wxString value = key.flag != nullptr
+                             ? wxString(options.*key.flag ? wxS("1") : wxS("0"))
+                             : wxString::Format(wxS("%ld"), static_cast<long>(options.*key.number));
+  wxLogNull quiet;
+  config.Write(name, value);
+  wxString stored;
+  if (config.Read(name, &stored) && stored == value) return;
+  config.DeleteEntry(name, false);
+  config.Write(name, value);
+}
+
 // The new file takes the old one's permissions, as an edit in place would have kept them.
 void CopyPermissions(const wxString& from, const wxString& to) {
   wxStructStat info;
@@ -298,14 +314,7 @@ bool SaveIni(const OptionData& options, const wxString& path) {
   const auto config = OpenIni(path, &whole);
   // Saving over a file we could read only in part would lose the rest of it.
   if (!whole) return false;
-  for (const IniKey& key : kIniKeys) {
-    const wxString name = wxString::FromAscii(key.key);
-    if (key.flag != nullptr) {
-      config->Write(name, options.*key.flag);
-    } else {
-      config->Write(name, static_cast<long>(options.*key.number));
-    }
-  }
+  for (const IniKey& key : kIniKeys) WriteKey(*config, key, options);
   wxMemoryOutputStream stream;
   if (!config->Save(stream, wxConvUTF8)) return false;
   std::string bytes(stream.GetSize(), '\0');

@@ -53,6 +53,10 @@ std::intptr_t CopySocket(std::intptr_t socket);
 void CutSocket(std::intptr_t socket);
 void CloseSocketCopy(std::intptr_t socket);
 
+// What another library has taken from a connection so far: the bytes that arrived, less those
+// still waiting to be read. Never more than was taken; 0 when the system cannot tell.
+std::uint64_t BytesTaken(std::intptr_t socket);
+
 // True when the peer of a socket another library opened ended the connection with a reset rather
 // than in order. The GUI library reports both as the connection's end on Windows.
 bool ConnectionWasReset(std::intptr_t socket);

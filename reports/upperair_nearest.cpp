@@ -52,12 +52,12 @@ struct Candidate {
   std::size_t index;
 };
 
-}  // namespace
-
-std::int32_t NearestTTAA(float latitude, float longitude, std::vector<UpperairRecord>* records, int heading) {
+// The records within reach, nearest first, the later one of equal distances first.
+std::vector<Candidate> TtaaCandidates(float latitude, float longitude,
+                                      const std::vector<UpperairRecord>& records, int heading) {
   std::vector<Candidate> candidates;
-  for (std::size_t i = 0; i < records->size(); ++i) {
-    const StationEntry& station = (*records)[i].Station;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const StationEntry& station = records[i].Station;
     const double km = StationKm(latitude, longitude, station);
     if (km <= kTtaaLimitKm && WithinHeading(latitude, longitude, station, heading))
       candidates.push_back({km, i});
@@ -65,12 +65,38 @@ std::int32_t NearestTTAA(float latitude, float longitude, std::vector<UpperairRe
   std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
     return a.km != b.km ? a.km < b.km : a.index > b.index;
   });
-  for (const Candidate& candidate : candidates) {
+  return candidates;
+}
+
+bool Usable(const UpperairRecord& record) { return record.Levels.size() >= kMinUsableLevels; }
+
+}  // namespace
+
+std::int32_t NearestTTAA(float latitude, float longitude, std::vector<UpperairRecord>* records, int heading) {
+  for (const Candidate& candidate : TtaaCandidates(latitude, longitude, *records, heading)) {
     UpperairRecord& record = (*records)[candidate.index];
     DecodeTTAA(&record);
-    if (record.Levels.size() >= kMinUsableLevels) return static_cast<std::int32_t>(candidate.index);
+    if (Usable(record)) return static_cast<std::int32_t>(candidate.index);
   }
   return -1;
+}
+
+std::int32_t NearestDecodedTTAA(float latitude, float longitude, const std::vector<UpperairRecord>& records,
+                                const std::vector<bool>& usable, int heading) {
+  for (const Candidate& candidate : TtaaCandidates(latitude, longitude, records, heading)) {
+    if (candidate.index < usable.size() && usable[candidate.index])
+      return static_cast<std::int32_t>(candidate.index);
+  }
+  return -1;
+}
+
+std::vector<bool> DecodeAllTTAA(std::vector<UpperairRecord>* records) {
+  std::vector<bool> usable(records->size());
+  for (std::size_t i = 0; i < records->size(); ++i) {
+    DecodeTTAA(&(*records)[i]);
+    usable[i] = Usable((*records)[i]);
+  }
+  return usable;
 }
 
 std::int32_t NearestTTBB(float latitude, float longitude, const std::vector<UpperairPart>* parts) {

@@ -31,6 +31,8 @@ constexpr unsigned long kHttpPort = 80;
 constexpr unsigned long kFtpPort = 21;
 constexpr unsigned long kLastPort = 65535;
 constexpr auto kStopPoll = std::chrono::milliseconds(20);
+// Far beyond any real answer's head; the library would read a longer one into memory whole.
+constexpr std::uint64_t kMaxHeadBytes = 64 << 10;
 constexpr char kPartialSuffix[] = ".part";
 
 enum class Scheme { kHttp, kFtp };
@@ -87,13 +89,34 @@ struct ProtocolDestroyer {
 };
 using ProtocolPtr = std::unique_ptr<wxProtocol, ProtocolDestroyer>;
 
-// The library's time-out bounds each wait of connecting and of reading the answer's head.
+// The library's HTTP class, opened as the library opens it but in two steps, so that the
+// connection can be watched from before the request goes out: the library's own opening would
+// read the answer's head with nothing but the read time-out bounding each wait, and a server
+// that never ends the head would hold the caller for good.
+class WatchedHttp : public wxHTTP {
+ public:
+  // The library's GetInputStream, with connected told of the socket once it stands.
+  wxInputStream* Open(const wxString& path, const std::function<void(std::intptr_t socket)>& connected) {
+    m_lastError = wxPROTO_CONNERR;
+    if (m_addr == nullptr || !wxProtocol::Connect(*m_addr)) {
+      return nullptr;
+    }
+    connected(static_cast<std::intptr_t>(GetSocket()));
+    if (!BuildRequest(path, wxS("GET"))) {
+      return nullptr;
+    }
+    m_lastError = wxPROTO_NOERR;
+    return new wxSocketInputStream(*this);
+  }
+};
+
+// The library's time-out bounds each wait of connecting and, for FTP, of logging in.
 ProtocolPtr Connect(const Target& target, std::chrono::seconds readTimeout) {
   wxIPV4address address;
   if (!address.Hostname(target.host) || !address.Service(target.port)) {
     return nullptr;
   }
-  ProtocolPtr protocol(target.scheme == Scheme::kHttp ? static_cast<wxProtocol*>(new wxHTTP)
+  ProtocolPtr protocol(target.scheme == Scheme::kHttp ? static_cast<wxProtocol*>(new WatchedHttp)
                                                       : static_cast<wxProtocol*>(new wxFTP));
   protocol->SetTimeout(static_cast<long>(readTimeout.count()));
   if (target.hasUser) {
@@ -131,25 +154,20 @@ class StreamSocket : public wxSocketInputStream {
 void BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
   socket.SetFlags(socket.GetFlags() | wxSOCKET_BLOCK);
   socket.SetTimeout(0);
-  platform::SetReceiveTimeout(static_cast<std::intptr_t>(socket.GetSocket()), static_cast<int>(limit.count()));
+  platform::SetReceiveTimeout(static_cast<std::intptr_t>(socket.GetSocket()),
+                              static_cast<int>(limit.count()));
 }
 
-enum class Cut { kNone, kDeadline, kStop };
+enum class Cut { kNone, kDeadline, kStop, kTooLarge };
 
-// Watches a transfer from a thread of its own and cuts its connections when the deadline passes
-// or the caller raises its stop: a socket shut down ends a read blocked on it at once. The
-// watch holds duplicates of the descriptors, so a socket that the library closes in the
-// meantime can never be mistaken for another that took its number.
+// Watches a transfer from a thread of its own and cuts its connections when the deadline passes,
+// the caller raises its stop, or the head of the answer grows beyond any real one (the library
+// reads it, so only the connection can tell): a socket shut down ends a read blocked on it at
+// once. The watch holds duplicates of the descriptors, so a socket that the library closes in
+// the meantime can never be mistaken for another that took its number.
 class TransferGuard {
  public:
-  TransferGuard(const std::vector<std::intptr_t>& sockets, Clock::time_point deadline, const DownloadStop* stop)
-      : deadline_(deadline), stop_(stop) {
-    for (const std::intptr_t socket : sockets) {
-      const std::intptr_t copy = platform::CopySocket(socket);
-      if (copy != -1) {
-        copies_.push_back(copy);
-      }
-    }
+  TransferGuard(Clock::time_point deadline, const DownloadStop* stop) : deadline_(deadline), stop_(stop) {
     try {
       watch_ = std::thread([this] { Watch(); });
     } catch (const std::system_error&) {
@@ -165,6 +183,23 @@ class TransferGuard {
   TransferGuard(const TransferGuard&) = delete;
   TransferGuard& operator=(const TransferGuard&) = delete;
 
+  // A connection of the transfer, as soon as it stands; one that comes after a cut is cut at once.
+  void Watch(std::intptr_t socket) {
+    const std::intptr_t copy = platform::CopySocket(socket);
+    if (copy == -1) {
+      return;
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    copies_.push_back(copy);
+    if (cut_ != Cut::kNone) {
+      platform::CutSocket(copy);
+    }
+  }
+  // The head of the answer has been read: from here on the body is counted as it is read.
+  void HeadRead() {
+    std::lock_guard<std::mutex> guard(lock_);
+    headRead_ = true;
+  }
   // Ends the watch; says whether and why it cut the connections.
   Cut Finish() {
     {
@@ -178,12 +213,17 @@ class TransferGuard {
     return cut_;
   }
   void CutNow() {
+    std::lock_guard<std::mutex> guard(lock_);
+    CutLocked();
+  }
+
+ private:
+  void CutLocked() {
     for (const std::intptr_t copy : copies_) {
       platform::CutSocket(copy);
     }
   }
 
- private:
   void Watch() {
     std::unique_lock<std::mutex> lock(lock_);
     while (!finished_) {
@@ -191,13 +231,20 @@ class TransferGuard {
         cut_ = Cut::kStop;
       } else if (Clock::now() >= deadline_) {
         cut_ = Cut::kDeadline;
+      } else if (!headRead_ && HeadTooLarge()) {
+        cut_ = Cut::kTooLarge;
       }
       if (cut_ != Cut::kNone) {
-        CutNow();
+        CutLocked();
         return;
       }
       wake_.wait_until(lock, std::min(deadline_, Clock::now() + kStopPoll), [this] { return finished_; });
     }
+  }
+
+  bool HeadTooLarge() const {
+    return std::any_of(copies_.begin(), copies_.end(),
+                       [](std::intptr_t copy) { return platform::BytesTaken(copy) > kMaxHeadBytes; });
   }
 
   const Clock::time_point deadline_;
@@ -205,6 +252,7 @@ class TransferGuard {
   std::vector<std::intptr_t> copies_;
   std::mutex lock_;
   std::condition_variable wake_;
+  bool headRead_ = false;
   bool finished_ = false;
   Cut cut_ = Cut::kNone;
   std::thread watch_;
@@ -216,14 +264,28 @@ struct Transfer {
   bool sizeKnown = false;
 };
 
-// An FTP stream has no size (it says 0); an HTTP stream without a length says the largest
-// value of its type.
-Transfer AnnouncedTransfer(const wxInputStream& in, Scheme scheme) {
-  Transfer transfer;
-  const std::size_t announced = in.GetSize();
-  transfer.sizeKnown = scheme == Scheme::kHttp && announced != ~static_cast<std::size_t>(0);
-  transfer.size = transfer.sizeKnown ? announced : 0;
-  return transfer;
+// An FTP server announces no size. The library reads an HTTP length as an int, so that "abc"
+// would be a length of 0 and 4294967301 one of 5: the length is read here instead, and only
+// digits make one. False when the answer carries a length that is none.
+bool AnnouncedTransfer(const wxProtocol& protocol, Transfer& transfer) {
+  transfer = Transfer{};
+  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
+  const wxString text = http == nullptr ? wxString() : http->GetHeader(wxS("Content-Length"));
+  if (text.empty()) {
+    return true;
+  }
+  constexpr std::uint64_t kLargest = ~std::uint64_t{0};
+  std::uint64_t length = 0;
+  for (const wxUniChar c : text) {
+    if (c < '0' || c > '9') {
+      return false;
+    }
+    const std::uint64_t digit = static_cast<std::uint64_t>(c.GetValue() - '0');
+    length = length > (kLargest - digit) / 10 ? kLargest : length * 10 + digit;
+  }
+  transfer.sizeKnown = true;
+  transfer.size = length;
+  return true;
 }
 
 void Report(const DownloadOptions& options, const Transfer& transfer) {
@@ -279,33 +341,59 @@ bool ServerConfirmed(const wxProtocol& protocol) {
   return ftp == nullptr || ftp->GetLastResult().StartsWith(wxS("2"));
 }
 
+// A cut says why the transfer ended, whatever the library made of it.
+DownloadResult CutResult(Cut cut, DownloadResult otherwise) {
+  switch (cut) {
+    case Cut::kStop:
+      return DownloadResult::kStopped;
+    case Cut::kDeadline:
+      return DownloadResult::kTimedOut;
+    case Cut::kTooLarge:
+      return DownloadResult::kTooLarge;
+    case Cut::kNone:
+      break;
+  }
+  return otherwise;
+}
+
 DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock::time_point deadline,
                      const Sink& sink) {
   if (StopRaised(options)) {
     return DownloadResult::kStopped;
   }
+  // Watched from the first connection on, so that the deadline and the stop hold while the head
+  // of the answer is read as well.
+  TransferGuard guard(deadline, options.stop);
   ProtocolPtr protocol = Connect(target, options.limits.readTimeout);
   if (!protocol) {
-    return DownloadResult::kNoAnswer;
+    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
   }
-  std::unique_ptr<wxInputStream> in(protocol->GetInputStream(target.path));
+  std::unique_ptr<wxInputStream> in;
+  if (auto* http = dynamic_cast<WatchedHttp*>(protocol.get())) {
+    in.reset(http->Open(target.path, [&guard](std::intptr_t socket) { guard.Watch(socket); }));
+  } else {
+    guard.Watch(static_cast<std::intptr_t>(protocol->GetSocket()));
+    in.reset(protocol->GetInputStream(target.path));
+  }
   wxSocketBase* socket = in ? StreamSocket::Of(*in) : nullptr;
   if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsResourceAnswer(*protocol) || socket == nullptr) {
-    return DownloadResult::kNoAnswer;
+    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
   }
-  Transfer transfer = AnnouncedTransfer(*in, target.scheme);
+  Transfer transfer;
+  if (!AnnouncedTransfer(*protocol, transfer)) {
+    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
+  }
   if (transfer.sizeKnown && transfer.size > options.limits.maxBytes) {
     return DownloadResult::kTooLarge;
   }
-  BoundReads(*socket, options.limits.readTimeout);
-  TransferGuard guard({static_cast<std::intptr_t>(socket->GetSocket()), static_cast<std::intptr_t>(protocol->GetSocket())},
-                      deadline, options.stop);
-  Report(options, transfer);
-  DownloadResult result = ReadPieces(*in, *socket, options, transfer, sink);
-  const Cut cut = guard.Finish();
-  if (cut != Cut::kNone) {
-    result = cut == Cut::kStop ? DownloadResult::kStopped : DownloadResult::kTimedOut;
+  guard.HeadRead();
+  if (socket != protocol.get()) {
+    guard.Watch(static_cast<std::intptr_t>(socket->GetSocket()));  // FTP's data connection
   }
+  BoundReads(*socket, options.limits.readTimeout);
+  Report(options, transfer);
+  const DownloadResult read = ReadPieces(*in, *socket, options, transfer, sink);
+  DownloadResult result = CutResult(guard.Finish(), read);
   if (result != DownloadResult::kComplete) {
     guard.CutNow();  // nothing more is wanted: the library need not wait for the server
   }

@@ -31,9 +31,9 @@ enum class DownloadResult {
   kWriteFailed,  // the file could not be written or put in place
 };
 
-// The library connects and reads the head of the answer itself: those waits are bounded one by
-// one by the read time-out. From the first byte of the body on, the deadline (counted from the
-// start of the download) and a stop cut the transfer at once.
+// The library connects (and logs in to an FTP server) itself: those waits are bounded one by one
+// by the read time-out. From then on, the head of the answer included, the deadline (counted
+// from the start of the download) and a stop cut the transfer at once.
 struct DownloadLimits {
   std::chrono::seconds readTimeout;  // each wait: connecting, the answer's head, every read
   std::chrono::seconds deadline;     // the whole download, from its start

@@ -2,14 +2,17 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstddef>
 
 namespace platform {
 namespace {
@@ -150,6 +153,22 @@ void CloseSocketCopy(std::intptr_t socket) { ::close(static_cast<int>(socket)); 
 bool ConnectionWasReset(std::intptr_t socket) {
   char byte;
   return ::recv(static_cast<int>(socket), &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == ECONNRESET;
+}
+
+// The arrival count is read before what waits, so bytes that arrive in between make the result
+// smaller, never larger.
+std::uint64_t BytesTaken(std::intptr_t socket) {
+  tcp_info info{};
+  socklen_t length = sizeof info;
+  int waiting = 0;
+  const int fd = static_cast<int>(socket);
+  if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
+      length < offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received ||
+      ::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0) {
+    return 0;
+  }
+  const auto unread = static_cast<std::uint64_t>(waiting);
+  return info.tcpi_bytes_received > unread ? info.tcpi_bytes_received - unread : 0;
 }
 
 void SetReceiveTimeout(std::intptr_t socket, int seconds) {

@@ -1,7 +1,15 @@
+// A connection's byte count (BytesTaken) is declared from Windows 10 version 1703 on; an older
+// system answers its query with an error, which BytesTaken reads as "cannot tell".
+#ifndef NTDDI_VERSION
+#define NTDDI_VERSION 0x0A000003
+#endif
+
 #include "platform/sockets.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After winsock2.h, which it needs.
+#include <mstcpip.h>
 
 #include <chrono>
 
@@ -175,6 +183,22 @@ bool ConnectionWasReset(std::intptr_t socket) {
   if (::recv(Native(socket), &byte, 1, MSG_PEEK) >= 0) return false;
   const int error = ::WSAGetLastError();
   return error == WSAECONNRESET || error == WSAECONNABORTED;
+}
+
+// The arrival count is read before what waits, so bytes that arrive in between make the result
+// smaller, never larger.
+std::uint64_t BytesTaken(std::intptr_t socket) {
+  DWORD version = 0;
+  TCP_INFO_v0 info{};
+  DWORD returned = 0;
+  u_long waiting = 0;
+  if (::WSAIoctl(Native(socket), SIO_TCP_INFO, &version, sizeof version, &info, sizeof info, &returned,
+                 nullptr, nullptr) != 0 ||
+      returned < sizeof info || ::ioctlsocket(Native(socket), FIONREAD, &waiting) != 0) {
+    return 0;
+  }
+  const std::uint64_t unread = waiting;
+  return info.BytesIn > unread ? info.BytesIn - unread : 0;
 }
 
 void SetReceiveTimeout(std::intptr_t socket, int seconds) {

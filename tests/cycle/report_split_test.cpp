@@ -226,4 +226,35 @@ TEST(ReportSplitRealFeed, EveryIdentifiedReportOfTheSampleOnceAndInOrder) {
   EXPECT_EQ(last.count - last.errors, count);
 }
 
+// The catalogue is read afresh for every split: a station added to "airport.dat" while the
+// program runs is identified at the next split, and a catalogue gone is reported.
+TEST(ReportSplitCatalogue, EverySplitReadsTheAirportCatalogueAfresh) {
+  testsupport::ScopedWorkDir dir;
+  const Upperair upperair(wxString(FixturePath("station_catalogue_small.dat")));
+  const ClSynop synop(wxString(FixturePath("station_catalogue_small.dat")));
+  ReportSplit split(upperair, synop, wxS("airport.dat"));
+  const wxString text =
+      wxS("EDDF 121150Z 27010KT 9999 FEW030 15/05 Q1013\nEGLL 121150Z 27013KT CAVOK 08/05 Q1018\n");
+  const struct {
+    const char* catalogue;  // null: no file
+    std::size_t identified;
+    int missing;
+  } steps[] = {
+      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\n", 1, 0},
+      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\n", 1, 0},  // unchanged
+      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\nEGLL,London Heathrow,83,51.4775,-0.4614\r\n", 2, 0},
+      {nullptr, 0, 1},
+      {"EGLL,London Heathrow,83,51.4775,-0.4614\r\n", 1, 0},
+  };
+  for (const auto& step : steps) {
+    std::remove("airport.dat");
+    if (step.catalogue != nullptr) testsupport::WriteBytes("airport.dat", step.catalogue);
+    RecordingReporter reporter;
+    std::vector<MetarRecord> stations;
+    ASSERT_TRUE(split.InitMetar(text, stations, reporter));
+    EXPECT_EQ(stations.size(), step.identified) << (step.catalogue ? step.catalogue : "none");
+    EXPECT_EQ(reporter.airportsMissing, step.missing);
+  }
+}
+
 }  // namespace

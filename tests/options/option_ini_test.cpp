@@ -319,6 +319,32 @@ TEST(IniSave, KeepsTheFilesOtherLinesAndKeyPlaces) {
   EXPECT_EQ(saved.find("\xEF\xBB\xBF"), std::string::npos);
 }
 
+// The library keeps a key written "!name" read-only and passes over a write to it; such a line
+// is read like any key and gives way to the saved value. The first case is the fuzzer's input.
+TEST(IniSave, KeyMarkedReadOnlyByTheLibraryTakesTheSavedValue) {
+  struct Case {
+    const char* name;
+    const char* text;
+    std::int32_t loaded;
+  };
+  const Case cases[] = {
+      {"empty, CR line end", "[weather]\r!WXRANGE=", 300},
+      {"with a value", "[Weather]\n!wxRange=500\nOwnKey=1\n", 500},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    WriteBytes(kIni, c.text);
+    OptionData options;
+    ASSERT_TRUE(LoadIni(&options)) << c.name;
+    EXPECT_EQ(options.wxRange, c.loaded) << c.name;
+    options.wxRange = 1234;
+    ASSERT_TRUE(SaveIni(options)) << c.name;
+    OptionData again;
+    ASSERT_TRUE(LoadIni(&again)) << c.name;
+    EXPECT_EQ(again.wxRange, 1234) << c.name << ": " << ReadBytes(kIni);
+  }
+}
+
 TEST(IniSave, EveryEncodingIsRewrittenAsUtf8WithItsContent) {
   struct Case {
     const char* name;

@@ -61,14 +61,17 @@ void HttpPeer::Answer(PeerSocket fd) {
       route = &candidate;
     }
   }
-  std::string response =
-      "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
-  if (route->announceLength) {
-    const std::size_t length =
-        route->announcedLength == SIZE_MAX ? route->body.size() : route->announcedLength;
-    response += "Content-Length: " + std::to_string(length) + "\r\n";
+  std::string response = route->head;
+  if (response.empty()) {
+    response = "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
+    if (route->announceLength) {
+      const std::size_t length =
+          route->announcedLength == SIZE_MAX ? route->body.size() : route->announcedLength;
+      response += "Content-Length: " + std::to_string(length) + "\r\n";
+    }
+    response += "Connection: close\r\n\r\n";
   }
-  response += "Connection: close\r\n\r\n" + route->body;
+  response += route->body;
   WriteAll(fd, response);
   while (route->endless && !stop_ && WriteAll(fd, route->body)) {
     std::this_thread::sleep_for(std::chrono::milliseconds(route->pauseMs));

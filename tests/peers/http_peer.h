@@ -22,6 +22,8 @@ struct HttpRoute {
   int silentAfterBodyMs = 0;               // keeps the connection open this long, sending nothing
   bool endless = false;                    // sends the body again and again until the client goes
   int pauseMs = 0;                         // between the repeats of an endless body
+  std::string head{};                      // when set, sent as it stands instead of the status
+                                           // line and the headers
 };
 
 // An HTTP server on 127.0.0.1; every connection gets one response, then the connection ends.

@@ -58,7 +58,13 @@ TEST(NearestTTAA, NearestUsableSoundingFirst) {
       {"beyond 10000 km", {Sounding(kUsable, 0, LongitudeAtKm(10000.5))}, -1},
       {"within 10000 km", {Sounding(kUsable, 0, LongitudeAtKm(9999.5))}, 0},
   };
-  for (auto c : cases) EXPECT_EQ(NearestTTAA(0.0f, 0.0f, &c.records), c.chosen) << c.what;
+  for (auto c : cases) {
+    std::vector<UpperairRecord> decoded = c.records;
+    EXPECT_EQ(NearestTTAA(0.0f, 0.0f, &c.records), c.chosen) << c.what;
+    // A list decoded once gives the same choice without decoding again.
+    const std::vector<bool> usable = DecodeAllTTAA(&decoded);
+    EXPECT_EQ(NearestDecodedTTAA(0.0f, 0.0f, decoded, usable), c.chosen) << c.what;
+  }
 }
 
 TEST(NearestTTAA, RejectedRecordsStayDecodedAndAreRejectedAgain) {

@@ -81,6 +81,13 @@ void ExpectProgressKeepsItsRange(const std::vector<DownloadProgress>& calls) {
   }
 }
 
+// A route whose answer's head is written out as it stands, ahead of the body.
+HttpRoute RawRoute(std::string path, std::string head, std::string body) {
+  HttpRoute route{std::move(path), 200, std::move(body)};
+  route.head = std::move(head);
+  return route;
+}
+
 std::chrono::milliseconds Since(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
@@ -120,6 +127,9 @@ TEST(Download, FailuresLeaveTheTextAsItWas) {
       {"/cut-in-a-piece", 200, body, true, 9000},
       {"/reset-without-length", 200, EveryByte(4096), false, SIZE_MAX, true},
       {"/larger-than-the-cap", 200, body},
+      RawRoute("/length-not-a-number", "HTTP/1.0 200 OK\r\nContent-Length: abc\r\n\r\n", "hello world"),
+      RawRoute("/length-beyond-32-bits", "HTTP/1.0 200 OK\r\nContent-Length: 4294967301\r\n\r\n",
+               "hello world"),
   });
   FtpPeer ftp({});
   ASSERT_TRUE(ftp.Started());
@@ -141,6 +151,8 @@ TEST(Download, FailuresLeaveTheTextAsItWas) {
       {http.BaseUrl() + "/cut-in-a-piece", DownloadResult::kBroken},
       {http.BaseUrl() + "/reset-without-length", DownloadResult::kBroken},
       {http.BaseUrl() + "/larger-than-the-cap", DownloadResult::kTooLarge, 4999},
+      {http.BaseUrl() + "/length-not-a-number", DownloadResult::kNoAnswer},
+      {http.BaseUrl() + "/length-beyond-32-bits", DownloadResult::kTooLarge},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
@@ -280,6 +292,49 @@ TEST(Download, EndlessServerEndsAtTheDeadlineOrTheCap) {
     EXPECT_EQ(text, kBefore);
     ExpectProgressKeepsItsRange(log.calls);
     EXPECT_LE(log.calls.back().receivedBytes, kCap);
+  }
+}
+
+// The head of an answer is bounded as its body is: a head that never ends (a header line every
+// 20 ms) holds nobody beyond the deadline or the stop, and a header line that never ends, sent as
+// fast as the line takes it, would grow in memory without limit: the head has a size limit.
+TEST(Download, HeadOfTheAnswerIsBoundedLikeItsBody) {
+  HttpRoute endlessHead = RawRoute("/endless-head", "HTTP/1.0 200 OK\r\n", "X-More: header\r\n");
+  endlessHead.endless = true;
+  endlessHead.pauseMs = 20;
+  HttpRoute endlessLine =
+      RawRoute("/endless-line", "HTTP/1.0 200 OK\r\nX-Long: ", std::string(64 << 10, 'a'));
+  endlessLine.endless = true;
+  HttpPeer forDeadline({endlessHead});
+  HttpPeer forStop({endlessHead});
+  HttpPeer forSize({endlessLine});
+  const struct {
+    std::string url;
+    DownloadOptions options;
+    bool raiseStop;
+    DownloadResult result;
+  } cases[] = {
+      {forDeadline.BaseUrl() + "/endless-head", Options(10s, 1s), false, DownloadResult::kTimedOut},
+      {forStop.BaseUrl() + "/endless-head", Options(10s, 60s), true, DownloadResult::kStopped},
+      {forSize.BaseUrl() + "/endless-line", Options(10s, 2s), false, DownloadResult::kTooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    DownloadStop stop;
+    DownloadOptions options = c.options;
+    options.stop = &stop;
+    std::thread raiser([&stop, &c] {
+      if (c.raiseStop) {
+        std::this_thread::sleep_for(300ms);
+        stop.Raise();
+      }
+    });
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(c.url, text, options), c.result);
+    EXPECT_LT(Since(start), 1900ms);
+    EXPECT_EQ(text, kBefore);
+    raiser.join();
   }
 }
 
