@@ -17,7 +17,7 @@ endfunction()
 # The suites whose code runs threads of its own (tools: the decode tool decodes on several). The
 # thread-sanitizer build (NUB_SANITIZE=thread) builds and runs only these; a suite with threads
 # joins by adding its name here.
-set(NUB_THREAD_SUITES simlink platform support tools cycle main_window app_dialogs)
+set(NUB_THREAD_SUITES base simlink platform support tools cycle main_window app_dialogs)
 
 # nub_test_suite(NAME [OWN_MAIN] [OWN_DISPLAY] LINKS...): one test program per folder of tests/,
 # from every .cpp in it, each test registered with CTest on its own. A suite with OWN_MAIN brings

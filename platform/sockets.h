@@ -43,8 +43,10 @@ class TcpClient {
 };
 
 // Bounds every read on a socket another library opened (the GUI library's HTTP and FTP sockets):
-// a read that gets nothing for that long fails.
-void SetReceiveTimeout(std::intptr_t socket, int seconds);
+// a read that gets nothing for that long fails. True when the system's bound holds for that
+// library's reads; false when the library's own wait has to bound them (on Windows it keeps its
+// sockets non-blocking and waits for data itself).
+bool SetReceiveTimeout(std::intptr_t socket, int seconds);
 
 // A second descriptor of a socket another library opened, valid until CloseSocketCopy even when
 // that library closes its own; -1 when none could be made. Cutting either ends every transfer on

@@ -148,14 +148,24 @@ class StreamSocket : public wxSocketInputStream {
   }
 };
 
+// How the reads of the body are bounded: by the system, or by the library's own wait in steps.
+struct ReadBound {
+  std::chrono::seconds limit;
+  bool inSteps = false;
+};
+
 // Once the body flows, the library reads a blocking socket: only the system's receive time-out
 // bounds a read. After a read the system let time out, the library would wait its own time-out
 // once more; with that set to nothing, a silent stretch ends after exactly the read time-out.
-void BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
+// Where the system's bound does not hold, the library waits a second at a time (a cut connection
+// does not end its wait there), and the silence is counted here.
+ReadBound BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
+  constexpr long kStepS = 1;
   socket.SetFlags(socket.GetFlags() | wxSOCKET_BLOCK);
-  socket.SetTimeout(0);
-  platform::SetReceiveTimeout(static_cast<std::intptr_t>(socket.GetSocket()),
-                              static_cast<int>(limit.count()));
+  const bool systemBounds = platform::SetReceiveTimeout(static_cast<std::intptr_t>(socket.GetSocket()),
+                                                        static_cast<int>(limit.count()));
+  socket.SetTimeout(systemBounds ? 0 : kStepS);
+  return ReadBound{limit, !systemBounds};
 }
 
 enum class Cut { kNone, kDeadline, kStop, kTooLarge };
@@ -301,9 +311,10 @@ using Sink = std::function<bool(const char* bytes, std::size_t count)>;
 // Reads piece by piece; a known length is never read beyond. The stream fills a piece unless it
 // ends or fails on the way, so a short piece ends the transfer: without a length it is whole
 // only at the stream's end after an orderly close (the stream takes a reset for an end too).
-DownloadResult ReadPieces(wxInputStream& in, const wxSocketBase& socket, const DownloadOptions& options,
-                          Transfer& transfer, const Sink& sink) {
+DownloadResult ReadPieces(wxInputStream& in, const wxSocketBase& socket, const ReadBound& bound,
+                          const DownloadOptions& options, Transfer& transfer, const Sink& sink) {
   char piece[kPieceBytes];
+  Clock::time_point lastData = Clock::now();
   for (;;) {
     if (transfer.sizeKnown && transfer.received == transfer.size) {
       return DownloadResult::kComplete;
@@ -324,7 +335,12 @@ DownloadResult ReadPieces(wxInputStream& in, const wxSocketBase& socket, const D
         return DownloadResult::kWriteFailed;
       }
       transfer.received += n;
+      lastData = Clock::now();
       Report(options, transfer);
+    }
+    const bool stepEnded = bound.inSteps && socket.LastError() == wxSOCKET_TIMEDOUT && !socket.IsClosed();
+    if (n < wanted && stepEnded && Clock::now() - lastData < bound.limit) {
+      continue;
     }
     if (n < wanted) {
       const bool endedInOrder = in.GetLastError() == wxSTREAM_EOF && socket.IsClosed() &&
@@ -390,12 +406,15 @@ DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock
   if (socket != protocol.get()) {
     guard.Watch(static_cast<std::intptr_t>(socket->GetSocket()));  // FTP's data connection
   }
-  BoundReads(*socket, options.limits.readTimeout);
+  const ReadBound bound = BoundReads(*socket, options.limits.readTimeout);
   Report(options, transfer);
-  const DownloadResult read = ReadPieces(*in, *socket, options, transfer, sink);
+  const DownloadResult read = ReadPieces(*in, *socket, bound, options, transfer, sink);
   DownloadResult result = CutResult(guard.Finish(), read);
   if (result != DownloadResult::kComplete) {
-    guard.CutNow();  // nothing more is wanted: the library need not wait for the server
+    // Nothing more is wanted: the library need not wait for the server (a cut connection does
+    // not end its wait everywhere, so it does not wait at all).
+    guard.CutNow();
+    protocol->SetTimeout(0);
   }
   in.reset();
   if (result == DownloadResult::kComplete && !ServerConfirmed(*protocol)) {

@@ -171,9 +171,9 @@ std::uint64_t BytesTaken(std::intptr_t socket) {
   return info.tcpi_bytes_received > unread ? info.tcpi_bytes_received - unread : 0;
 }
 
-void SetReceiveTimeout(std::intptr_t socket, int seconds) {
+bool SetReceiveTimeout(std::intptr_t socket, int seconds) {
   const timeval limit{seconds, 0};
-  ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  return ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
 }
 
 }  // namespace platform

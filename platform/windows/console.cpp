@@ -4,15 +4,15 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
+#include <condition_variable>
+#include <mutex>
+#include <string>
 #include <thread>
 
 namespace platform {
 namespace {
-
-// A pipe cannot be waited on: it is looked at this often.
-constexpr auto kPipeLookMs = std::chrono::milliseconds(10);
 
 long ReadSome(HANDLE input, char* buffer, std::size_t capacity) {
   DWORD n = 0;
@@ -21,6 +21,61 @@ long ReadSome(HANDLE input, char* buffer, std::size_t capacity) {
   const DWORD error = ::GetLastError();
   return error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF ? 0 : -2;
 }
+
+// Not every kind of input can be waited on or looked into (an inherited pipe of another system,
+// as under wine, cannot), but each can be read: a thread of its own reads it, and a caller waits
+// for what it has read. The thread stays blocked in its read when the program ends; the system
+// ends it with the process.
+class InputReader {
+ public:
+  static InputReader& Instance() {
+    static InputReader* const reader = new InputReader;  // never destroyed: its thread may still read
+    return *reader;
+  }
+
+  long Take(char* buffer, std::size_t capacity, int timeoutMs) {
+    std::unique_lock<std::mutex> lock(lock_);
+    if (!arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [this] { return !pending_.empty() || end_ != 1; })) {
+      return -1;
+    }
+    if (pending_.empty()) return end_;
+    const std::size_t n = std::min(capacity, pending_.size());
+    pending_.copy(buffer, n);
+    pending_.erase(0, n);
+    return static_cast<long>(n);
+  }
+
+ private:
+  InputReader() {
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE) {
+      end_ = 0;  // none: at its end
+      return;
+    }
+    std::thread([this, input] { Read(input); }).detach();
+  }
+
+  void Read(HANDLE input) {
+    char piece[4096];
+    for (;;) {
+      const long n = ReadSome(input, piece, sizeof piece);
+      std::lock_guard<std::mutex> guard(lock_);
+      if (n > 0) {
+        pending_.append(piece, static_cast<std::size_t>(n));
+      } else {
+        end_ = n;
+      }
+      arrived_.notify_all();
+      if (n <= 0) return;
+    }
+  }
+
+  std::mutex lock_;
+  std::condition_variable arrived_;
+  std::string pending_;
+  long end_ = 1;  // 1 while the input goes on, then 0 (its end) or -2 (it failed)
+};
 
 }  // namespace
 
@@ -31,27 +86,7 @@ void UseBinaryStandardStreams() {
 }
 
 long ReadStandardInput(char* buffer, std::size_t capacity, int timeoutMs) {
-  const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-  if (input == nullptr || input == INVALID_HANDLE_VALUE) return 0;  // none: at its end
-  switch (::GetFileType(input)) {
-    case FILE_TYPE_PIPE: {
-      const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-      for (;;) {
-        DWORD waiting = 0;
-        if (!::PeekNamedPipe(input, nullptr, 0, nullptr, &waiting, nullptr)) {
-          return ::GetLastError() == ERROR_BROKEN_PIPE ? 0 : -2;
-        }
-        if (waiting > 0) return ReadSome(input, buffer, capacity < waiting ? capacity : waiting);
-        if (std::chrono::steady_clock::now() >= deadline) return -1;
-        std::this_thread::sleep_for(kPipeLookMs);
-      }
-    }
-    case FILE_TYPE_CHAR:
-      if (::WaitForSingleObject(input, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return -1;
-      return ReadSome(input, buffer, capacity);
-    default:
-      return ReadSome(input, buffer, capacity);
-  }
+  return InputReader::Instance().Take(buffer, capacity, timeoutMs);
 }
 
 }  // namespace platform

@@ -201,10 +201,13 @@ std::uint64_t BytesTaken(std::intptr_t socket) {
   return info.BytesIn > unread ? info.BytesIn - unread : 0;
 }
 
-void SetReceiveTimeout(std::intptr_t socket, int seconds) {
+// The GUI library selects window messages for its sockets, which keeps them non-blocking whatever
+// it is asked: the system's bound never comes into play, and the library's own wait must do.
+bool SetReceiveTimeout(std::intptr_t socket, int seconds) {
   const DWORD limitMs = static_cast<DWORD>(seconds) * 1000;
   ::setsockopt(Native(socket), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limitMs),
                sizeof limitMs);
+  return false;
 }
 
 }  // namespace platform

@@ -5,12 +5,16 @@ pyftpdlib, for "/General/Metar" 2), and the simulator stand-in with the aircraft
 position. Every wait is bounded; every server listens on 127.0.0.1 on a free port.
 
 Usage: update_cycle_test.py PROGRAM SIMSTUB DECODE_TOOL SOURCE_DIR SHARED_DATA_DIR [unittest args]
+
+NUBIVANE_E2E_RUNNER, when set, is the command that runs the three programs (wine for the Windows
+build); the program is then closed as Windows closes a program, through its window.
 """
 
 import json
 import math
 import os
 import select
+import shlex
 import shutil
 import signal
 import socket
@@ -24,6 +28,7 @@ import unittest
 PROGRAM, SIMSTUB, DECODE, TOP, SHARED = (os.path.abspath(a) for a in sys.argv[1:6])
 del sys.argv[1:6]
 
+RUNNER = shlex.split(os.environ.get("NUBIVANE_E2E_RUNNER", ""))
 SYSTEM_PYTHON = "/usr/bin/python3"  # Debian's modules (pyftpdlib) are seen by this one
 TIME_SCALE = "0.1"  # every pause of the program at a tenth; the countdown still counts ticks
 WAIT_S = 90
@@ -73,7 +78,8 @@ def later(a, b):
 
 
 def decode(mode_args, feed):
-    out = subprocess.run([DECODE] + mode_args + [feed], check=True, capture_output=True, timeout=120).stdout
+    out = subprocess.run(RUNNER + [DECODE] + mode_args + [feed], check=True, capture_output=True,
+                         timeout=120).stdout
     return [json.loads(line) for line in out.decode().splitlines()]
 
 
@@ -222,7 +228,7 @@ class Service(unittest.TestCase):
         raise AssertionError("the FTP server did not start")
 
     def simulator(self, position):
-        stub = self.start([SIMSTUB, "--quiet", "--lat", str(position[0]), "--lon", str(position[1]),
+        stub = self.start(RUNNER + [SIMSTUB, "--quiet", "--lat", str(position[0]), "--lon", str(position[1]),
                            "--record", self.records], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
                           env=dict(os.environ, NUBIVANE_IPC_DIR=self.ipc))
         read_json_line(stub, "ready", 20)
@@ -244,7 +250,8 @@ class Service(unittest.TestCase):
                    HTTP_PROXY="http://127.0.0.1:9", http_proxy="http://127.0.0.1:9", **hosts)
         self.stderr = open(os.path.join(self.work, "program.err"), "w")
         self.addCleanup(self.stderr.close)
-        return self.start([PROGRAM], cwd=self.work, env=env, stdout=subprocess.DEVNULL, stderr=self.stderr)
+        return self.start(RUNNER + [PROGRAM], cwd=self.work, env=env, stdout=subprocess.DEVNULL,
+                          stderr=self.stderr)
 
     def log(self):
         with open(os.path.join(self.work, "nubivane.log"), "rb") as f:
@@ -260,7 +267,12 @@ class Service(unittest.TestCase):
 
     def stop(self, program):
         start = time.monotonic()
-        program.send_signal(signal.SIGTERM)
+        if RUNNER:
+            # The close a user makes: taskkill without /f asks the program's windows to close.
+            subprocess.run(RUNNER + ["taskkill", "/im", os.path.basename(PROGRAM)], check=True,
+                           stdout=subprocess.DEVNULL, timeout=60)
+        else:
+            program.send_signal(signal.SIGTERM)
         self.assertEqual(program.wait(timeout=30), 0)
         self.assertIn("Main: Nubivane Close", self.log().splitlines()[-1])
         return time.monotonic() - start
@@ -305,7 +317,7 @@ class UpdateCycle(Service):
         self.assertEqual(second, expected.at(*HEATHROW))
         self.assertEqual(self.box_lines(), [])
         took = self.stop(program)
-        print("program shut-down after SIGTERM: %.2f s" % took)
+        print("program shut-down after its close: %.2f s" % took)
 
     def test_ftp_cycle_file_with_upper_air_and_synop(self):
         folder = feed_folder(self.work, os.path.join(TOP, "data", "feed", "metar.txt"))

@@ -2,8 +2,10 @@
 
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "common/test_paths.h"
 
@@ -20,19 +22,29 @@ FtpPeer::FtpPeer(const std::vector<std::pair<std::string, std::string>>& files) 
   for (const auto& [name, bytes] : files) {
     std::ofstream(root_ + "/" + name, std::ios::binary) << bytes;
   }
-  server_ = std::make_unique<ChildProcess>(
-      std::vector<std::string>{NUB_SYSTEM_PYTHON, NUB_PEERS_DIR "/ftp_peer.py", root_, kLifetimeS});
-  std::string line;
-  if (server_->Started() && server_->ReadLine(line, kStartMs)) {
-    port_ = line;
+  // The port comes in a file: wine starts a Unix program for a Windows test without giving it a
+  // handle or a pipe to it.
+  portFile_ = root_ + ".port";
+  server_ = std::make_unique<ChildProcess>(std::vector<std::string>{
+      NUB_SYSTEM_PYTHON, NUB_PEERS_DIR "/ftp_peer.py", root_, kLifetimeS, portFile_});
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartMs);
+  while (std::chrono::steady_clock::now() < end) {
+    std::string line;
+    if (std::getline(std::ifstream(portFile_), line) && !line.empty()) {
+      port_ = line;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 
 FtpPeer::~FtpPeer() {
+  // Removing the folder also ends a peer that could not be ended as a process.
   server_.reset();
   if (!root_.empty()) {
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
+    std::filesystem::remove(portFile_, ignored);
   }
 }
 

@@ -24,6 +24,7 @@ class FtpPeer {
 
  private:
   std::string root_;
+  std::string portFile_;
   std::unique_ptr<ChildProcess> server_;
   std::string port_;
 };

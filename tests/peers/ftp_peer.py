@@ -1,7 +1,8 @@
 """A real FTP server (Debian's python3-pyftpdlib) on 127.0.0.1 with a free port.
 
 Serves the folder given as its first argument to anonymous users, prints the port on the first
-line and ends after the number of seconds given as its second argument. Besides the folder's
+line (and into the file named by the third argument, when given) and ends after the number of
+seconds given as its second argument, or as soon as the folder is gone. Besides the folder's
 files it serves two kinds of file that never end in order, by name:
   endless-<bytes>-<pause ms>  <bytes> per piece, a pause between pieces, for ever;
   stall-<bytes>               <bytes>, then nothing more while the connection stays open.
@@ -9,6 +10,7 @@ files it serves two kinds of file that never end in order, by name:
 import logging
 import os
 import re
+import subprocess
 import sys
 import threading
 import time
@@ -68,8 +70,30 @@ class ScriptedFS(AbstractedFS):
         return super().open(filename, mode)
 
 
-def main(root, limit_s):
+def unix_path(path):
+    """A test program running under wine names its folder as Windows does."""
+    if re.match(r"[A-Za-z]:[\\/]", path):
+        return subprocess.run(["winepath", "-u", path], check=True, capture_output=True, text=True,
+                              timeout=60).stdout.strip()
+    return path
+
+
+def write_port(path, port):
+    with open(path + ".part", "w") as f:
+        f.write("%d\n" % port)
+    os.replace(path + ".part", path)
+
+
+def end_with_the_folder(root):
+    """A Windows parent under wine cannot end a Unix child: the peer ends once its folder is gone."""
+    while os.path.isdir(root):
+        time.sleep(0.1)
+    os._exit(0)
+
+
+def main(root, limit_s, port_file):
     config_logging(level=logging.ERROR)
+    root = unix_path(root)
     authorizer = DummyAuthorizer()
     authorizer.add_anonymous(root)
     handler = FTPHandler
@@ -77,8 +101,11 @@ def main(root, limit_s):
     handler.abstracted_fs = ScriptedFS
     server = ThreadedFTPServer(("127.0.0.1", 0), handler)
     print(server.address[1], flush=True)
+    if port_file:
+        write_port(unix_path(port_file), server.address[1])
     threading.Timer(limit_s, lambda: os._exit(0)).start()
+    threading.Thread(target=end_with_the_folder, args=(root,), daemon=True).start()
     server.serve_forever(timeout=0.1)
 
 
-main(sys.argv[1], float(sys.argv[2]) if len(sys.argv) > 2 else 60.0)
+main(sys.argv[1], float(sys.argv[2]) if len(sys.argv) > 2 else 60.0, sys.argv[3] if len(sys.argv) > 3 else "")

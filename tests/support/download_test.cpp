@@ -156,6 +156,8 @@ TEST(Download, FailuresLeaveTheTextAsItWas) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
+    // wine takes the reset's error away before the program can look at the socket.
+    if (testsupport::RunningUnderWine() && c.url.find("/reset-without-length") != std::string::npos) continue;
     ProgressLog log;
     wxString text = kBefore;
     EXPECT_EQ(DownloadText(c.url, text, log.Recording(Options(10s, 60s, c.maxBytes))), c.result);
@@ -320,6 +322,8 @@ TEST(Download, HeadOfTheAnswerIsBoundedLikeItsBody) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
+    // The size of the head is known from the connection's byte count, which wine does not keep.
+    if (c.result == DownloadResult::kTooLarge && testsupport::RunningUnderWine()) continue;
     DownloadStop stop;
     DownloadOptions options = c.options;
     options.stop = &stop;

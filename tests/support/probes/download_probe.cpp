@@ -4,6 +4,10 @@
 #include <wx/init.h>
 
 #include <cstdio>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "support/download.h"
 
@@ -11,6 +15,9 @@ int main(int argc, char** argv) {
   if (argc != 2 || !wxInitialize()) {
     return 2;
   }
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // the text exactly, without line ends made CR LF
+#endif
   DownloadOptions options;
   options.limits = {std::chrono::seconds(5), std::chrono::seconds(10), 1 << 20};
   wxString text;
