@@ -58,7 +58,7 @@ headless=0
 if [[ -z "${DISPLAY:-}" ]]; then
   headless=1
   display_file="$work/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
   export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"

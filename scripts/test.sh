@@ -33,7 +33,7 @@ bash "$top/scripts/build.sh" Debug -DNUB_SANITIZE=ON
 # never end up on each other's server.
 if [[ -z "${DISPLAY:-}" ]]; then
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
   for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
