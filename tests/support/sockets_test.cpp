@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include "common/test_paths.h"
 #include "peers/loopback_listener.h"
@@ -13,15 +14,30 @@ namespace {
 using platform::SocketResult;
 using platform::TcpClient;
 
+// Our client on one end of a loopback connection, the accepted socket on the other; the accepted
+// one is closed at the end unless a test took it over.
+struct Connection {
+  testpeers::LoopbackListener listener;
+  TcpClient client;
+  testpeers::PeerSocket accepted = testpeers::kNoSocket;
+
+  bool Open() {
+    if (client.Connect("127.0.0.1", listener.Port(), 2000) != SocketResult::kOk) return false;
+    accepted = listener.Accept(2000);
+    return accepted != testpeers::kNoSocket;
+  }
+  ~Connection() {
+    if (accepted != testpeers::kNoSocket) testpeers::CloseSocket(accepted);
+  }
+};
+
 // Sending into a connection the peer has reset would raise SIGPIPE and end the program; the
 // client must report it and skip every later send.
 TEST(Sockets, SendToAResetConnectionReportsItWithoutASignal) {
-  testpeers::LoopbackListener listener;
-  TcpClient client;
-  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
-  const testpeers::PeerSocket accepted = listener.Accept(2000);
-  ASSERT_NE(accepted, testpeers::kNoSocket);
-  testpeers::CloseWithReset(accepted);
+  Connection connection;
+  ASSERT_TRUE(connection.Open());
+  TcpClient& client = connection.client;
+  testpeers::CloseWithReset(std::exchange(connection.accepted, testpeers::kNoSocket));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const std::string chunk(64 * 1024, 'x');
   SocketResult result = SocketResult::kOk;
@@ -36,11 +52,10 @@ TEST(Sockets, SendToAResetConnectionReportsItWithoutASignal) {
 // What another reader took from a connection: what arrived less what still waits, so that the
 // download's guard can bound the head of an answer that the library reads itself.
 TEST(Sockets, BytesTakenCountsWhatWasReadNotWhatWaits) {
-  testpeers::LoopbackListener listener;
-  TcpClient client;
-  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
-  const testpeers::PeerSocket accepted = listener.Accept(2000);
-  ASSERT_NE(accepted, testpeers::kNoSocket);
+  Connection connection;
+  ASSERT_TRUE(connection.Open());
+  TcpClient& client = connection.client;
+  const testpeers::PeerSocket accepted = connection.accepted;
   const std::string sent(3000, 'x');
   ASSERT_EQ(client.SendAll(sent.data(), sent.size(), 2000), SocketResult::kOk);
   ASSERT_TRUE(testpeers::WaitReadable(accepted, 2000));
@@ -49,11 +64,9 @@ TEST(Sockets, BytesTakenCountsWhatWasReadNotWhatWaits) {
   ASSERT_EQ(testpeers::ReceiveSome(accepted, piece, sizeof piece), 1000);
   const std::uint64_t taken = platform::BytesTaken(accepted);
   if (taken == 0 && testsupport::RunningUnderWine()) {
-    testpeers::CloseSocket(accepted);
     GTEST_SKIP() << "wine does not count the bytes of a connection";
   }
   EXPECT_EQ(taken, 1000u);
-  testpeers::CloseSocket(accepted);
 }
 
 TEST(Sockets, ConnectResults) {
@@ -86,30 +99,24 @@ TEST(Sockets, ConnectGivesUpAtItsTimeLimit) {
 
 // A peer that takes nothing in stalls the send once the buffers are full; the stall is bounded.
 TEST(Sockets, StalledSendGivesUpAtItsTimeLimit) {
-  testpeers::LoopbackListener listener;
-  TcpClient client;
-  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
-  const testpeers::PeerSocket accepted = listener.Accept(2000);
-  ASSERT_NE(accepted, testpeers::kNoSocket);
+  Connection connection;
+  ASSERT_TRUE(connection.Open());
+  TcpClient& client = connection.client;
   const std::string lots(64 << 20, 'x');
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(client.SendAll(lots.data(), lots.size(), 200), SocketResult::kTimedOut);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_FALSE(client.IsOpen());
-  testpeers::CloseSocket(accepted);
 }
 
 TEST(Sockets, ReceiveWaitsOnlyItsTime) {
-  testpeers::LoopbackListener listener;
-  TcpClient client;
-  ASSERT_EQ(client.Connect("127.0.0.1", listener.Port(), 2000), SocketResult::kOk);
-  const testpeers::PeerSocket accepted = listener.Accept(2000);
-  ASSERT_NE(accepted, testpeers::kNoSocket);
+  Connection connection;
+  ASSERT_TRUE(connection.Open());
+  TcpClient& client = connection.client;
   char buffer[16];
   std::size_t received = 99;
   EXPECT_EQ(client.Receive(buffer, sizeof buffer, 100, received), SocketResult::kTimedOut);
   EXPECT_EQ(received, 0u);
-  testpeers::CloseSocket(accepted);
 }
 
 }  // namespace
