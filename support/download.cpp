@@ -111,6 +111,12 @@ class WatchedHttp : public wxHTTP {
 };
 
 // The library's time-out bounds each wait of connecting and, for FTP, of logging in.
+//
+// Those waits ask the system whether the socket is ready. On the GUI thread the library would
+// otherwise wait for the window messages Windows sends of a socket, and Windows tells that data
+// has come once, until the next read: a notice the library has taken or dropped before the data
+// stood is not sent again, and the FTP server's greeting, which comes unasked, then looks like a
+// server that never answered. No window event runs in the middle of a download either.
 ProtocolPtr Connect(const Target& target, std::chrono::seconds readTimeout) {
   wxIPV4address address;
   if (!address.Hostname(target.host) || !address.Service(target.port)) {
@@ -118,6 +124,7 @@ ProtocolPtr Connect(const Target& target, std::chrono::seconds readTimeout) {
   }
   ProtocolPtr protocol(target.scheme == Scheme::kHttp ? static_cast<wxProtocol*>(new WatchedHttp)
                                                       : static_cast<wxProtocol*>(new wxFTP));
+  protocol->SetFlags(protocol->GetFlags() | wxSOCKET_BLOCK);
   protocol->SetTimeout(static_cast<long>(readTimeout.count()));
   if (target.hasUser) {
     protocol->SetUser(target.user);

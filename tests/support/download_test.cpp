@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <wx/app.h>
 #include <wx/filefn.h>
+#include <wx/timer.h>
 
 #include <chrono>
+#include <iterator>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "common/test_paths.h"
 #include "peers/child_process.h"
@@ -115,6 +120,60 @@ TEST(Download, TextTakesEveryByteAsTheCharacterOfItsCode) {
     EXPECT_EQ(text.length(), c.bytes.size());
     EXPECT_TRUE(text == AsLatin1(c.bytes));
   }
+}
+
+// Counts its ticks, each an event of the loop that runs it; ends that loop at a tick when asked.
+class TickCounter : public wxTimer {
+ public:
+  void Notify() override {
+    ++ticks;
+    if (endLoop) wxAppConsole::GetInstance()->ExitMainLoop();
+  }
+  int ticks = 0;
+  bool endLoop = false;
+};
+
+// The program downloads on the thread of its window's event loop. Its waits ask the system and
+// run none of the loop's events: those wait for the notices Windows gives of a socket only once,
+// and a greeting that comes unasked (FTP's) could be missed and look like no answer at all.
+TEST(Download, RunsNoEventOfTheLoopItIsCalledIn) {
+  const std::string body = EveryByte(5000);
+  HttpPeer http({{"/feed.txt", 200, body}});
+  FtpPeer ftp({{"feed.txt", body}});
+  ASSERT_TRUE(ftp.Started());
+  const std::string urls[] = {http.BaseUrl() + "/feed.txt", ftp.BaseUrl() + "/feed.txt"};
+  struct Seen {
+    DownloadResult result;
+    std::size_t length;
+    int ticks;
+  };
+  std::vector<Seen> seen;
+  TickCounter timer;
+  wxAppConsole* const app = wxAppConsole::GetInstance();
+  app->CallAfter([&] {
+    timer.Start(1);
+    for (const std::string& url : urls) {
+      timer.ticks = 0;
+      wxString text;
+      const DownloadResult result = DownloadText(url, text, Options());
+      seen.push_back({result, text.length(), timer.ticks});
+    }
+    // The loop does run the timer, so no tick above is not for want of one.
+    timer.ticks = 0;
+    timer.endLoop = true;
+  });
+  wxTimer lastResort(app);  // ends the loop should the timer never tick
+  app->Bind(wxEVT_TIMER, [app](wxTimerEvent&) { app->ExitMainLoop(); });
+  lastResort.StartOnce(10000);
+  app->MainLoop();
+  ASSERT_EQ(seen.size(), std::size(urls));
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    SCOPED_TRACE(urls[i]);
+    EXPECT_EQ(seen[i].result, DownloadResult::kComplete);
+    EXPECT_EQ(seen[i].length, body.size());
+    EXPECT_EQ(seen[i].ticks, 0);
+  }
+  EXPECT_GT(timer.ticks, 0);
 }
 
 TEST(Download, FailuresLeaveTheTextAsItWas) {
