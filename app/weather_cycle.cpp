@@ -2,8 +2,10 @@
 // conversion run. The decisions are the plain code of cycle/; this file reads the window's state
 // for them and applies what they decide to the controls and the threads.
 
+#include <wx/evtloop.h>
 #include <wx/msgdlg.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <utility>
 
@@ -22,6 +24,14 @@ constexpr int kStatusCountdownField = 0;
 // The controls show the end of the send once the event loop has drawn them.
 constexpr int kPictureDelayMs = 500;
 const wxString kNoStationLabel = wxS("No station within 10000 km of the aircraft");
+// How often a running download draws its progress: often enough to be seen moving.
+constexpr std::chrono::milliseconds kProgressPaintInterval(100);
+
+// A download runs none of the window's events: what it shows is laid out and drawn here, with the
+// display's own events alone (no input, no timer).
+void ShowProgressNow() {
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_UI);
+}
 
 }  // namespace
 
@@ -94,10 +104,17 @@ void Weather::OnTimer(wxTimerEvent&) {
 int Weather::Download(const wxString& url, wxString* text, const wxString& caption) {
   ProgressLabel->SetLabel(kConnectingLabel);
   ShowGauge(true);
+  ShowProgressNow();
+  auto lastPaint = std::chrono::steady_clock::now();
   DownloadOptions options;
   options.limits = kFeedDownloadLimits;
-  options.progress = [this, &caption](const DownloadProgress& progress) {
+  options.progress = [this, &caption, &lastPaint](const DownloadProgress& progress) {
     ApplyDownloadProgress(caption, progress.receivedBytes, progress.sizeBytes, progress.sizeKnown);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPaint >= kProgressPaintInterval) {
+      ShowProgressNow();
+      lastPaint = now;
+    }
   };
   wxString resource;
   const DownloadResult result = DownloadText(url, resource, options);

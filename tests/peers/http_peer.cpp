@@ -73,8 +73,9 @@ void HttpPeer::Answer(PeerSocket fd) {
   }
   response += route->body;
   WriteAll(fd, response);
-  while (route->endless && !stop_ && WriteAll(fd, route->body)) {
+  for (int sent = 1; route->endless && (route->repeats == 0 || sent < route->repeats) && !stop_; ++sent) {
     std::this_thread::sleep_for(std::chrono::milliseconds(route->pauseMs));
+    if (!WriteAll(fd, route->body)) break;
   }
   const auto silentUntil =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(route->silentAfterBodyMs);

@@ -22,6 +22,7 @@ struct HttpRoute {
   int silentAfterBodyMs = 0;               // keeps the connection open this long, sending nothing
   bool endless = false;                    // sends the body again and again until the client goes
   int pauseMs = 0;                         // between the repeats of an endless body
+  int repeats = 0;                         // when set, an endless body is sent this many times
   std::string head{};                      // when set, sent as it stands instead of the status
                                            // line and the headers
 };

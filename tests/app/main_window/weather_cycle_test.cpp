@@ -152,6 +152,31 @@ TEST_F(WeatherCycle, StartUpDownloadSplitChoiceAndSendWithGlobFirst) {
   EXPECT_EQ(peer->RequestLines().size(), 1u);  // a movement sends what is loaded
 }
 
+// The program downloads on its running event loop, where the window lays out and draws the
+// progress as it comes, with the display's events alone: the loop is not entered a second time.
+TEST_F(WeatherCycle, DownloadOnTheRunningLoopShowsItsProgress) {
+  testpeers::HttpRoute paced{"/metar_NOAA.txt", 200, std::string(4000, 'M')};
+  paced.endless = true;
+  paced.repeats = 8;
+  paced.pauseMs = 50;  // a piece every 50 ms: the progress is drawn on the way
+  paced.announcedLength = 32000;
+  Serve({paced});
+  Ini(false);
+  Open();
+  int result = -1;
+  wxString text;
+  wxTheApp->CallAfter([&] {
+    result = window->Download(peer->BaseUrl() + "/metar_NOAA.txt", &text, "Download Metar");
+    wxTheApp->ExitMainLoop();
+  });
+  wxTheApp->MainLoop();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(text.length(), 32000u);
+  EXPECT_TRUE(window->ProgressGauge->IsShown());
+  EXPECT_EQ(window->ProgressLabel->GetLabel(), "Download Metar 32 KB from 32 KB");
+  EXPECT_EQ(window->ProgressGauge->GetValue(), window->ProgressGauge->GetRange());
+}
+
 // Inside the fallback's box the library dispatches timer events; a tick there starts nothing.
 class TickInsideBoxes : public wxModalDialogHook {
  public:
