@@ -28,7 +28,7 @@ const wxString kNoStationLabel = wxS("No station within 10000 km of the aircraft
 constexpr std::chrono::milliseconds kProgressPaintInterval(100);
 
 // A download runs none of the window's events: what it shows is laid out and drawn here, with the
-// display's own events alone (no input, no timer).
+// display's own events and no input (GTK lets timers through as well: the callers hold the tick).
 void ShowProgressNow() {
   if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_UI);
 }

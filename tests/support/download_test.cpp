@@ -162,8 +162,8 @@ TEST(Download, RunsNoEventOfTheLoopItIsCalledIn) {
     timer.ticks = 0;
     timer.endLoop = true;
   });
-  wxTimer lastResort(app);  // ends the loop should the timer never tick
-  app->Bind(wxEVT_TIMER, [app](wxTimerEvent&) { app->ExitMainLoop(); });
+  TickCounter lastResort;  // ends the loop should the timer never tick
+  lastResort.endLoop = true;
   lastResort.StartOnce(10000);
   app->MainLoop();
   ASSERT_EQ(seen.size(), std::size(urls));

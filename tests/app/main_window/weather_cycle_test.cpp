@@ -153,7 +153,7 @@ TEST_F(WeatherCycle, StartUpDownloadSplitChoiceAndSendWithGlobFirst) {
 }
 
 // The program downloads on its running event loop, where the window lays out and draws the
-// progress as it comes, with the display's events alone: the loop is not entered a second time.
+// progress as it comes by letting the display's events through inside that loop.
 TEST_F(WeatherCycle, DownloadOnTheRunningLoopShowsItsProgress) {
   testpeers::HttpRoute paced{"/metar_NOAA.txt", 200, std::string(4000, 'M')};
   paced.endless = true;
