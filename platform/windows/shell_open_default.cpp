@@ -10,7 +10,8 @@ namespace platform {
 void OpenWithDefaultHandler(const wxString& file) {
   wxFileName name(file);
   name.MakeAbsolute();
-  ::ShellExecuteW(nullptr, L"open", name.GetFullPath().wc_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  // The file's default verb: for a setup program, running it.
+  ::ShellExecuteW(nullptr, nullptr, name.GetFullPath().wc_str(), nullptr, nullptr, SW_SHOW);
 }
 
 }  // namespace platform
