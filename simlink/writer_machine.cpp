@@ -203,4 +203,7 @@ bool WriterMachine::WindSmoothing() const {
   return byte == 1;
 }
 
-bool WriterMachine::Pause(std::uint32_t ms) const { return stop_.Pause(ScaledMicros(ms)); }
+bool WriterMachine::Pause(std::uint32_t ms) const {
+  if (pauseObserver_) pauseObserver_(ms);
+  return stop_.Pause(ScaledMicros(ms));
+}

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/link_cancel.h"
@@ -30,6 +32,9 @@ class WriterMachine {
   void SetOptions(const OptionData* options) { options_.store(options); }
 
   void Pass();
+
+  // Tests: told the length of every pause the machine asks for, before it is taken.
+  void ObservePauses(std::function<void(std::uint32_t ms)> observer) { pauseObserver_ = std::move(observer); }
 
   // The writer thread's own view.
   const wxString& LastError() const { return lastError_; }
@@ -59,6 +64,7 @@ class WriterMachine {
   const LinkCancel& stop_;
   WriterEvents events_;
   std::atomic<const OptionData*> options_{nullptr};
+  std::function<void(std::uint32_t)> pauseObserver_;
 
   wxString lastError_;
   double position_[2] = {0.0, 0.0};

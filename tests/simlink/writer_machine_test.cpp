@@ -1,5 +1,6 @@
 #include "simlink/writer_machine.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,15 @@ class WriterMachineTest : public LinkTest {
     EXPECT_EQ(handOver_.State(), kWriterSend);
     machine_.Pass();
     return controls_.TakeLines();
+  }
+
+  // The pauses the action asks for, in milliseconds, in their order.
+  std::vector<std::uint32_t> PausesOf(const std::function<void()>& action) {
+    std::vector<std::uint32_t> pauses;
+    machine_.ObservePauses([&pauses](std::uint32_t ms) { pauses.push_back(ms); });
+    action();
+    machine_.ObservePauses(nullptr);
+    return pauses;
   }
 
   LinkCancel stop_;
@@ -189,6 +199,98 @@ TEST_F(WriterMachineTest, WindSmoothingIsSetAtConnectAndRefreshedAtEveryPoll) {
   SimStub& without = Connect();
   machine_.Pass();
   EXPECT_EQ(StubEvents(without, "wind_smoothing"), Lines{});
+}
+
+struct PauseCase {
+  const char* what;
+  std::function<void()> before;
+  std::function<void()> action;
+  std::vector<std::uint32_t> pauses;
+};
+
+// What the writer waits, pass by pass: a second between connects and between polls, 50 ms
+// after every record (also one that is skipped because the simulator is not ready) and 5 s
+// before the closing command. The lengths asked for, not the time taken.
+TEST_F(WriterMachineTest, EveryPassWaitsWhatItsStepNeeds) {
+  SimStubScript notReady;
+  notReady.readyFlag = 1;
+  const auto nothing = [] {};
+  const auto connect = [this] { handOver_.StartConnecting(); };
+  const auto pass = [this] { machine_.Pass(); };
+  const auto sendThree = [this] { Send({"EDDB", "EDDT", "EDDH"}); };
+  const PauseCase cases[] = {
+      {"idle", nothing, pass, {10}},
+      {"no simulator", connect, pass, {1000}},
+      {"connect, then the first poll",
+       [&] {
+         StartStub();
+         connect();
+       },
+       pass,
+       {1000, 1000}},
+      {"poll", [this] { Connect(); }, pass, {1000}},
+      // Each record: one look at the acknowledgement (the stand-in answers at once), then 50 ms.
+      {"three records", [this] { Connect(); }, sendThree, {50, 50, 50, 50, 50, 50, 5000}},
+      {"three records, simulator not ready", [&] { Connect(notReady); }, sendThree, {50, 50, 50, 5000}},
+  };
+  for (const PauseCase& c : cases) {
+    c.before();
+    EXPECT_EQ(PausesOf(c.action), c.pauses) << c.what;
+    link_.Close();
+    handOver_.LinkLost();
+    StopStub();
+  }
+}
+
+// The warning comes after 11 unchanged reads of the acknowledgement, and again after every 11
+// more; the writer goes on waiting until it is stopped.
+TEST_F(WriterMachineTest, AcknowledgementThatNeverComesWarnsEveryElevenReads) {
+  SimStubScript script;
+  script.acknowledge = false;
+  SimStub& stub = Connect(script);
+  handOver_.Put(RecordsOf({"EDDB", "EDDT"}));
+  // "12 pauses", "warning", ...: the waits and the warnings in their order.
+  Lines seen;
+  int run = 0;
+  const auto takeWarnings = [&] {
+    for (const std::string& line : controls_.TakeLines()) {
+      if (line != "label can not send Station!") continue;
+      seen.push_back(std::to_string(run) + " pauses");
+      seen.push_back("warning");
+      run = 0;
+    }
+  };
+  int pauses = 0;
+  machine_.ObservePauses([&](std::uint32_t ms) {
+    EXPECT_EQ(ms, 50u);
+    takeWarnings();
+    ++run;
+    if (++pauses == 35) stop_.Raise();
+  });
+  machine_.Pass();
+  takeWarnings();
+  EXPECT_EQ(seen, (Lines{"12 pauses", "warning", "11 pauses", "warning", "11 pauses", "warning"}));
+  EXPECT_EQ(run, 1) << "the stop ends the wait at its next pause";
+  EXPECT_EQ(StubEvents(stub, "record"), Lines{"EDDB"});
+  EXPECT_EQ(handOver_.State(), kWriterSend);
+}
+
+// A poll whose position read fails does not report the simulator ready: ready goes out only
+// with the position of the same poll.
+TEST_F(WriterMachineTest, FailedPositionReadIsNotReportedAsReady) {
+  SimStubScript script;
+  script.latitude = 52.38;
+  SimStub& stub = Connect(script);
+  ASSERT_TRUE(poll_.Read().simReady);
+  stub.SetRefusedRead(0x0560);  // the latitude: the position read alone fails
+  machine_.Pass();
+  EXPECT_FALSE(poll_.Read().simReady);
+  EXPECT_EQ(handOver_.State(), kWriterConnected);
+  EXPECT_EQ(controls_.TakeLines(), Lines{});
+  stub.SetRefusedRead(0);
+  machine_.Pass();
+  EXPECT_TRUE(poll_.Read().simReady);
+  EXPECT_NEAR(poll_.Read().latitude, 52.38, 1e-9);
 }
 
 // The acknowledgement word is any 32-bit value: one that passes 0xFFFFFFFF is an acknowledgement

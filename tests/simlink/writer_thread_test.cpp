@@ -116,26 +116,6 @@ TEST_F(WriterThreadTest, HandOverDuringASendIsSentAfterIt) {
   EXPECT_TRUE(controls_.Saw("label Send Station LOWW, 1 from 1"));
 }
 
-// The warning comes after 11 unchanged reads and again every 11 reads; the writer keeps
-// waiting until it is stopped.
-TEST_F(WriterThreadTest, AcknowledgementThatNeverComesWarnsAgainAndAgainUntilTheStop) {
-  SimStubScript script;
-  script.acknowledge = false;
-  StartStub(script);
-  FSUIPCWorker& worker = StartConnected();
-  worker.HandOver(RecordsOf({"EDDB", "EDDT"}));
-  const Lines warned = {"label Send Station EDDB, 1 from 2", "label can not send Station!",
-                        "label can not send Station!", "label can not send Station!"};
-  ASSERT_TRUE(WaitUntil(controls_, [&] {
-    const Lines& all = controls_.AllLines();
-    return all.size() >= warned.size() && Lines(all.end() - warned.size(), all.end()) == warned;
-  }));
-  EXPECT_EQ(worker.State(), kWriterSend);
-  EXPECT_EQ(StubEvents(*stub_, "record"), Lines{"EDDB"});
-  worker_->Delete();
-  EXPECT_FALSE(controls_.Saw(kSuccess));
-}
-
 // The acknowledgement read fails in the middle of the wait: a link error, reported as a failed
 // write is; the writer then polls again.
 TEST_F(WriterThreadTest, FailedAcknowledgementReadDuringTheWaitIsALinkError) {

@@ -266,6 +266,11 @@ void SimStub::SetRefusedRecord(int number) {
   script_.refuseRecord = number;
 }
 
+void SimStub::SetRefusedRead(std::uint32_t offset) {
+  std::lock_guard<std::mutex> guard(lock_);
+  script_.refuseReadOf = offset;
+}
+
 std::vector<SimStubEvent> SimStub::Events() const {
   std::lock_guard<std::mutex> guard(lock_);
   return events_;
@@ -336,7 +341,8 @@ bool SimStub::ServeArea(WinAtom atom) {
   return served;
 }
 
-// Counts the records of the message; true when the refused one is among them.
+// Counts the records of the message; true when the refused one is among them, or the message
+// reads the refused offset.
 bool SimStub::RefusesRecordIn(const std::uint8_t* area) {
   bool refused = false;
   std::uint64_t at = 0;
@@ -347,6 +353,8 @@ bool SimStub::RefusesRecordIn(const std::uint8_t* area) {
     if (id == kWriteId && LoadWord(area, at + 4) == kOffsetWeather && size == kRecordBytes) {
       refused = refused || ++recordsSent_ == script_.refuseRecord;
     }
+    if (id == kReadId && script_.refuseReadOf != 0 && LoadWord(area, at + 4) == script_.refuseReadOf)
+      refused = true;
     at += (id == kReadId ? 16 : 12) + std::uint64_t{size};
   }
   return refused;

@@ -31,11 +31,12 @@ struct SimStubScript {
   int silentReplies = 0;       // this many messages never get a reply (-1: all)
   int lateReplies = 0;         // this many get their reply only after lateReplyMs
   std::uint32_t lateReplyMs = 0;
-  int corruptIdRequest = -1;    // after the walk, this request's id (0-based) is overwritten
-  int corruptSizeRequest = -1;  // after the walk, this request's size becomes huge
-  int refuseRecord = 0;         // the message carrying the Nth record sent (1-based) gets reply 0
-  std::string recordFile;       // JSON lines of what was received; empty: none
-  bool echo = false;            // also print each line to standard output
+  int corruptIdRequest = -1;       // after the walk, this request's id (0-based) is overwritten
+  int corruptSizeRequest = -1;     // after the walk, this request's size becomes huge
+  int refuseRecord = 0;            // the message carrying the Nth record sent (1-based) gets reply 0
+  std::uint32_t refuseReadOf = 0;  // every message reading this offset gets reply 0 (0: none)
+  std::string recordFile;          // JSON lines of what was received; empty: none
+  bool echo = false;               // also print each line to standard output
 };
 
 struct SimStubEvent {
@@ -73,6 +74,7 @@ class SimStub {
   void SetLateReplies(int count, std::uint32_t ms);
   void SetCorruptRequest(int idRequest, int sizeRequest);
   void SetRefusedRecord(int number);
+  void SetRefusedRead(std::uint32_t offset);
 
   std::vector<SimStubEvent> Events() const;
   std::uint32_t MessagesReceived() const;
