@@ -111,6 +111,28 @@ class ConversionRun : public ::testing::Test {
     return ConvertSelection(selection, Lists(), options_, log_.Sink());
   }
 
+  // The record made step by step, as the options ask: the METAR, then its nearest sounding, then
+  // its nearest SYNOP report.
+  NewWeatherBytes Stepwise(const char* raw) {
+    MetarRecord metar = Station(raw);
+    ClMetar decoder;
+    EXPECT_TRUE(decoder.DecodeMetar(&metar));
+    NewWeather record;
+    ClConvertWeather converter(options_);
+    EXPECT_TRUE(converter.ConvertMetar(&record, &metar));
+    const LogLine ignore = [](const wxString&) {};
+    UpperairRecord upperair;
+    if (options_.DwlUpperair) {
+      EXPECT_TRUE(DecodeUpperairFor(&metar, &upperair, Lists(), ignore)) << raw;
+      EXPECT_TRUE(converter.ConvertUpperair(&record, &upperair, &metar)) << raw;
+    }
+    SynopRecord synop;
+    if (options_.DwlAddWeather && DecodeSynopFor(&metar, &synop, Lists(), ignore)) {
+      EXPECT_TRUE(converter.ConvertSynop(&record, &synop, &metar)) << raw;
+    }
+    return ToBytes(record);
+  }
+
   void LoadTemps() {
     const Upperair stations(wxString::FromUTF8(testsupport::FixturePath("station_catalogue_small.dat")));
     for (const wxString& piece : SplitBulletinPieces(Fixture("temp_bulletin_us_knots.txt"))) {
@@ -179,13 +201,18 @@ TEST_F(ConversionRun, NearestSoundingIsMergedAndAStationWithoutOneIsLeftOut) {
   std::vector<MetarRecord> selection = Selection({Station(kSydney), Station(kKeyWest)});
   const ConversionResult result = ConvertSelection(selection, Lists(), options_, log_.Sink());
   ASSERT_EQ(result.Records.size(), 2u);  // GLOB and Key West; Sydney has no sounding within 10000 km
-  EXPECT_NE(ToBytes(result.Records[1]), MetarOnly(kKeyWest));
+  const NewWeatherBytes expected = Stepwise(kKeyWest);
+  ASSERT_NE(expected, MetarOnly(kKeyWest));
+  EXPECT_GT(result.Records[1].WindCount, 2u) << "the sounding's levels above the surface";
+  EXPECT_EQ(ToBytes(result.Records[1]), expected);
+  EXPECT_EQ(ToBytes(result.Records[0]), Renamed(expected, "GLOB"));
   EXPECT_EQ(selection[2].UpperairStation, "72201");
   EXPECT_GE(selection[2].UpperairDistance, 0);
   EXPECT_LT(selection[2].UpperairDistance, 10);
-  EXPECT_TRUE(log_.Has("Main: Error: No founded Upperair from -> YSSY"));
-  EXPECT_TRUE(log_.Has("Main: Error: Decode Upperair -> "));
-  EXPECT_EQ(log_.Errors(), 2u);
+  const std::vector<wxString> expectedLog = {
+      "Main: Start convert WX to NewWeather", "Main: Error: No founded Upperair from -> YSSY",
+      "Main: Error: Decode Upperair -> ", "Main: End convert WX to NewWeather"};
+  EXPECT_EQ(log_.lines, expectedLog);
 }
 
 TEST_F(ConversionRun, NearestSynopIsMergedAndAStationWithoutOneIsStillSent) {
@@ -195,11 +222,32 @@ TEST_F(ConversionRun, NearestSynopIsMergedAndAStationWithoutOneIsStillSent) {
   const ConversionResult result = ConvertSelection(selection, Lists(), options_, log_.Sink());
   ASSERT_EQ(result.Records.size(), 3u);
   EXPECT_EQ(ToBytes(result.Records[1]), MetarOnly(kKeyWest));
+  const NewWeatherBytes expected = Stepwise(kNordholz);
+  ASSERT_NE(expected, MetarOnly(kNordholz));
+  EXPECT_EQ(ToBytes(result.Records[2]), expected);
   EXPECT_EQ(selection[2].SynopStation, "10015");  // Helgoland, about 65 km from Nordholz
   EXPECT_GT(selection[2].SynopDistance, 0);
   EXPECT_LT(selection[2].SynopDistance, 300);
   EXPECT_TRUE(log_.Has("Main: Error: No founded Synop from -> KEYW"));
   EXPECT_EQ(log_.Errors(), 1u);
+}
+
+// The sounding comes first: a station without one is left out before its SYNOP report is
+// looked for.
+TEST_F(ConversionRun, WithBothOnTheSoundingIsLookedForFirst) {
+  LoadTemps();
+  LoadSynops();
+  options_.DwlUpperair = true;
+  options_.DwlAddWeather = true;
+  std::vector<MetarRecord> selection = Selection({Station(kSydney), Station(kKeyWest)});
+  const ConversionResult result = ConvertSelection(selection, Lists(), options_, log_.Sink());
+  ASSERT_EQ(result.Records.size(), 2u);
+  EXPECT_EQ(ToBytes(result.Records[1]), Stepwise(kKeyWest));
+  const std::vector<wxString> expectedLog = {
+      "Main: Start convert WX to NewWeather", "Main: Error: No founded Upperair from -> YSSY",
+      "Main: Error: Decode Upperair -> ", "Main: Error: No founded Synop from -> KEYW",
+      "Main: End convert WX to NewWeather"};
+  EXPECT_EQ(log_.lines, expectedLog);
 }
 
 TEST_F(ConversionRun, ChoiceAndConversionTogether) {

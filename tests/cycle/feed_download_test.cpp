@@ -1,4 +1,3 @@
-#include "common/test_paths.h"
 #include "cycle/feed_download.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,10 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "common/test_paths.h"
+#include "peers/ftp_peer.h"
+#include "support/download.h"
 
 namespace {
 
@@ -196,7 +199,7 @@ TEST(FeedProgress, LabelAndGaugeStayWithinTheirRange) {
       {1234567, 1234567, true, "Download Metar 1234 KB from 1234 KB", 1234567, 1234567, false},
       {5000, 3000, true, "Download Metar 3 KB from 3 KB", 3000, 3000, false},  // more than announced
       {52000, 0, false, "Download Metar 52 KB", 0, 0, true},                   // no length announced
-      {52000, 0, true, "Download Metar 52 KB", 0, 0, true},                    // FTP's size 0
+      {52000, 0, true, "Download Metar 52 KB", 0, 0, true},                    // Content-Length: 0
       {kIntMax, 2 * kIntMax, true, "Download Metar 2147483 KB from 4294967 KB", static_cast<int>(kIntMax),
        static_cast<int>(kIntMax / 2), false},
       {3 * kIntMax, 2 * kIntMax, true, "Download Metar 4294967 KB from 4294967 KB", static_cast<int>(kIntMax),
@@ -209,6 +212,28 @@ TEST(FeedProgress, LabelAndGaugeStayWithinTheirRange) {
     EXPECT_NEAR(view.Value, c.value, 1) << c.label;
     EXPECT_LE(view.Value, view.Range) << c.label;
     EXPECT_EQ(view.Pulse, c.pulse) << c.label;
+  }
+}
+
+// An FTP server announces no size: the download counts what came, with a moving gauge.
+TEST(FeedProgress, AnFtpDownloadCountsWithoutASize) {
+  testpeers::FtpPeer peer({{"metar.txt", std::string(52000, 'M')}});
+  ASSERT_TRUE(peer.Started());
+  std::vector<FeedProgressView> views;
+  DownloadOptions options;
+  options.limits = kFeedDownloadLimits;
+  options.progress = [&views](const DownloadProgress& progress) {
+    views.push_back(
+        ViewFeedProgress("Download Metar", progress.receivedBytes, progress.sizeBytes, progress.sizeKnown));
+  };
+  wxString text;
+  ASSERT_EQ(DownloadText(peer.BaseUrl() + "/metar.txt", text, options), DownloadResult::kComplete);
+  EXPECT_EQ(text.length(), 52000u);
+  ASSERT_FALSE(views.empty());
+  EXPECT_EQ(views.back().Label, "Download Metar 52 KB");
+  for (const FeedProgressView& view : views) {
+    EXPECT_TRUE(view.Pulse) << view.Label;
+    EXPECT_EQ(view.Label.Find("from"), wxNOT_FOUND) << view.Label;
   }
 }
 
