@@ -8,12 +8,11 @@ namespace {
 
 const wxSize kAboutSize(286, 270);
 
-// "Version:  BETA", two blanks, when the program carries no version.
-wxString VersionLine(const wxString& dottedVersion) {
+}  // namespace
+
+wxString AboutVersionLine(const wxString& dottedVersion) {
   return wxS("Version: ") + dottedVersion + wxS(" BETA");
 }
-
-}  // namespace
 
 NubivaneAbout::NubivaneAbout(wxWindow* parent)
     : AboutDlg(parent, wxID_ANY, wxS("About Nubivane lite"), wxDefaultPosition, kAboutSize,
@@ -21,6 +20,6 @@ NubivaneAbout::NubivaneAbout(wxWindow* parent)
   Icon->SetIcon(ProgramIcon(wxS("amain")));
   ClFileVersion version;
   version.Load(wxString());
-  VersionText->SetLabel(VersionLine(version.GetFileVersion(true)));
+  VersionText->SetLabel(AboutVersionLine(version.GetFileVersion(true)));
   KeepFitted(this, kAboutSize, [] {});
 }

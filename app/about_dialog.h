@@ -8,3 +8,6 @@ class NubivaneAbout : public AboutDlg {
  public:
   explicit NubivaneAbout(wxWindow* parent);
 };
+
+// The version line of the dotted version; a program without a version shows "Version:  BETA".
+wxString AboutVersionLine(const wxString& dottedVersion);

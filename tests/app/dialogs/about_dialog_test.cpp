@@ -36,6 +36,12 @@ TEST_F(AboutDialogTest, ShowsTheProgramsVersion) {
   EXPECT_EQ(about.NameText->GetLabel(), wxS("Nubivane lite"));
 }
 
+// Without a version the line keeps both blanks around the missing number.
+TEST(AboutVersionLine, WithAndWithoutAVersion) {
+  EXPECT_EQ(AboutVersionLine(wxS("0.90.1")), wxS("Version: 0.90.1 BETA"));
+  EXPECT_EQ(AboutVersionLine(wxString()), wxS("Version:  BETA"));
+}
+
 // OK, Escape and the close box all end it; nothing is asked or stored.
 TEST_F(AboutDialogTest, EveryWayOutEndsTheDialog) {
   for (Ending ending : {Ending::kOk, Ending::kEscape, Ending::kCloseBox}) {

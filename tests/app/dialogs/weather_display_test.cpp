@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <wx/modalhook.h>
 
 #include <memory>
 #include <string>
@@ -79,7 +80,14 @@ TEST_F(WeatherDisplayTest, AnEnteredStationIsShownWithItsUpperAir) {
   PutCatalogues();
   Open();
   window->Options.DwlUpperair = true;
-  Load({wxS("EDDF 141520Z 09009KT CAVOK 16/02 Q1022 NOSIG"), kBerlin}, {kEssen});
+  // Nothing loaded yet: the field turns red, and white again once there are reports.
+  EnterIcao("eddb");
+  ASSERT_TRUE(dialogtest::WaitUntil([&] { return !window->ProgressLabel->GetLabel().empty(); }));
+  ASSERT_EQ(window->IcaoText->GetBackgroundColour(), wxColour(200, 0, 0));
+  // Two reports of the station: the first one in the list is the one shown.
+  Load({wxS("EDDF 141520Z 09009KT CAVOK 16/02 Q1022 NOSIG"), kBerlin,
+        wxS("EDDB 171220Z 30015KT 9999 FEW030 05/M01 Q1020")},
+       {kEssen});
   window->StationList->Append(wxS("EDDF 141520Z 09009KT CAVOK 16/02 Q1022 NOSIG"));
   EnterIcao("eddb");
   ASSERT_TRUE(dialogtest::WaitUntil([&] { return window->UpperairList->GetItemCount() > 0; }));
@@ -127,11 +135,13 @@ TEST_F(WeatherDisplayTest, UnknownAndUndecodableStations) {
   Open();
   Load({kBerlin, wxS("EDDF 141520Z 09009KT CAVOK 16/02 NOSIG")});
   window->ReportText->SetValue(wxS("earlier station"));
+  window->UpperairList->InsertItem(0, wxS("earlier station's level"));
   EnterIcao("EDD");
   ASSERT_TRUE(dialogtest::WaitUntil([&] { return !window->ProgressLabel->GetLabel().empty(); }));
   EXPECT_EQ(window->ProgressLabel->GetLabel(), wxS("Metar not found!"));
   EXPECT_TRUE(window->ReportText->GetValue().empty());
   EXPECT_EQ(window->StationList->GetCount(), 0u);
+  EXPECT_EQ(window->UpperairList->GetItemCount(), 0) << "an entry starts with an empty table";
 
   // No pressure: the report does not decode; it is listed, and the text stays as it was.
   window->ReportText->SetValue(wxS("earlier station"));
@@ -160,6 +170,44 @@ TEST_F(WeatherDisplayTest, CheckForUpdatesInstallsANewerVersionAndTheWindowGoes)
   EXPECT_TRUE(apptest::SettleUntil([&] { return !apptest::Standing(window); }));
   window = nullptr;
   EXPECT_NE(Log().find("Main: Nubivane Close"), std::string::npos);
+}
+
+// What the window shows of a box of the check: whether it could be used meanwhile.
+class WindowAtTheBox : public wxModalDialogHook {
+ public:
+  explicit WindowAtTheBox(Weather* window) : window_(window) { Register(); }
+  ~WindowAtTheBox() override { Unregister(); }
+
+  std::vector<bool> enabled;
+
+ protected:
+  int Enter(wxDialog*) override {
+    enabled.push_back(window_->IsEnabled());
+    return wxID_NONE;  // the recorder answers
+  }
+  void Exit(wxDialog*) override {}
+
+ private:
+  Weather* window_;
+};
+
+// The check's download shows its progress on the window's label and gauge; the check clears
+// both, and the window takes no input while the check's box stands.
+TEST_F(WeatherDisplayTest, CheckForUpdatesClearsItsProgressAndHoldsTheWindow) {
+  testpeers::HttpPeer host({{"/checkVersionNubivanelite.php", 200, "0.0.1\r\n"}});
+  ScopedUpdateHost updateHost(host.BaseUrl());
+  PutCatalogues();
+  Open();
+  window->ProgressLabel->SetLabel(wxS("earlier label"));
+  WindowAtTheBox atBox(window);
+  wxCommandEvent choice(wxEVT_MENU, kIdCheckUpdates);
+  window->ProcessWindowEvent(choice);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].message, wxS("Your version is up to date."));
+  EXPECT_EQ(atBox.enabled, std::vector<bool>{false});
+  EXPECT_TRUE(window->IsEnabled());
+  EXPECT_EQ(window->ProgressLabel->GetLabel(), wxEmptyString);
+  EXPECT_FALSE(window->ProgressGauge->IsShown());
 }
 
 TEST_F(WeatherDisplayTest, AtStartUpAnUnreachableHostSaysSo) {

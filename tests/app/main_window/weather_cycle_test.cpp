@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ int FinishedSends(const SimStub& stub) {
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// The countdown in its own words: "Update in 1140s".
+bool ShowsCountdown(Weather* window) {
+  return std::regex_match(window->StatusBar->GetStatusText(0).utf8_string(), std::regex("Update in [0-9]+s"));
 }
 
 // No event loop runs in the window tests: the timer's ticks are dispatched here, between the
@@ -134,8 +140,7 @@ TEST_F(WeatherCycle, StartUpDownloadSplitChoiceAndSendWithGlobFirst) {
   }
   EXPECT_LT(log.find("InitWeather: Start WX-Splitter"), log.find("Main: Sent WX to FS"));
   ASSERT_TRUE(TickUntil(window, [&] { return window->MainMenu->IsEnabled(kIdSendWxToFs); }));
-  ASSERT_TRUE(
-      TickUntil(window, [&] { return window->StatusBar->GetStatusText(0).StartsWith("Update in "); }));
+  ASSERT_TRUE(TickUntil(window, [&] { return ShowsCountdown(window); }));
   EXPECT_TRUE(dialogs.boxes.empty());
 
   guitest::PaintNow(window);
@@ -164,17 +169,64 @@ TEST_F(WeatherCycle, DownloadOnTheRunningLoopShowsItsProgress) {
   Ini(false);
   Open();
   int result = -1;
-  wxString text;
+  wxString text = "earlier text ";  // the download adds to what the text holds
   wxTheApp->CallAfter([&] {
     result = window->Download(peer->BaseUrl() + "/metar_NOAA.txt", &text, "Download Metar");
     wxTheApp->ExitMainLoop();
   });
   wxTheApp->MainLoop();
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(text.length(), 32000u);
+  EXPECT_EQ(text, "earlier text " + std::string(32000, 'M'));
   EXPECT_TRUE(window->ProgressGauge->IsShown());
   EXPECT_EQ(window->ProgressLabel->GetLabel(), "Download Metar 32 KB from 32 KB");
   EXPECT_EQ(window->ProgressGauge->GetValue(), window->ProgressGauge->GetRange());
+
+  // Before anything arrives the label says that the program connects; a scheme it does not
+  // speak gets no further than that.
+  window->ProgressGauge->Hide();
+  text = "earlier text";
+  EXPECT_EQ(window->Download("gopher://127.0.0.1/metar.txt", &text, "Download Metar"), 2);
+  EXPECT_EQ(window->ProgressLabel->GetLabel(), "Connecting to weatherserver....");
+  EXPECT_TRUE(window->ProgressGauge->IsShown());
+  EXPECT_EQ(text, "earlier text");
+}
+
+struct FreshStepCase {
+  const char* what;
+  bool listsTaken;  // the window took the first split's lists before the second step
+};
+
+// A download step starts from nothing: what the window holds and what the loader has published
+// from the texts before are gone, so a second step whose feeds all fail leaves nothing to send.
+TEST_F(WeatherCycle, EveryDownloadStepStartsFromNothing) {
+  const FreshStepCase cases[] = {{"lists taken", true}, {"split ready, lists not taken", false}};
+  for (const FreshStepCase& c : cases) {
+    Serve({{"/metar_NOAA.txt", 200, DemoFeed("metar.txt")}});
+    Ini(false);
+    Open();
+    wxCommandEvent menu(wxEVT_MENU, kIdDownloadWx);
+    window->ProcessWindowEvent(menu);
+    if (c.listsTaken) {
+      ASSERT_TRUE(SettleUntil([&] { return window->Stations.size() > 100; })) << c.what;
+    } else {
+      // No event is let through: the lists wait in the hand-over.
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+      while (!window->Loader->HandOver().IsReady() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      ASSERT_TRUE(window->Loader->HandOver().IsReady()) << c.what;
+      ASSERT_TRUE(window->Stations.empty()) << c.what;
+    }
+    Serve({{"/metar_NOAA.txt", 503, "<html>busy</html>"},
+           {"/data/metar.php?id=ALL", 503, "<html>busy</html>"}});
+    window->ProcessWindowEvent(menu);
+    Settle();
+    EXPECT_FALSE(window->TakeLoadedLists()) << c.what;
+    EXPECT_TRUE(window->Stations.empty()) << c.what;
+    EXPECT_TRUE(window->MetarText.empty()) << c.what;
+    EXPECT_FALSE(window->Loader->HandOver().IsReady()) << c.what;
+    Close();
+    dialogs.boxes.clear();
+  }
 }
 
 // Inside the fallback's box the library dispatches timer events; a tick there starts nothing.
@@ -204,8 +256,7 @@ TEST_F(WeatherCycle, FailedFeedFallsBackAndATickInsideTheBoxStartsNothing) {
   StartSimulator();
   Ini(false);
   Open();
-  ASSERT_TRUE(
-      TickUntil(window, [&] { return window->StatusBar->GetStatusText(0).StartsWith("Update in "); }));
+  ASSERT_TRUE(TickUntil(window, [&] { return ShowsCountdown(window); }));
   TickInsideBoxes ticks(window);
   wxCommandEvent menu(wxEVT_MENU, kIdDownloadWx);
   window->ProcessWindowEvent(menu);
