@@ -9,6 +9,11 @@
 # Usage: demo.sh BUILD_DIR [LAT LON]   (default: Frankfurt, 50.0333 8.5706)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+# Without a display the demo runs again on an X server of its own, which ends with it.
+if [[ -z "${DISPLAY:-}" ]]; then
+  NUB_DEMO_HEADLESS=1 exec bash "$top/tests/gui_common/own_display.sh" bash "$0" "$@"
+fi
+headless=${NUB_DEMO_HEADLESS:-0}
 build=$(cd "${1:?build folder}" && pwd)
 lat=${2:-50.0333}
 lon=${3:-8.5706}
@@ -53,16 +58,6 @@ wait_for() {
   echo "demo: gave up waiting for '$text' in $file" >&2
   return 1
 }
-
-headless=0
-if [[ -z "${DISPLAY:-}" ]]; then
-  headless=1
-  display_file="$work/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
-  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
-fi
 
 "$python" "$top/tools/feed_server.py" "$top/data/feed" >"$work/server.jsonl" &
 pids+=($!)

@@ -28,20 +28,9 @@ fi
 bash "$top/scripts/setup.sh"
 bash "$top/scripts/build.sh" Debug -DNUB_SANITIZE=ON
 
-# Window tests need a display: start a private X server when there is none. The server picks a
-# free display itself and writes its number once it takes connections, so that runs side by side
-# never end up on each other's server.
-if [[ -z "${DISPLAY:-}" ]]; then
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
-  for _ in $(seq 100); do [[ -s $display_file ]] && break; sleep 0.1; done
-  export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
-fi
-
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Every test that opens windows starts an X server of its own (tests/gui_common/own_display.sh).
 (cd "$top/build/Debug" && ctest --output-on-failure -j"$(nproc)" --timeout 300)
 
 bash "$top/scripts/build.sh" Tsan

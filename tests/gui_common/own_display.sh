@@ -1,20 +1,56 @@
 #!/usr/bin/env bash
-# Runs a window test on an X server of its own. A simulated person's clicks and keys go to
-# whatever window lies under them on the display, so no other test's window may stand there.
+# Runs a command on an X server of its own: window tests (a simulated person's clicks and keys go
+# to whatever window lies under them on the display, so no other test's window may stand there),
+# the end-to-end test and the demo.
+#
+# The server picks a free display itself (-displayfd: the number comes from a socket it holds, so
+# no two servers share one), never resets when its last client leaves (-noreset: a test that
+# starts the GUI library a second time, or a second program, would meet a server in the middle of
+# its reset), and the command starts only once the server has answered a client. A server that
+# dies before that is started again.
 set -euo pipefail
 if [[ " $* " == *" --gtest_list_tests "* ]]; then
   exec "$@"
 fi
 display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null || true; wait $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
-for _ in $(seq 200); do
-  [[ -s $display_file ]] && break
-  sleep 0.05
+xvfb_pid=
+stop_server() {
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  xvfb_pid=
+}
+trap 'stop_server; rm -f "$display_file"' EXIT
+
+# Starts a server; true once it answers a client on the display it wrote.
+start_server() {
+  : >"$display_file"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 600); do
+    [[ -s $display_file ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  [[ -s $display_file ]] || return 1
+  display=":$(tr -d '[:space:]' <"$display_file")"
+  for _ in $(seq 200); do
+    kill -0 "$xvfb_pid" 2>/dev/null || return 1
+    xdpyinfo -display "$display" >/dev/null 2>&1 && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+display=
+for _ in 1 2 3; do
+  start_server && break
+  stop_server
+  display=
 done
-if [[ ! -s $display_file ]]; then
-  echo "the window test found no X server of its own (Xvfb did not start)" >&2
+if [[ -z $display ]]; then
+  echo "found no X server of its own (Xvfb did not start or never answered)" >&2
   exit 1
 fi
-DISPLAY=":$(tr -d '[:space:]' <"$display_file")" "$@"
+DISPLAY=$display "$@"
