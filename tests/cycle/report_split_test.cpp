@@ -103,9 +103,13 @@ TEST_F(ReportSplitTest, UpperAirPartsNotAskedForAreNoErrors) {
   LoadedLists withParts;
   RecordingReporter second;
   split.SetParts(true, true);
-  ASSERT_TRUE(split.InitUpperair(text + wxS("TTAA 62121 99999 99019 22856 13007=\n"), withParts, second));
-  EXPECT_EQ(second.LastLabel(), "Init Upperair 4 from 4, Error: 1 ");  // only the unknown TTAA counts
-  EXPECT_EQ(withParts.Ttaa.size(), 1u);
+  // A piece that names both parts is a TTAA part.
+  ASSERT_TRUE(split.InitUpperair(
+      text + wxS("TTAA 62121 99999 99019 22856 13007=\n") + wxS("TTAA 62121 72201 99019 22856 13007 TTBB=\n"),
+      withParts, second));
+  EXPECT_EQ(second.LastLabel(), "Init Upperair 5 from 5, Error: 1 ");  // only the unknown TTAA counts
+  ASSERT_EQ(withParts.Ttaa.size(), 2u);
+  EXPECT_TRUE(withParts.Ttaa[1].Raw.Contains("TTBB"));
   EXPECT_EQ(withParts.Ttbb.size(), 1u);
 }
 

@@ -103,10 +103,21 @@ TEST(StationChoice, RangeIsStrictAndInKilometres) {
 }
 
 TEST(StationChoice, NoStationInRangeChoosesTheSingleNearest) {
-  const StationChoice choice = Choose(Loaded({StationAtKm("EDDY", 2000.0), StationAtKm("EDDX", 1500.0)}));
-  EXPECT_EQ(choice.Outcome, ChoiceOutcome::kChosen);
-  EXPECT_EQ(Order(choice), "GLOB@809,EDDX@809");
-  EXPECT_TRUE(choice.Label.empty());
+  const struct {
+    const char* what;
+    std::vector<MetarRecord> near;
+    std::string order;
+  } cases[] = {
+      {"the nearer one", {StationAtKm("EDDY", 2000.0), StationAtKm("EDDX", 1500.0)}, "GLOB@809,EDDX@809"},
+      // Of two at the same distance, the first in list order.
+      {"a tie", {StationAtKm("EDDY", 1500.0), StationAtKm("EDDX", 1500.0)}, "GLOB@809,EDDY@809"},
+  };
+  for (const auto& c : cases) {
+    const StationChoice choice = Choose(Loaded(c.near));
+    EXPECT_EQ(choice.Outcome, ChoiceOutcome::kChosen) << c.what;
+    EXPECT_EQ(Order(choice), c.order) << c.what;
+    EXPECT_TRUE(choice.Label.empty()) << c.what;
+  }
 }
 
 TEST(StationChoice, NothingWithinTheFallbackRadiusChoosesNothing) {

@@ -143,6 +143,21 @@ TEST_F(WeatherCycle, StartUpDownloadSplitChoiceAndSendWithGlobFirst) {
   ASSERT_TRUE(TickUntil(window, [&] { return ShowsCountdown(window); }));
   EXPECT_TRUE(dialogs.boxes.empty());
 
+  // Every 60 counted ticks the nearest station is shown, decoded, with its distance.
+  window->StationList->Clear();
+  ASSERT_TRUE(TickUntil(window, [&] { return window->StationList->GetCount() == 2; }));
+  EXPECT_TRUE(window->StationList->GetString(0).StartsWith("EDDF ")) << window->StationList->GetString(0);
+  EXPECT_TRUE(std::regex_match(window->StationList->GetString(1).utf8_string(),
+                               std::regex("Distance to: [0-9]+\\.[0-9] NM")))
+      << window->StationList->GetString(1);
+  const wxString report = window->ReportText->GetValue();
+  EXPECT_TRUE(report.StartsWith("ICAO: EDDF")) << report;
+  // The feed's report begins "EDDF 171150Z 21005KT 3200 RA BR FEW003 SCT008 OVC019 02/02 Q1013".
+  for (const char* line : {"Name: Frankfurt / M-Flughafen", "Wind direction: 210°", "Wind speed: 5kt",
+                           "Visibility: 3200 m", "Atmospheric pressure: 1013 hPa"}) {
+    EXPECT_NE(report.Find(wxString::FromUTF8(line)), wxNOT_FOUND) << line << "\n" << report;
+  }
+
   guitest::PaintNow(window);
   const wxString path = guitest::SaveWindowScreenshot(window, "main_window_after_send");
   EXPECT_FALSE(path.empty());
