@@ -296,6 +296,24 @@ TEST_F(WeatherCycle, FailedFeedFallsBackAndATickInsideTheBoxStartsNothing) {
             log.find("InitWeather: Start WX-Splitter"));
 }
 
+// Texts handed to the loader and not yet taken count as a split under way: the countdown holds.
+TEST_F(WeatherCycle, ARequestNotYetTakenHoldsTheCountdown) {
+  Serve({});
+  StartSimulator();
+  Ini(false);
+  Open();
+  ASSERT_TRUE(TickUntil(window, [&] { return ShowsCountdown(window); }));
+  window->Loader->HandOver().Stop();  // the loader takes nothing from now on
+  window->Loader->HandOver().Request({wxS("EDDF 121150Z 27010KT\n"), wxString(), wxString()});
+  ASSERT_TRUE(window->Loader->HandOver().IsRequested());
+  const wxString held = window->StatusBar->GetStatusText(0);
+  for (int i = 0; i < 3; ++i) {
+    wxTimerEvent tick(*window->Timer);
+    window->GetEventHandler()->ProcessEvent(tick);
+  }
+  EXPECT_EQ(window->StatusBar->GetStatusText(0), held);
+}
+
 // Every report of the feed fails its range check: nothing goes to the writer, the label does not
 // say "Success", and the send item is usable again.
 TEST_F(WeatherCycle, WhenEveryStationFailsNothingIsHandedOver) {
