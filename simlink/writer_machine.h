@@ -2,7 +2,6 @@
 
 #include <wx/string.h>
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -11,8 +10,6 @@
 #include "simlink/new_weather.h"
 #include "simlink/writer_events.h"
 #include "simlink/writer_handover.h"
-
-struct OptionData;
 
 // The writer's work, one pass at a time, by the state word: connect once a second, poll
 // readiness and position once a second, clear the weather the first time the simulator is
@@ -25,9 +22,6 @@ class WriterMachine {
  public:
   WriterMachine(FSUIPC& link, WriterHandOver& handOver, PollSnapshot& poll, const LinkCancel& stop,
                 wxEvtHandler* sink);
-
-  // The live option block; only FSUIPCWindSmoothing is read, at each connect and poll.
-  void SetOptions(const OptionData* options) { options_.store(options); }
 
   void Pass();
 
@@ -58,7 +52,6 @@ class WriterMachine {
   PollSnapshot& poll_;
   const LinkCancel& stop_;
   WriterEvents events_;
-  std::atomic<const OptionData*> options_{nullptr};
 
   wxString lastError_;
   double position_[2] = {0.0, 0.0};
