@@ -1,6 +1,7 @@
 #include "app/frame_placement.h"
 
 #include <wx/display.h>
+#include <wx/toplevel.h>
 
 #include <algorithm>
 
@@ -51,4 +52,30 @@ std::vector<wxRect> DisplayWorkAreas() {
     }
   }
   return areas;
+}
+
+void FrameGeometryKeeper::Watch(wxTopLevelWindow* frame, const wxRect& placed) {
+  frame_ = frame;
+  last_ = placed;
+  const auto take = [this](wxEvent& event) {
+    event.Skip();
+    if (!closing_) Take();
+  };
+  frame->Bind(wxEVT_MOVE, take);
+  frame->Bind(wxEVT_SIZE, take);
+  frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+    event.Skip();
+    Take();
+    closing_ = true;
+  });
+}
+
+void FrameGeometryKeeper::Take() {
+  if (frame_ == nullptr || !frame_->IsShown() || frame_->IsIconized()) return;
+  last_ = frame_->GetRect();
+}
+
+wxRect FrameGeometryKeeper::Last() const {
+  if (frame_ == nullptr || closing_ || !frame_->IsShown() || frame_->IsIconized()) return last_;
+  return frame_->GetRect();
 }

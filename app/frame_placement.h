@@ -4,6 +4,8 @@
 
 #include <vector>
 
+class wxTopLevelWindow;
+
 // Where the main window goes at start: the geometry of the previous run's end, unless it would
 // leave the window off every screen or too small to use.
 //   stored:   position and size from the ini file
@@ -13,3 +15,21 @@ wxRect PlaceFrame(const wxRect& stored, const std::vector<wxRect>& displays, con
 
 // The work areas of the screens now attached, the primary one first.
 std::vector<wxRect> DisplayWorkAreas();
+
+// Where a frame stands on the screen, for storing at its end however it was closed. Once the
+// window manager's close has hidden a frame, GTK may report it at 0,0: the place is taken while
+// the frame is shown, on every move and resize and at the close request.
+class FrameGeometryKeeper {
+ public:
+  // From now on; placed is where the frame was put.
+  void Watch(wxTopLevelWindow* frame, const wxRect& placed);
+  // The frame's rectangle now if it still stands on the screen, else the last one it stood at.
+  wxRect Last() const;
+
+ private:
+  void Take();
+
+  wxTopLevelWindow* frame_ = nullptr;
+  wxRect last_;
+  bool closing_ = false;
+};

@@ -1,6 +1,7 @@
 #include "app/nubivane_frame.h"
 
 #include <wx/dcclient.h>
+#include <wx/settings.h>
 
 #include <algorithm>
 
@@ -48,6 +49,20 @@ void FitIcaoField(wxTextCtrl* field) {
   }
 }
 
+// The library's best height of an empty list box is three rows; GTK's list box also has room
+// for its horizontal scroll bar below them, and without it GTK lays the vertical scroll bar out
+// with a negative size.
+void KeepRoomForScrollBars(wxListBox* list) {
+#ifdef __WXGTK__
+  list->InvalidateBestSize();
+  const wxSize best = list->GetBestSize();
+  const int scrollBar = wxSystemSettings::GetMetric(wxSYS_HSCROLL_Y, list);
+  list->SetMinSize(wxSize(best.x, best.y + std::max(scrollBar, 0)));
+#else
+  (void)list;
+#endif
+}
+
 }  // namespace
 
 NubivaneFrame::NubivaneFrame(wxWindow* parent)
@@ -61,6 +76,7 @@ NubivaneFrame::NubivaneFrame(wxWindow* parent)
                         FieldWidthFor(StatusBar, kCountsWidth, kLongestCounts), -1, -1};
   StatusBar->SetStatusWidths(4, widths);
   FitIcaoField(IcaoText);
+  KeepRoomForScrollBars(StationList);
   Panel->Layout();
 }
 

@@ -39,6 +39,11 @@ void ClOption::LoadIni() { ::LoadIni(Options); }
 
 void ClOption::SaveIni() { ::SaveIni(*Options); }
 
+bool ClOption::Show(bool show) {
+  if (show && !IsShown()) ShowOptions();
+  return NubivaneOptionDlg::Show(show);
+}
+
 // A value beyond a control's range stays in the block until OK or Apply takes the control's.
 void ClOption::ShowOptions() {
   if (Options->Metar == kFeedVatsim) {
@@ -80,6 +85,7 @@ void ClOption::TakeControls() {
   Options->TurbulenceCloud = TurbulenceCheck->GetValue();
   Options->FSUIPCWindSmoothing = WindSmoothingCheck->GetValue();
   Options->MaxWindShift = SpinValue(WindShiftSpin);
+  if (Taken) Taken(*Options);
 }
 
 // The labels of the slider's ends and value take more height than the layout gives it.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "app/layouts/option_dlg.h"
 #include "options/option_data.h"
 
@@ -17,7 +19,8 @@ class NubivaneOptionDlg : public OptionDlg {
 // The options dialog with "Nubivane.ini": created once at start, shown on demand, deleted at the
 // end. It edits the one option block of the run, which its owner keeps and which must outlive
 // it; OK and Apply store the controls into the block and the file, and so does the deletion.
-// Between showings the controls keep what the user left in them, a Cancel included.
+// Each showing fills the controls from the block: what Cancel, Escape or the close box dismissed
+// is gone.
 class ClOption : public NubivaneOptionDlg {
  public:
   // Sets the block to its defaults, loads the ini file into it and shows it in the controls.
@@ -27,11 +30,15 @@ class ClOption : public NubivaneOptionDlg {
   void LoadIni();
   void SaveIni();
 
+  bool Show(bool show = true) override;
+
   void OnApply(wxCommandEvent& event) override;
   void OnCancel(wxCommandEvent& event) override;
   void OnOK(wxCommandEvent& event) override;
 
   OptionData* Options;
+  // Runs after OK or Apply has taken the controls into the block (the writer's copy, say).
+  std::function<void(const OptionData&)> Taken;
 
  private:
   void ShowOptions();

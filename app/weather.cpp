@@ -112,7 +112,7 @@ Weather::~Weather() {
   if (Timer) Timer->Stop();
   StopThreads();
 
-  const wxRect frame = GetRect();
+  const wxRect frame = Geometry.Last();
   Options.FramePosX = frame.x;
   Options.FramePosY = frame.y;
   Options.FrameSizeX = frame.width;
@@ -131,6 +131,9 @@ Weather::~Weather() {
 
 bool Weather::TakeLoadedLists() {
   if (Loader == nullptr) return false;
+  // What the loader showed before its lists is shown now, so that no label the window sets from
+  // them is replaced by it later, when its event arrives.
+  ApplyLoaderProgress();
   LoadedLists lists;
   if (!Loader->HandOver().TakeLists(lists)) return false;
   Stations = std::move(lists.Stations);
@@ -153,6 +156,7 @@ void Weather::PlaceFromOptions() {
   const wxRect placed = PlaceFrame(stored, DisplayWorkAreas(), SmallestUsableSize());
   Move(placed.GetPosition());
   SetSize(placed.GetSize());
+  Geometry.Watch(this, placed);
 }
 
 void Weather::ShowFileVersion() {
@@ -175,7 +179,10 @@ void Weather::StartLoader() {
 void Weather::StartWriter() {
   // A window that is going must not touch the simulator: no first-ready clearing of its weather.
   if (Closing) return;
-  Writer = new FSUIPCWorker(&Options, this);
+  Writer = new FSUIPCWorker(WriterOptionsOf(Options), this);
+  Option->Taken = [this](const OptionData& options) {
+    if (Writer != nullptr) Writer->SetOptions(WriterOptionsOf(options));
+  };
   if (Writer->Create() != wxTHREAD_NO_ERROR) {
     Log->WriteToFileAndErrorBox(wxS("Error: FSUIPC - Can't create the thread!"));
   } else if (Writer->Run() != wxTHREAD_NO_ERROR) {
@@ -220,9 +227,12 @@ void Weather::BindWorkerEvents() {
   Bind(EVT_WRITER_SEND_ITEM, &Weather::OnWriterSendItem, this);
 }
 
-void Weather::OnLoaderProgress(wxThreadEvent&) {
+void Weather::OnLoaderProgress(wxThreadEvent&) { ApplyLoaderProgress(); }
+
+void Weather::ApplyLoaderProgress() {
   if (Loader == nullptr) return;  // an event that was still on its way at shut-down
-  const LoaderProgress progress = Loader->Progress().Take();
+  LoaderProgress progress;
+  if (!Loader->Progress().TakeUnread(progress)) return;
   ProgressLabel->SetLabel(progress.Label);
   ProgressGauge->SetRange(std::max(progress.GaugeRange, 0));
   ProgressGauge->SetValue(std::clamp(progress.GaugeValue, 0, std::max(progress.GaugeRange, 0)));
@@ -275,6 +285,8 @@ wxSize Weather::SmallestUsableSize() {
 
 void Weather::KeepUsableSize() {
   const wxSize best = SmallestUsableSize();
+  // Nor can the user make it smaller.
+  SetSizeHints(best);
   const wxSize now = GetSize();
   if (now.x < best.x || now.y < best.y) SetSize(wxSize(std::max(now.x, best.x), std::max(now.y, best.y)));
 }

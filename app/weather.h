@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/frame_placement.h"
 #include "app/nubivane_frame.h"
 #include "cycle/conversion_run.h"
 #include "cycle/cycle_log.h"
@@ -112,6 +113,8 @@ class Weather : public NubivaneFrame {
   void KeepPictureAfterSend();
   void KeepPicture();
   void OnLoaderProgress(wxThreadEvent& event);
+  // The loader's newest progress on the controls, unless it has been shown already.
+  void ApplyLoaderProgress();
   void OnLoaderMessage(wxThreadEvent& event);
   void OnLoaderLists(wxThreadEvent& event);
   void OnWriterLabel(wxThreadEvent& event);
@@ -129,6 +132,7 @@ class Weather : public NubivaneFrame {
   SupportUi* PreviousSupportUi = nullptr;
   bool Closing = false;  // the window asked for its own deletion during start-up
   bool SizeChecked = false;
+  FrameGeometryKeeper Geometry;
   TimerTick Tick;
   wxTimer PictureTimer;
   std::optional<wxString> PicturePath;

@@ -159,7 +159,13 @@ void Weather::OnDownloadWX(wxCommandEvent&) {
   MetarText = std::move(feeds.Metar);
   UpperairText = std::move(feeds.Upperair);
   SynopText = std::move(feeds.Synop);
-  if (split && Loader != nullptr) Loader->HandOver().Request({MetarText, UpperairText, SynopText});
+  if (!split) {
+    // The boxes have said why; the label and the gauge no longer claim a connection.
+    ProgressLabel->SetLabel(wxEmptyString);
+    ShowGauge(false);
+    return;
+  }
+  if (Loader != nullptr) Loader->HandOver().Request({MetarText, UpperairText, SynopText});
 }
 
 void Weather::OnSendWXToFS(wxCommandEvent&) {

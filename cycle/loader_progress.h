@@ -30,13 +30,25 @@ class ProgressMailbox {
   LoaderProgress Take() {
     std::lock_guard<std::mutex> guard(lock_);
     unread_ = false;
+    return CopyOfLatest();
+  }
+  // GUI thread: the newest progress if it has not been taken yet. Its event may still be on its
+  // way: once taken here, the event finds nothing and changes nothing.
+  bool TakeUnread(LoaderProgress& progress) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!std::exchange(unread_, false)) return false;
+    progress = CopyOfLatest();
+    return true;
+  }
+
+ private:
+  LoaderProgress CopyOfLatest() const {
     LoaderProgress taken = latest_;
     taken.Label = taken.Label.Clone();
     taken.Counts = taken.Counts.Clone();
     return taken;
   }
 
- private:
   std::mutex lock_;
   LoaderProgress latest_;
   bool unread_ = false;

@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
-// The user's options, one block for the whole run. The options dialog owns it; the converter
-// takes a copy per station, the writer thread keeps a pointer. Defaults are those of a first
+// The user's options, one block for the whole run, touched by the GUI thread only. The options
+// dialog edits it; the converter takes a copy per station, the writer thread gets a copy of what
+// it uses whenever OK or Apply changes it. Defaults are those of a first
 // start without "Nubivane.ini".
 struct OptionData {
   std::int32_t FramePosX = 10;    // main window's outer left edge, screen pixels

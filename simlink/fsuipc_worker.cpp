@@ -15,14 +15,14 @@ struct FSUIPCWorker::Impl {
   WriterMachine machine;
 };
 
-FSUIPCWorker::FSUIPCWorker(OptionData* options, wxEvtHandler* sink)
+FSUIPCWorker::FSUIPCWorker(const WriterOptions& options, wxEvtHandler* sink)
     : wxThread(wxTHREAD_JOINABLE), impl_(std::make_unique<Impl>(*this, sink)) {
-  impl_->machine.SetOptions(options);
+  SetOptions(options);
 }
 
 FSUIPCWorker::~FSUIPCWorker() { FSUIPC::Close(); }
 
-void FSUIPCWorker::SetOptions(OptionData* options) { impl_->machine.SetOptions(options); }
+void FSUIPCWorker::SetOptions(const WriterOptions& options) { impl_->handOver.SetOptions(options); }
 
 void FSUIPCWorker::GetPosition(double& latitude, double& longitude) const {
   const PollResult poll = impl_->poll.Read();

@@ -11,8 +11,6 @@
 #include "simlink/writer_events.h"
 #include "simlink/writer_handover.h"
 
-struct OptionData;
-
 // The thread that owns the conversation with the simulator for the whole run of the main window:
 // it connects, polls readiness and position once a second, clears the weather the first time the
 // simulator is ready, and sends the records handed over to it. Its control updates arrive at the
@@ -23,12 +21,12 @@ struct OptionData;
 // delete the object.
 class FSUIPCWorker : public wxThread, public FSUIPC {
  public:
-  // Joinable. The sink receives the control updates; options may also come later through
-  // SetOptions, but before Run().
-  FSUIPCWorker(OptionData* options, wxEvtHandler* sink);
+  // Joinable. The sink receives the control updates.
+  FSUIPCWorker(const WriterOptions& options, wxEvtHandler* sink);
   ~FSUIPCWorker() override;
 
-  void SetOptions(OptionData* options);
+  // GUI thread, at any time: a copy of the options the writer uses from its next connect or poll.
+  void SetOptions(const WriterOptions& options);
 
   // GUI thread: the aircraft position and the ready flag of the same poll (one snapshot).
   void GetPosition(double& latitude, double& longitude) const;

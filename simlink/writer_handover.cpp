@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "options/option_data.h"
+
 using Guard = std::lock_guard<std::mutex>;
 
 void WriterHandOver::StartConnecting() {
@@ -35,6 +37,20 @@ void WriterHandOver::LinkLost() {
 bool WriterHandOver::HasWaiting() const {
   Guard guard(lock_);
   return hasWaiting_;
+}
+
+void WriterHandOver::SetOptions(const WriterOptions& options) {
+  Guard guard(lock_);
+  options_ = options;
+}
+
+WriterOptions WriterHandOver::Options() const {
+  Guard guard(lock_);
+  return options_;
+}
+
+WriterOptions WriterOptionsOf(const OptionData& options) {
+  return WriterOptions{options.FSUIPCWindSmoothing};
 }
 
 void PollSnapshot::Publish(const PollResult& result) {

@@ -17,8 +17,9 @@
 //   field 2, item 1001)                     (writer_events.h) thread applies them
 //   stop request                            LinkCancel        GUI raises it; every pause and
 //                                                             exchange of the writer ends
-//   the option block                        OptionData*       GUI (options dialog) writes; the
-//                                                             writer reads one byte atomically
+//   what the writer uses of the options     WriterHandOver    GUI: SetOptions, a copy each time
+//                                           (the same lock)   OK or Apply changes them; writer:
+//                                                             Options at each connect and poll
 //   the link                                FSUIPC_Lock()     both: a whole sequence under it
 //
 // Everything else of the writer (its flags, the last error, the record being sent) is the
@@ -32,7 +33,17 @@ enum WriterState : int {
   kWriterSend = 3,       // a hand-over is waiting or being sent
 };
 
-// The state word and a mailbox of records. A hand-over is never
+struct OptionData;
+
+// What the writer uses of the user's options, copied out of the option block, which only the GUI
+// thread touches.
+struct WriterOptions {
+  bool windSmoothing = false;
+};
+
+WriterOptions WriterOptionsOf(const OptionData& options);
+
+// The state word, a mailbox of records and the writer's copy of the options. A hand-over is never
 // lost and never replaces the records of a send under way: the writer takes the vector when it
 // starts the send, and every state change of the writer looks at the mailbox under the same lock.
 class WriterHandOver {
@@ -56,8 +67,13 @@ class WriterHandOver {
 
   bool HasWaiting() const;
 
+  // GUI thread: the options from now on. Writer thread: the newest ones.
+  void SetOptions(const WriterOptions& options);
+  WriterOptions Options() const;
+
  private:
   mutable std::mutex lock_;
+  WriterOptions options_;
   std::atomic<int> state_{0};
   std::vector<NewWeather> waiting_;
   bool hasWaiting_ = false;

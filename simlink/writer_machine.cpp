@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "options/option_data.h"
 #include "platform/test_knobs.h"
 
 const wchar_t kNothingToSendText[] = L"No Station written: nothing to send";
@@ -192,16 +191,8 @@ void WriterMachine::EndSend(std::uint32_t closeCode, int written, int count) {
   }
 }
 
-// An option flag counts only when its byte is exactly 1. The options dialog may change the byte
-// meanwhile on the GUI thread; it is read as one atomic byte.
-bool WriterMachine::WindSmoothing() const {
-  const OptionData* options = options_.load();
-  if (options == nullptr) return false;
-  std::uint8_t byte = 0;
-  __atomic_load(reinterpret_cast<const std::uint8_t*>(&options->FSUIPCWindSmoothing), &byte,
-                __ATOMIC_RELAXED);
-  return byte == 1;
-}
+// Read afresh at each use: OK or Apply in the options dialog may have handed over new options.
+bool WriterMachine::WindSmoothing() const { return handOver_.Options().windSmoothing; }
 
 bool WriterMachine::Pause(std::uint32_t ms) const {
   if (pauseObserver_) pauseObserver_(ms);

@@ -2,7 +2,6 @@
 
 #include <wx/string.h>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -13,8 +12,6 @@
 #include "simlink/new_weather.h"
 #include "simlink/writer_events.h"
 #include "simlink/writer_handover.h"
-
-struct OptionData;
 
 // The writer's work, one pass at a time, by the state word: connect once a second, poll
 // readiness and position once a second, clear the weather the first time the simulator is
@@ -27,9 +24,6 @@ class WriterMachine {
  public:
   WriterMachine(FSUIPC& link, WriterHandOver& handOver, PollSnapshot& poll, const LinkCancel& stop,
                 wxEvtHandler* sink);
-
-  // The live option block; only FSUIPCWindSmoothing is read, at each connect and poll.
-  void SetOptions(const OptionData* options) { options_.store(options); }
 
   void Pass();
 
@@ -63,7 +57,6 @@ class WriterMachine {
   PollSnapshot& poll_;
   const LinkCancel& stop_;
   WriterEvents events_;
-  std::atomic<const OptionData*> options_{nullptr};
   std::function<void(std::uint32_t)> pauseObserver_;
 
   wxString lastError_;

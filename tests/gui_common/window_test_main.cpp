@@ -7,6 +7,7 @@
 
 #include "common/test_paths.h"
 #include "gui_common/assert_handler.h"
+#include "gui_common/glib_log_check.h"
 #include "gui_common/modal_watchdog.h"
 
 namespace {
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   if (::testing::GTEST_FLAG(list_tests)) {
     return RUN_ALL_TESTS();
   }
+  guitest::FailOnGlibWarnings();
   testsupport::UnsetEnvironment("HTTP_PROXY");  // the tests' servers are on this machine: no proxy in between
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
     std::fprintf(stderr, "the window tests need a display (DISPLAY is not usable)\n");
@@ -40,5 +42,9 @@ int main(int argc, char** argv) {
   }
   wxTheApp->OnExit();
   wxEntryCleanup();
+  if (guitest::GlibWarningsOutsideTests() > 0) {
+    std::fprintf(stderr, "GLib warned outside the tests (see above)\n");
+    return 1;
+  }
   return result;
 }

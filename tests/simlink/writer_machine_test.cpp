@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "options/option_data.h"
 #include "platform/link_cancel.h"
 #include "writer_test_env.h"
 
@@ -37,7 +36,6 @@ class WriterMachineTest : public LinkTest {
   void SetUp() override {
     LinkTest::SetUp();
     bound_ = std::make_unique<ScopedLinkCancel>(&stop_);
-    machine_.SetOptions(&options_);
   }
 
   void TearDown() override {
@@ -77,7 +75,6 @@ class WriterMachineTest : public LinkTest {
   PollSnapshot poll_;
   FSUIPC link_;
   ControlRecorder controls_;
-  OptionData options_;
   WriterMachine machine_{link_, handOver_, poll_, stop_, &controls_};
 
  private:
@@ -185,13 +182,13 @@ TEST_F(WriterMachineTest, WindSmoothingIsSetAtConnectAndRefreshedAtEveryPoll) {
   const std::string on = std::to_string(0x3127) + "=255";
   const std::string first = std::to_string(0x3128) + "=264";
   const std::string second = std::to_string(0x312C) + "=264";
-  options_.FSUIPCWindSmoothing = true;
+  handOver_.SetOptions(WriterOptions{true});
   SimStub& stub = Connect();
   EXPECT_EQ(StubEvents(stub, "wind_smoothing"), (Lines{on, first, second, on}));
   machine_.Pass();
   EXPECT_EQ(StubEvents(stub, "wind_smoothing"), (Lines{on, first, second, on, on}));
 
-  options_.FSUIPCWindSmoothing = false;
+  handOver_.SetOptions(WriterOptions{false});
   machine_.Pass();
   EXPECT_EQ(StubEvents(stub, "wind_smoothing").size(), 5u);
   link_.Close();

@@ -5,9 +5,9 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "options/option_data.h"
 #include "simlink/fsuipc_worker.h"
 #include "writer_test_env.h"
 
@@ -38,7 +38,7 @@ class WriterThreadTest : public LinkTest {
   }
 
   FSUIPCWorker& StartWorker(bool connect = true) {
-    worker_ = std::make_unique<FSUIPCWorker>(&options_, &controls_);
+    worker_ = std::make_unique<FSUIPCWorker>(WriterOptions{}, &controls_);
     EXPECT_EQ(worker_->Run(), wxTHREAD_NO_ERROR);
     if (connect) worker_->StartConnecting();
     return *worker_;
@@ -63,7 +63,6 @@ class WriterThreadTest : public LinkTest {
   }
 
   ControlRecorder controls_;
-  OptionData options_;
   std::unique_ptr<FSUIPCWorker> worker_;
 };
 
@@ -99,6 +98,25 @@ TEST_F(WriterThreadTest, ReadyFlagIsNeverSeenWithThePositionOfAnEarlierPoll) {
   worker.GetPosition(latitude, longitude);
   EXPECT_NEAR(latitude, 30.0, 1e-9);
   EXPECT_NEAR(longitude, 40.0, 1e-9);
+}
+
+// The options dialog's OK and Apply reach the polling writer as copies: changes made on this
+// thread while the writer reads them on its own share nothing but the hand-over (the thread
+// sanitizer watches), and the newest one counts from the next poll.
+TEST_F(WriterThreadTest, OptionsHandedOverWhileTheWriterPollsCountFromTheNextPoll) {
+  SimStub& stub = StartStub();
+  FSUIPCWorker& worker = StartConnected();
+  EXPECT_EQ(StubEvents(stub, "wind_smoothing"), Lines{});
+  const auto until = Clock::now() + std::chrono::milliseconds(300);  // a few polls of the writer
+  for (bool on = true; Clock::now() < until; on = !on) {
+    worker.SetOptions(WriterOptions{on});
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  worker.SetOptions(WriterOptions{true});
+  const std::size_t before = StubEvents(stub, "wind_smoothing").size();
+  const std::string refresh = std::to_string(0x3127) + "=255";
+  ASSERT_TRUE(WaitUntil(controls_, [&] { return StubEvents(stub, "wind_smoothing").size() >= before + 2; }));
+  EXPECT_EQ(StubEvents(stub, "wind_smoothing").back(), refresh);
 }
 
 // A hand-over during a send neither replaces the records being sent nor gets lost.
@@ -148,7 +166,7 @@ TEST_F(WriterThreadTest, ClosingCommandFailureShowsItsTextAndLeavesTheItemDisabl
 
 // The main window may never start the writer (no "airport.dat"), or stop it twice.
 TEST_F(WriterThreadTest, WriterNeverStartedOrStoppedTwiceIsDeletedAtOnce) {
-  auto never = std::make_unique<FSUIPCWorker>(&options_, &controls_);
+  auto never = std::make_unique<FSUIPCWorker>(WriterOptions{}, &controls_);
   never->Delete();
   never.reset();
   FSUIPCWorker& worker = StartWorker();

@@ -4,8 +4,13 @@
 #include <wx/frame.h>
 
 #include <clocale>
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "common/test_paths.h"
 #include "dialog_test_env.h"
@@ -82,34 +87,80 @@ TEST_F(OptionDialogTest, TheFeedOfTheIniIsSelected) {
   }
 }
 
-TEST_F(OptionDialogTest, OkStoresWhatThePersonTyped) {
-  ClOption& option = Open();
-  guitest::RunModal(&option, [&] {
-    dialogtest::TypeInto(option.RangeSpin, "5000");
-    dialogtest::TypeInto(option.WindShiftSpin, "abc");
-    dialogtest::Click(option.UpperairCheck);
-    dialogtest::Click(option.NoaaRadio);
-    dialogtest::Click(option.WindSmoothingCheck);
-    dialogtest::Click(option.OkButton);
-  });
-  EXPECT_EQ(options.wxRange, 3000);
-  EXPECT_EQ(options.MaxWindShift, 10);
-  EXPECT_TRUE(options.DwlUpperair);
-  EXPECT_EQ(options.Metar, 3);
-  EXPECT_TRUE(options.FSUIPCWindSmoothing);
+// The person moves the slider to its right end with the keyboard.
+void SlideToTheEnd(wxSlider* slider) {
+  dialogtest::Click(slider);
+  slider->SetFocus();
+  wxUIActionSimulator person;
+  person.Char(WXK_END);
+}
 
-  OptionData stored;
-  ASSERT_TRUE(LoadIni(&stored));
-  EXPECT_EQ(stored.wxRange, 3000);
-  EXPECT_EQ(stored.Metar, 3);
-  EXPECT_TRUE(stored.DwlUpperair);
-  const std::string ini = ReadBytes("Nubivane.ini");
-  for (const char* key :
-       {"Metar=3", "Weatherupdate=20", "DwlUpperair=1", "DwlAddWeather=0", "DwlStartup=0", "FramePosX=10",
-        "FramePosY=10", "FrameSizeX=630", "FrameSizeY=360", "CheckUpdateStartup=0", "wxRange=3000",
-        "GenerateCirus=1", "Cloudmixed=0", "Cloudlayer=3", "SurfaceWindGust=0", "TurbulenceCloud=0",
-        "FSUIPCWindSmoothing=1", "MaxWindShift=10"}) {
-    EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+// The ini file's lines, each "key=value".
+std::set<std::string> IniLines() {
+  std::set<std::string> lines;
+  std::istringstream ini(ReadBytes("Nubivane.ini"));
+  for (std::string line; std::getline(ini, line);) lines.insert(line);
+  return lines;
+}
+
+// Every key of the file after OK: each control the person changed away from its default, and
+// check boxes of a pair set apart, so that no control is stored under another's key.
+TEST_F(OptionDialogTest, OkStoresWhatThePersonTyped) {
+  struct Case {
+    const char* name;
+    std::function<void(ClOption&)> person;
+    std::vector<std::string> keys;
+  };
+  const Case cases[] = {
+      {"every control changed",
+       [](ClOption& o) {
+         dialogtest::Click(o.NoaaRadio);
+         SlideToTheEnd(o.UpdateSlider);
+         for (wxWindow* check :
+              std::initializer_list<wxWindow*>{o.UpperairCheck, o.AddWeatherCheck, o.StartupUpdateCheck,
+                                               o.StartupDownloadCheck, o.CirrusCheck, o.MixedCloudsCheck,
+                                               o.GustyWindCheck, o.TurbulenceCheck, o.WindSmoothingCheck}) {
+           dialogtest::Click(check);
+         }
+         dialogtest::TypeInto(o.RangeSpin, "5000");
+         dialogtest::TypeInto(o.CloudLayersSpin, "7");
+         dialogtest::TypeInto(o.WindShiftSpin, "abc");
+       },
+       {"Metar=3", "Weatherupdate=100", "DwlUpperair=1", "DwlAddWeather=1", "DwlStartup=1",
+        "CheckUpdateStartup=1", "wxRange=3000", "GenerateCirus=0", "Cloudmixed=1", "Cloudlayer=7",
+        "SurfaceWindGust=1", "TurbulenceCloud=1", "FSUIPCWindSmoothing=1", "MaxWindShift=10"}},
+      {"one of each pair",
+       [](ClOption& o) {
+         dialogtest::Click(o.AddWeatherCheck);
+         dialogtest::Click(o.StartupUpdateCheck);
+         dialogtest::Click(o.TurbulenceCheck);
+         dialogtest::TypeInto(o.RangeSpin, "1234");
+       },
+       {"Metar=1", "Weatherupdate=20", "DwlUpperair=0", "DwlAddWeather=1", "DwlStartup=0",
+        "CheckUpdateStartup=1", "wxRange=1234", "GenerateCirus=1", "Cloudmixed=0", "Cloudlayer=3",
+        "SurfaceWindGust=0", "TurbulenceCloud=1", "FSUIPCWindSmoothing=0", "MaxWindShift=90"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::remove("Nubivane.ini");
+    ClOption& option = Open();
+    guitest::RunModal(&option, [&] {
+      c.person(option);
+      dialogtest::Click(option.OkButton);
+    });
+    std::vector<std::string> keys = c.keys;
+    // The frame's place has no control: it stays as it was.
+    keys.insert(keys.end(), {"FramePosX=10", "FramePosY=10", "FrameSizeX=630", "FrameSizeY=360"});
+    const std::set<std::string> lines = IniLines();
+    for (const std::string& key : keys) {
+      EXPECT_EQ(lines.count(key), 1u) << key << " in\n" << ReadBytes("Nubivane.ini");
+    }
+    OptionData stored;
+    ASSERT_TRUE(LoadIni(&stored));
+    EXPECT_EQ(stored.wxRange, options.wxRange);
+    EXPECT_EQ(stored.Weatherupdate, options.Weatherupdate);
+    EXPECT_EQ(stored.CheckUpdateStartup, options.CheckUpdateStartup);
+    EXPECT_EQ(stored.DwlStartup, options.DwlStartup);
   }
 }
 
@@ -125,25 +176,46 @@ TEST_F(OptionDialogTest, EveryWayOutEndsTheDialog) {
   EXPECT_EQ(boxes.others, 0);
 }
 
-// What Cancel leaves: the block and the file as they were, the controls as the person left them.
-TEST_F(OptionDialogTest, CancelKeepsTheEditsInTheControlsOnly) {
+// What Cancel, Escape and the close box leave: the block and the file as they were, and the next
+// showing shows the block, so that an OK without a touch stores nothing that was dismissed.
+TEST_F(OptionDialogTest, EveryShowingShowsTheBlockWhateverWasDismissed) {
+  WriteBytes("Nubivane.ini", "[General]\nMetar=1\nWeatherupdate=30\n[Weather]\nwxRange=200\n");
   ClOption& option = Open();
   guitest::RunModal(&option, [&] { dialogtest::Click(option.OkButton); });
   const std::string before = ReadBytes("Nubivane.ini");
-  guitest::RunModal(&option, [&] {
-    dialogtest::Click(option.MixedCloudsCheck);
-    dialogtest::Click(option.GustyWindCheck);
-    dialogtest::Click(option.CancelButton);
-  });
-  EXPECT_FALSE(options.Cloudmixed);
-  EXPECT_FALSE(options.SurfaceWindGust);
-  EXPECT_EQ(ReadBytes("Nubivane.ini"), before);
-  EXPECT_TRUE(option.MixedCloudsCheck->GetValue());
-  EXPECT_TRUE(option.GustyWindCheck->GetValue());
+  for (Ending ending : {Ending::kCancel, Ending::kEscape, Ending::kCloseBox}) {
+    SCOPED_TRACE(dialogtest::Name(ending));
+    guitest::RunModal(&option, [&] {
+      dialogtest::Click(option.NoaaRadio);
+      SlideToTheEnd(option.UpdateSlider);
+      dialogtest::Click(option.UpperairCheck);
+      dialogtest::Click(option.StartupUpdateCheck);
+      dialogtest::Click(option.MixedCloudsCheck);
+      dialogtest::TypeInto(option.RangeSpin, "400");
+      dialogtest::TypeInto(option.WindShiftSpin, "abc");
+      dialogtest::End(&option, ending, option.OkButton, option.CancelButton);
+    });
+    EXPECT_EQ(options.Metar, 1);
+    EXPECT_EQ(options.wxRange, 200);
+    EXPECT_FALSE(options.DwlUpperair);
+    EXPECT_EQ(ReadBytes("Nubivane.ini"), before);
 
-  guitest::RunModal(&option, [&] { dialogtest::Click(option.OkButton); });
-  EXPECT_TRUE(options.Cloudmixed);
-  EXPECT_TRUE(options.SurfaceWindGust);
+    bool shown = false;
+    guitest::RunModal(&option, [&] {
+      EXPECT_TRUE(option.VatsimRadio->GetValue());
+      EXPECT_FALSE(option.NoaaRadio->GetValue());
+      EXPECT_EQ(option.UpdateSlider->GetValue(), 30);
+      EXPECT_FALSE(option.UpperairCheck->GetValue());
+      EXPECT_FALSE(option.StartupUpdateCheck->GetValue());
+      EXPECT_FALSE(option.MixedCloudsCheck->GetValue());
+      EXPECT_EQ(option.RangeSpin->GetTextValue(), "200");
+      EXPECT_EQ(option.WindShiftSpin->GetTextValue(), "90");
+      shown = true;
+      dialogtest::Click(option.OkButton);
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(ReadBytes("Nubivane.ini"), before);
+  }
 }
 
 TEST_F(OptionDialogTest, ApplyStoresAndStaysOpen) {

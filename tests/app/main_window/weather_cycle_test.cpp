@@ -4,11 +4,13 @@
 #include <wx/msgdlg.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cycle/conversion_run.h"
@@ -100,10 +102,10 @@ class WeatherCycle : public apptest::WeatherTest {
     ::setenv("NUBIVANE_VATSIM_HOST", peer->BaseUrl().c_str(), 1);
   }
 
-  void StartSimulator() {
+  void StartSimulator(double latitude = kFrankfurtLat, double longitude = kFrankfurtLon) {
     SimStubScript script;
-    script.latitude = kFrankfurtLat;
-    script.longitude = kFrankfurtLon;
+    script.latitude = latitude;
+    script.longitude = longitude;
     stub = std::make_unique<SimStub>(script);
     ASSERT_TRUE(stub->Start());
   }
@@ -330,6 +332,87 @@ TEST_F(WeatherCycle, WhenEveryStationFailsNothingIsHandedOver) {
   EXPECT_TRUE(RecordIcaos(*stub).empty());
   EXPECT_TRUE(Contains(Log(), "Main: Error: Check NewWeather -> EDDF"));
   EXPECT_FALSE(Contains(Log(), "Main: Start Send WX to FS"));
+}
+
+// The split's last progress ("Ready") is posted before its lists; a tick between them and the
+// delivery of that progress sends, and the send's label is what stays.
+TEST_F(WeatherCycle, TheSendsLabelOutlastsTheProgressPostedBeforeIt) {
+  struct Case {
+    const char* name;
+    const char* report;
+    double latitude;
+    double longitude;
+    const char* label;
+  };
+  const Case cases[] = {
+      {"every report fails its range check", "EDDF 141520Z 09009KT CAVOK 16/02 Q1995", kFrankfurtLat,
+       kFrankfurtLon, "No weather to send: no station converted"},
+      {"no station within 10000 km", "EDDF 141520Z 09009KT CAVOK 16/02 Q1015", -kFrankfurtLat,
+       kFrankfurtLon - 180.0, "No station within 10000 km of the aircraft"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string feed;
+    for (int i = 0; i < 120; ++i) feed += std::string(c.report) + "\n";
+    Serve({{"/metar_NOAA.txt", 200, feed}});
+    StartSimulator(c.latitude, c.longitude);
+    Ini(true);
+    Open();
+    // The start-up download runs in the first tick that finds the simulator ready.
+    ASSERT_TRUE(TickUntil(window, [&] { return window->Downloaded; }));
+    // From here no event is delivered until the split is ready: its progress waits in the queue.
+    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!window->Loader->HandOver().IsReady() && std::chrono::steady_clock::now() < bound) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(window->Loader->HandOver().IsReady());
+    wxTimerEvent tick(*window->Timer);
+    window->GetEventHandler()->ProcessEvent(tick);
+    EXPECT_TRUE(Contains(Log(), "Main: Sent WX to FS"));
+    Settle();
+    EXPECT_EQ(window->ProgressLabel->GetLabel(), c.label);
+    EXPECT_EQ(window->StatusBar->GetStatusText(1), "Metar: 120 Upperair: 0 Synop: 0");
+    EXPECT_FALSE(window->ProgressGauge->IsShown());
+    Close();
+    stub.reset();
+  }
+}
+
+// A download step that ends without a feed leaves its boxes, and no label or gauge that still
+// claims a connection.
+TEST_F(WeatherCycle, ADownloadThatEndsWithoutAFeedClaimsNoConnection) {
+  struct Case {
+    const char* name;
+    std::vector<testpeers::HttpRoute> routes;
+    const char* ini;
+    std::size_t boxes;
+  };
+  const Case cases[] = {
+      {"the feed and its fallback fail",
+       {{"/metar_NOAA.txt", 503, "busy"}, {"/data/metar.php?id=ALL", 503, "busy"}},
+       "[General]\nMetar=3\nDwlUpperair=0\n",
+       2},
+      {"the upper-air text fails",
+       {{"/metar_NOAA.txt", 200, DemoFeed("metar.txt")}, {"/upperair.txt", 503, "busy"}},
+       "[General]\nMetar=3\nDwlUpperair=1\n",
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Serve(c.routes);
+    WriteBytes("Nubivane.ini", c.ini);
+    Open();
+    dialogs.boxes.clear();  // the start's own (the last run's log holds an error)
+    wxCommandEvent menu(wxEVT_MENU, kIdDownloadWx);
+    window->ProcessWindowEvent(menu);
+    Settle();
+    ASSERT_EQ(dialogs.boxes.size(), c.boxes);
+    EXPECT_EQ(dialogs.boxes.back().message, "Couldn't connect to Weather Server");
+    EXPECT_EQ(window->ProgressLabel->GetLabel(), "");
+    EXPECT_FALSE(window->ProgressGauge->IsShown());
+    EXPECT_FALSE(window->Loader->HandOver().IsRequested());
+    Close();
+  }
 }
 
 }  // namespace

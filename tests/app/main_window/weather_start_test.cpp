@@ -172,6 +172,27 @@ TEST_F(WeatherStart, TheStoredGeometryIsKeptWhenItIsUsable) {
   EXPECT_NE(ini.find("FrameSizeY=610\n"), std::string::npos) << ini;
 }
 
+// The window manager's close box reaches the frame as a close request, as Close() makes it. Once
+// the window manager has taken the frame off the screen GTK may report it at 0,0 until it is
+// deleted; the hidden frame moved there plays that.
+TEST_F(WeatherStart, TheStoredPlaceIsWhereTheFrameStoodWhenItWasClosed) {
+  PutCatalogues();
+  WriteBytes("Nubivane.ini", "[General]\nFramePosX=40\nFramePosY=60\nFrameSizeX=900\nFrameSizeY=600\n");
+  Open();
+  window->SetSize(wxRect(50, 70, 910, 610));
+  Settle();
+  Weather* going = window;
+  window = nullptr;
+  EXPECT_TRUE(going->Close());
+  going->Hide();
+  going->Move(0, 0);
+  ASSERT_TRUE(SettleUntil([&] { return !Standing(going); }));
+  const std::string ini = ReadBytes("Nubivane.ini");
+  for (const char* key : {"FramePosX=50\n", "FramePosY=70\n", "FrameSizeX=910\n", "FrameSizeY=610\n"}) {
+    EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+  }
+}
+
 TEST_F(WeatherStart, AWindowOffEveryScreenOrTooSmallComesBack) {
   PutCatalogues();
   WriteBytes("Nubivane.ini", "[General]\nFramePosX=-30000\nFramePosY=40000\nFrameSizeX=3\nFrameSizeY=-8\n");
@@ -185,6 +206,13 @@ TEST_F(WeatherStart, AWindowOffEveryScreenOrTooSmallComesBack) {
   wxRect field;
   ASSERT_TRUE(window->StatusBar->GetFieldRect(2, field));
   EXPECT_GE(field.width, window->StatusBar->GetTextExtent("FS2004 - FSUIPC-Ver: 3.650").x);
+  // Nor can it be made smaller than that afterwards.
+  window->SetSize(wxSize(200, 100));
+  Settle();
+  EXPECT_GE(window->GetSize().x, window->GetBestSize().x);
+  EXPECT_GE(window->GetSize().y, window->GetBestSize().y);
+  EXPECT_GE(window->GetMinSize().x, window->GetBestSize().x);
+  EXPECT_GE(window->GetMinSize().y, window->GetBestSize().y);
 }
 
 TEST_F(WeatherStart, TheLoaderReportsThroughTheWindow) {
