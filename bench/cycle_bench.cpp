@@ -32,6 +32,7 @@ class QuietReporter : public SplitReporter {
   void Counted(SplitStep, int) override {}
   void Item(SplitStep, int, int, int) override {}
   bool AfterItem() override { return true; }
+  bool KeepGoing() override { return true; }
   void Counts(const wxString&) override {}
   void AirportsMissing() override {}
 };

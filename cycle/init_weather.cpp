@@ -41,9 +41,9 @@ class InitWeather::Reporter : public SplitReporter {
     // The first item of a step shows at once, the others a few times a second.
     if (number == 1 || publisher_.Due()) FlushItem(number == 1);
   }
-  bool AfterItem() override {
-    return loader_.Protocol.Pause(Scaled(loader_.SleepMs.load())) && !loader_.TestDestroy() &&
-           !loader_.Protocol.Abandoned();
+  bool AfterItem() override { return loader_.Protocol.Pause(Scaled(loader_.SleepMs.load())) && KeepGoing(); }
+  bool KeepGoing() override {
+    return !loader_.Protocol.Stopped() && !loader_.TestDestroy() && !loader_.Protocol.Abandoned();
   }
   void Counts(const wxString& counts) override {
     FlushItem(true);

@@ -3,6 +3,7 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 
+#include <cstdint>
 #include <utility>
 
 #include "reports/bulletin_split.h"
@@ -13,24 +14,37 @@ namespace {
 
 int CountOf(std::size_t size) { return static_cast<int>(size); }
 
+// FNV-1a over the text's characters (bytes of a file read as ISO 8859-1).
+std::uint64_t DigestOf(const wxString& text) {
+  constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
+  constexpr std::uint64_t kFnvPrime = 1099511628211ull;
+  std::uint64_t hash = kFnvOffset;
+  const wxStringCharType* chars = text.wx_str();
+  for (std::size_t i = 0; i < text.length(); ++i)
+    hash = (hash ^ static_cast<std::uint64_t>(chars[i])) * kFnvPrime;
+  return hash;
+}
+
 struct LineSpan {
   std::size_t start;
   std::size_t length;
 };
 
 // The text's lines: cut at every carriage return and line feed, a run of them one break, so empty
-// lines give nothing.
-std::vector<LineSpan> LinesOf(const wxString& text) {
-  std::vector<LineSpan> lines;
+// lines give nothing. False when the reporter stops the pass.
+bool LinesOf(const wxString& text, SplitReporter& reporter, std::vector<LineSpan>* lines) {
+  // How many characters the pass reads between two questions whether it may go on.
+  constexpr std::size_t kCharsPerStopCheck = 1 << 16;
   const wxStringCharType* chars = text.wx_str();
   const std::size_t size = text.length();
   std::size_t start = 0;
   for (std::size_t i = 0; i <= size; ++i) {
+    if (i % kCharsPerStopCheck == 0 && i > 0 && !reporter.KeepGoing()) return false;
     if (i < size && chars[i] != '\r' && chars[i] != '\n') continue;
-    if (i > start) lines.push_back({start, i - start});
+    if (i > start) lines->push_back({start, i - start});
     start = i + 1;
   }
-  return lines;
+  return true;
 }
 
 // Whether a line opens as a report can, "CCCC ddhhmmZ" (what identification looks for first): the
@@ -92,29 +106,26 @@ bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter&
 const ClMetar* ReportSplit::Airports() {
   // The library must not report a missing file: the loader's own box says it.
   wxLogNull quiet;
-  const wxFileName file(AirportPath);
-  wxDateTime modified;
-  const wxULongLong size = file.GetSize();
-  if (!file.FileExists() || size == wxInvalidSize || !file.GetTimes(nullptr, &modified, nullptr)) {
+  wxString text;
+  if (!wxFileName::FileExists(AirportPath) || !AppendLatin1File(AirportPath, text)) {
     AirportCatalogue.reset();
     return nullptr;
   }
-  if (AirportCatalogue && modified == AirportFileTime && size == AirportFileSize)
-    return AirportCatalogue.get();
+  // A copy that keeps the file's time, or a rewrite of the same size within a second, changes
+  // only the bytes: the digest of the bytes decides, and it costs little beside the parse.
+  const std::uint64_t digest = DigestOf(text);
+  if (AirportCatalogue && digest == AirportDigest) return AirportCatalogue.get();
   auto fresh = std::make_unique<ClMetar>();
-  if (!fresh->LoadAirports(AirportPath)) {
-    AirportCatalogue.reset();
-    return nullptr;
-  }
+  fresh->AddAirports(text);
   AirportCatalogue = std::move(fresh);
-  AirportFileTime = modified;
-  AirportFileSize = size;
+  AirportDigest = digest;
   return AirportCatalogue.get();
 }
 
 bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stations,
                             SplitReporter& reporter) {
-  const std::vector<LineSpan> lines = LinesOf(text);
+  std::vector<LineSpan> lines;
+  if (!LinesOf(text, reporter, &lines)) return false;
   const int count = CountOf(lines.size());
   reporter.Counted(SplitStep::kMetar, count);
 
@@ -147,8 +158,9 @@ bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stat
 
 bool ReportSplit::InitUpperair(const wxString& text, LoadedLists& lists, SplitReporter& reporter) const {
   reporter.Preparing();
-  const std::vector<wxString> pieces = SplitBulletinPieces(text);
-  const int count = CountOf(pieces.size());
+  BulletinPieces pieces(text);
+  if (!pieces.Scan([&reporter] { return reporter.KeepGoing(); })) return false;
+  const int count = CountOf(pieces.Count());
   reporter.Counted(SplitStep::kUpperair, count);
 
   int errors = 0;
@@ -156,8 +168,8 @@ bool ReportSplit::InitUpperair(const wxString& text, LoadedLists& lists, SplitRe
   UpperairPart ttbb;
   UpperairPart ppbb;
   const Upperair& stations = UpperairStations;
-  for (int number = 1; number <= count; ++number) {
-    const wxString& piece = pieces[number - 1];
+  wxString piece;
+  for (int number = 1; number <= count && pieces.Next(&piece); ++number) {
     // TTAA first: a piece that names it is a TTAA part whatever else it holds. Parts not asked
     // for, empty pieces and the trailing piece are passed over without counting as errors.
     if (piece.find(wxS("TTAA")) != wxString::npos) {
@@ -179,8 +191,9 @@ bool ReportSplit::InitUpperair(const wxString& text, LoadedLists& lists, SplitRe
 bool ReportSplit::InitSynop(const wxString& text, std::vector<SynopRecord>& synops,
                             SplitReporter& reporter) const {
   reporter.Preparing();
-  const std::vector<wxString> pieces = SplitBulletinPieces(text);
-  const int count = CountOf(pieces.size());
+  BulletinPieces pieces(text);
+  if (!pieces.Scan([&reporter] { return reporter.KeepGoing(); })) return false;
+  const int count = CountOf(pieces.Count());
   reporter.Counted(SplitStep::kSynop, count);
 
   int errors = 0;
@@ -188,8 +201,8 @@ bool ReportSplit::InitSynop(const wxString& text, std::vector<SynopRecord>& syno
   // Only the first station of a bulletin carries "AAXX YYGGi": the ones after it are identified
   // with the header in force, carried from piece to piece.
   wxString header;
-  for (int number = 1; number <= count; ++number) {
-    const wxString& piece = pieces[number - 1];
+  wxString piece;
+  for (int number = 1; number <= count && pieces.Next(&piece); ++number) {
     record.Raw = piece;
     record.Header = header;
     if (SynopStations.FindSynopStation(&record)) {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <wx/datetime.h>
-#include <wx/longlong.h>
 #include <wx/string.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "cycle/loaded_lists.h"
@@ -29,6 +28,9 @@ class SplitReporter {
   virtual void Item(SplitStep step, int number, int count, int errors) = 0;
   // The pause after each item; false when the loader is asked to stop.
   virtual bool AfterItem() = 0;
+  // Whether the split may go on, asked without a pause inside the passes over a whole text: false
+  // once the loader is asked to stop or the split is abandoned.
+  virtual bool KeepGoing() = 0;
   // A step has ended: status field 1 now reads counts.
   virtual void Counts(const wxString& counts) = 0;
   // "airport.dat" could not be read: no METAR report is identified this time.
@@ -50,7 +52,8 @@ class ReportSplit {
   }
 
   // The whole split: METAR, upper air, SYNOP, with status field 1 after each step. False when it
-  // was stopped between two items; lists then holds what was identified so far.
+  // was stopped, between two items or inside a pass over a text; lists then holds what was
+  // identified so far.
   bool Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter& reporter);
 
   bool InitMetar(const wxString& text, std::vector<MetarRecord>& stations, SplitReporter& reporter);
@@ -60,14 +63,13 @@ class ReportSplit {
  private:
   const Upperair& UpperairStations;
   const ClSynop& SynopStations;
-  // The airport catalogue as every split needs it: read afresh whenever the file has changed
-  // (its time or size), kept otherwise; null when the file cannot be read.
+  // The airport catalogue as every split needs it: the file is read for every split and parsed
+  // again whenever its bytes differ from the last parsed ones; null when it cannot be read.
   const ClMetar* Airports();
 
   wxString AirportPath;
   std::unique_ptr<ClMetar> AirportCatalogue;
-  wxDateTime AirportFileTime;
-  wxULongLong AirportFileSize = 0;
+  std::uint64_t AirportDigest = 0;
   bool UseTtbb = false;
   bool UsePpbb = false;
 };

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "base/ascii.h"
 #include "platform/file_rename.h"
@@ -143,18 +145,93 @@ void EmptyLinesWithNul(IniText* decoded) {
   decoded->text = kept;
 }
 
+wxString AsciiLower(wxString text) {
+  for (auto c : text) {
+    if (c >= 'A' && c <= 'Z') c = wxUniChar(c.GetValue() - 'A' + 'a');
+  }
+  return text;
+}
+
+bool IsBlank(wxUniChar c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+// What one line of an ini text names as the library reads it: a group head "[path]", or a key
+// "name = value" ("!name" too), both in lower case as the library compares them.
+struct IniLine {
+  bool group = false;
+  bool key = false;
+  wxString name;
+};
+
+IniLine ReadLine(const wxString& line) {
+  IniLine read;
+  std::size_t at = 0;
+  while (at < line.length() && IsBlank(line[at])) ++at;
+  if (at == line.length() || line[at] == ';' || line[at] == '#') return read;
+  if (line[at] == '[') {
+    const std::size_t close = line.find(']', at);
+    if (close == wxString::npos) return read;
+    wxString path = line.substr(at + 1, close - at - 1);
+    while (path.StartsWith(wxS("/"))) path.erase(0, 1);
+    read.group = true;
+    read.name = AsciiLower(path);
+    return read;
+  }
+  if (line[at] == '!') ++at;
+  const std::size_t nameStart = at;
+  while (at < line.length() && line[at] != '=' && !IsBlank(line[at])) ++at;
+  const std::size_t nameEnd = at;
+  while (at < line.length() && IsBlank(line[at])) ++at;
+  if (nameEnd == nameStart || at == line.length() || line[at] != '=') return read;
+  read.key = true;
+  read.name = AsciiLower(line.substr(nameStart, nameEnd - nameStart));
+  return read;
+}
+
+// The library ties one line to each key. A hand-edited file may give a stored key more lines (in
+// a group named twice, or "!" lines, which the library passes over and then keeps): a save
+// would change one of them and leave another that reads back instead of the saved value. So
+// the text a save starts from keeps the first line of each stored key only; every other line
+// stays as it is.
+wxString WithOneLinePerKey(const wxString& text) {
+  std::vector<wxString> stored;
+  for (const IniKey& key : kIniKeys) stored.push_back(AsciiLower(wxString::FromAscii(key.key)));
+  std::vector<bool> seen(stored.size(), false);
+  wxString result;
+  result.reserve(text.length());
+  wxString group;
+  for (std::size_t start = 0; start < text.length();) {
+    std::size_t end = text.find_first_of(wxS("\r\n"), start);
+    if (end == wxString::npos) end = text.length();
+    const wxString line = text.substr(start, end - start);
+    if (end < text.length())
+      end += text[end] == '\r' && end + 1 < text.length() && text[end + 1] == '\n' ? 2 : 1;
+    const IniLine read = ReadLine(line);
+    if (read.group) group = read.name;
+    bool keep = true;
+    for (std::size_t k = 0; read.key && k < stored.size(); ++k) {
+      if (stored[k] != wxS("/") + group + wxS("/") + read.name) continue;
+      keep = !seen[k];
+      seen[k] = true;
+    }
+    if (keep) result += text.substr(start, end - start);
+    start = end;
+  }
+  return result;
+}
+
 // Hands the library's text file reader our own decoding, so that the file configuration sees
 // exactly the text DecodeIniText gives. The verdict on the bytes goes to *whole (shared by the
 // library's copies of the converter).
 class IniTextConv : public wxMBConv {
  public:
-  explicit IniTextConv(bool* whole) : whole_(whole) {}
+  // forSave: the text a save starts from, with one line for each stored key.
+  IniTextConv(bool* whole, bool forSave) : whole_(whole), forSave_(forSave) {}
   size_t ToWChar(wchar_t* dst, size_t dstLen, const char* src, size_t srcLen = wxNO_LEN) const override {
     const bool withNul = srcLen == wxNO_LEN;
     if (withNul) srcLen = std::strlen(src);
     const IniText decoded = DecodeIniText(std::string(src, srcLen));
     if (!decoded.whole) *whole_ = false;
-    const std::wstring wide = decoded.text.ToStdWstring();
+    const std::wstring wide = (forSave_ ? WithOneLinePerKey(decoded.text) : decoded.text).ToStdWstring();
     const std::size_t needed = wide.size() + (withNul ? 1 : 0);
     if (dst == nullptr) return needed;
     if (dstLen < needed) return wxCONV_FAILED;
@@ -166,10 +243,11 @@ class IniTextConv : public wxMBConv {
     return wxConvUTF8.FromWChar(dst, dstLen, src, srcLen);
   }
   size_t GetMBNulLen() const override { return 1; }
-  wxMBConv* Clone() const override { return new IniTextConv(whole_); }
+  wxMBConv* Clone() const override { return new IniTextConv(whole_, forSave_); }
 
  private:
   bool* whole_;
+  bool forSave_;
 };
 
 // The file configuration asserts on a group that a hand-edited file names twice and on a key
@@ -189,13 +267,14 @@ class QuietLibraryAsserts {
 
 // The file configuration over the file at path (read when it exists), relative to the working
 // directory. Its own error messages are kept quiet: an unreadable file is our caller's to judge.
-// *whole tells whether the file's bytes were clean text through and through.
-std::unique_ptr<wxFileConfig> OpenIni(const wxString& path, bool* whole) {
+// *whole tells whether the file's bytes were clean text through and through; forSave: the text
+// a save starts from (one line for each stored key).
+std::unique_ptr<wxFileConfig> OpenIni(const wxString& path, bool* whole, bool forSave) {
   wxLogNull quiet;
   *whole = true;
   auto config = std::make_unique<wxFileConfig>(wxString(), wxString(), path, wxString(),
                                                wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_RELATIVE_PATH,
-                                               IniTextConv(whole));
+                                               IniTextConv(whole, forSave));
   config->DisableAutoSave();  // SaveIni writes the file itself, through a temporary file
   config->SetExpandEnvVars(false);
   return config;
@@ -225,14 +304,18 @@ void ReadKey(const wxFileConfig& config, const IniKey& key, OptionData* options)
   options->*key.number = value;
 }
 
+// A stored value as the file holds it.
+std::string ValueText(const IniKey& key, const OptionData& options) {
+  if (key.flag != nullptr) return options.*key.flag ? "1" : "0";
+  return std::to_string(options.*key.number);
+}
+
 // The library keeps a key written "!name" in the file read-only and passes over a write to it
 // (with a warning the program would show as a box): such a line gives way to ours, so the file
 // holds what was saved.
 void WriteKey(wxFileConfig& config, const IniKey& key, const OptionData& options) {
   const wxString name = wxString::FromAscii(key.key);
-  const wxString value = key.flag != nullptr
-                             ? wxString(options.*key.flag ? wxS("1") : wxS("0"))
-                             : wxString::Format(wxS("%ld"), static_cast<long>(options.*key.number));
+  const wxString value = wxString::FromAscii(ValueText(key, options).c_str());
   wxLogNull quiet;
   config.Write(name, value);
   wxString stored;
@@ -302,7 +385,7 @@ bool LoadIni(OptionData* options, const wxString& path) {
   if (ExistsUnreadable(path)) return false;
   const QuietLibraryAsserts quiet;
   bool whole = true;
-  const auto config = OpenIni(path, &whole);
+  const auto config = OpenIni(path, &whole, false);
   for (const IniKey& key : kIniKeys) ReadKey(*config, key, options);
   return whole;
 }
@@ -311,7 +394,7 @@ bool SaveIni(const OptionData& options, const wxString& path) {
   if (ExistsUnreadable(path)) return false;
   const QuietLibraryAsserts quiet;
   bool whole = true;
-  const auto config = OpenIni(path, &whole);
+  const auto config = OpenIni(path, &whole, true);
   // Saving over a file we could read only in part would lose the rest of it.
   if (!whole) return false;
   for (const IniKey& key : kIniKeys) WriteKey(*config, key, options);

@@ -166,6 +166,27 @@ TEST_F(InitWeatherTest, AStopDuringASplitEndsItAtOnce) {
   EXPECT_TRUE(sink.lists.empty());  // nothing half-done is published
 }
 
+// A broken feed of megabytes, a run of "=" before one letter, holds the loader no longer than a
+// real one: a stop or a download that comes while it is split ends the split.
+TEST_F(InitWeatherTest, AStopOrADownloadEndsTheSplitOfAHugeBrokenFeed) {
+  const wxString broken = wxString(4 << 20, '=') + wxS("A");
+  for (const bool download : {false, true}) {
+    Start(wxString(FixturePath("airport-three-stations.dat")));
+    loader->SetSleep(60000);  // a minute after every piece: only the stop or the abandon ends it
+    loader->HandOver().Request({wxString(), broken, broken});
+    ASSERT_TRUE(DeliverUntil([&] { return loader->HandOver().IsBusy(); }));
+    if (download) {
+      loader->HandOver().Abandon();
+      EXPECT_TRUE(DeliverUntil([&] { return !loader->HandOver().IsBusy(); }, 10s));
+      EXPECT_FALSE(loader->HandOver().IsReady());
+    }
+    const auto took = StopLoader();
+    EXPECT_LT(took, 10000ms) << (download ? "after a download" : "a stop");
+    Deliver();
+    EXPECT_TRUE(sink.lists.empty());
+  }
+}
+
 // The idle wait for a request is stretched to a minute here: the stop must cut it, not wait it
 // out.
 TEST_F(InitWeatherTest, AStopWhileIdleEndsItAtOnce) {

@@ -1,6 +1,7 @@
 #include "cycle/report_split.h"
 
 #include <gtest/gtest.h>
+#include <wx/filename.h>
 
 #include <cstdio>
 #include <string>
@@ -32,6 +33,10 @@ class RecordingReporter : public SplitReporter {
     items.push_back({step, number, count, errors});
   }
   bool AfterItem() override { return stopAfter < 0 || static_cast<int>(items.size()) < stopAfter; }
+  bool KeepGoing() override {
+    ++keepGoingAsked;
+    return !stopInsidePasses;
+  }
   void Counts(const wxString& text) override { counts.push_back(text); }
   void AirportsMissing() override { ++airportsMissing; }
 
@@ -41,6 +46,8 @@ class RecordingReporter : public SplitReporter {
   }
 
   int stopAfter = -1;
+  bool stopInsidePasses = false;  // every pass over a text is told to stop when it asks
+  int keepGoingAsked = 0;
   int preparing = 0;
   int airportsMissing = 0;
   std::vector<int> ranges;
@@ -155,28 +162,6 @@ TEST_F(ReportSplitTest, WithoutAirportsNoMetarButTheOtherStepsStillRun) {
   EXPECT_EQ(reporter.counts.back(), "Metar: 0 Upperair: 1 Synop: 0");
 }
 
-// Every split sees "airport.dat" as it is now: changed, removed, back again.
-TEST_F(ReportSplitTest, EverySplitSeesTheAirportCatalogueAsItIsNow) {
-  testsupport::ScopedWorkDir dir;
-  testsupport::WriteBytes("airport.dat", "EDDF,Frankfurt Main,364,50.0333,8.5706\n");
-  ReportSplit local(upperair, synop, wxS("airport.dat"));
-  const wxString text = wxS("EDDF 121150Z 27010KT\nKJFK 121151Z 18005KT\n");
-  const auto identified = [&] {
-    std::vector<MetarRecord> stations;
-    RecordingReporter r;
-    EXPECT_TRUE(local.InitMetar(text, stations, r));
-    return std::make_pair(stations.size(), r.airportsMissing);
-  };
-  EXPECT_EQ(identified(), std::make_pair(std::size_t{1}, 0));
-  testsupport::WriteBytes(
-      "airport.dat", "EDDF,Frankfurt Main,364,50.0333,8.5706\nKJFK,New York Kennedy,13,40.6398,-73.7789\n");
-  EXPECT_EQ(identified(), std::make_pair(std::size_t{2}, 0));
-  std::remove("airport.dat");
-  EXPECT_EQ(identified(), std::make_pair(std::size_t{0}, 1));
-  testsupport::WriteBytes("airport.dat", "KJFK,New York Kennedy,13,40.6398,-73.7789\n");
-  EXPECT_EQ(identified(), std::make_pair(std::size_t{1}, 0));
-}
-
 TEST_F(ReportSplitTest, AStopBetweenTwoItemsEndsTheSplit) {
   reporter.stopAfter = 1;
   const FeedTexts texts{wxS("EDDF 121150Z 27010KT\nKJFK 121151Z 18005KT\n"), wxString(), wxString()};
@@ -230,35 +215,85 @@ TEST(ReportSplitRealFeed, EveryIdentifiedReportOfTheSampleOnceAndInOrder) {
   EXPECT_EQ(last.count - last.errors, count);
 }
 
-// The catalogue is read afresh for every split: a station added to "airport.dat" while the
-// program runs is identified at the next split, and a catalogue gone is reported.
-TEST(ReportSplitCatalogue, EverySplitReadsTheAirportCatalogueAfresh) {
+// Every split sees "airport.dat" as it is now: a station added, the same size rewritten (within
+// the same second, or copied with its time kept: only the bytes differ), the file gone, back
+// again. Every file here bears the same time.
+TEST(ReportSplitCatalogue, EverySplitSeesTheAirportCatalogueAsItIsNow) {
   testsupport::ScopedWorkDir dir;
   const Upperair upperair(wxString(FixturePath("station_catalogue_small.dat")));
   const ClSynop synop(wxString(FixturePath("station_catalogue_small.dat")));
   ReportSplit split(upperair, synop, wxS("airport.dat"));
   const wxString text =
-      wxS("EDDF 121150Z 27010KT 9999 FEW030 15/05 Q1013\nEGLL 121150Z 27013KT CAVOK 08/05 Q1018\n");
+      wxS("EDDF 121150Z 27010KT 9999 FEW030 15/05 Q1013\nEDDM 121150Z 27013KT CAVOK 08/05 Q1018\n"
+          "EGLL 121150Z 27013KT CAVOK 08/05 Q1018\n");
   const struct {
     const char* catalogue;  // null: no file
-    std::size_t identified;
-    int missing;
+    std::vector<wxString> identified;
   } steps[] = {
-      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\n", 1, 0},
-      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\n", 1, 0},  // unchanged
-      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\nEGLL,London Heathrow,83,51.4775,-0.4614\r\n", 2, 0},
-      {nullptr, 0, 1},
-      {"EGLL,London Heathrow,83,51.4775,-0.4614\r\n", 1, 0},
+      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\n", {"EDDF"}},
+      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\n", {"EDDF"}},  // unchanged
+      {"EDDM,Frankfurt Main,364,50.0333,8.5706\r\n", {"EDDM"}},  // the same size
+      {"EDDF,Frankfurt Main,364,50.0333,8.5706\r\nEGLL,London Heathrow,83,51.4775,-0.4614\r\n",
+       {"EDDF", "EGLL"}},
+      {nullptr, {}},
+      {"EGLL,London Heathrow,83,51.4775,-0.4614\r\n", {"EGLL"}},
   };
+  const wxDateTime oneTime(1, wxDateTime::Mar, 2024, 12, 0, 0);
   for (const auto& step : steps) {
     std::remove("airport.dat");
-    if (step.catalogue != nullptr) testsupport::WriteBytes("airport.dat", step.catalogue);
+    if (step.catalogue != nullptr) {
+      testsupport::WriteBytes("airport.dat", step.catalogue);
+      ASSERT_TRUE(wxFileName(wxS("airport.dat")).SetTimes(&oneTime, &oneTime, nullptr));
+    }
     RecordingReporter reporter;
     std::vector<MetarRecord> stations;
     ASSERT_TRUE(split.InitMetar(text, stations, reporter));
-    EXPECT_EQ(stations.size(), step.identified) << (step.catalogue ? step.catalogue : "none");
-    EXPECT_EQ(reporter.airportsMissing, step.missing);
+    std::vector<wxString> identified;
+    for (const MetarRecord& r : stations) identified.push_back(r.Icao);
+    const char* name = step.catalogue ? step.catalogue : "none";
+    EXPECT_EQ(identified, step.identified) << name;
+    EXPECT_EQ(reporter.airportsMissing, step.catalogue == nullptr ? 1 : 0) << name;
   }
+}
+
+// A stop asked while a step reads through a whole text (cutting its lines or pieces) ends the
+// step before its first item, however the text is made.
+TEST_F(ReportSplitTest, AStopInsideAPassOverAHugeTextEndsTheStepAtOnce) {
+  constexpr std::size_t kChars = 1 << 20;
+  const wxString texts[] = {
+      wxString(kChars, '=') + wxS("A"),
+      wxString(kChars, ' '),
+      wxS("EDDF 121150Z ") + wxString(kChars, 'A'),
+      wxString(kChars, '\n') + wxS("EDDF 121150Z 27010KT\n"),
+      wxString(kChars, wxUniChar(0)),
+  };
+  const struct {
+    SplitStep step;
+    const char* name;
+  } steps[] = {
+      {SplitStep::kMetar, "METAR"}, {SplitStep::kUpperair, "upper air"}, {SplitStep::kSynop, "SYNOP"}};
+  for (const wxString& text : texts) {
+    for (const auto& s : steps) {
+      RecordingReporter stopping;
+      stopping.stopInsidePasses = true;
+      LoadedLists none;
+      bool whole = true;
+      if (s.step == SplitStep::kMetar) whole = split.InitMetar(text, none.Stations, stopping);
+      if (s.step == SplitStep::kUpperair) whole = split.InitUpperair(text, none, stopping);
+      if (s.step == SplitStep::kSynop) whole = split.InitSynop(text, none.Synops, stopping);
+      EXPECT_FALSE(whole) << s.name;
+      EXPECT_EQ(stopping.keepGoingAsked, 1) << s.name;
+      EXPECT_TRUE(stopping.ranges.empty()) << s.name;
+      EXPECT_TRUE(stopping.items.empty()) << s.name;
+    }
+  }
+
+  // The whole split ends with the step that was stopped.
+  reporter.stopInsidePasses = true;
+  const FeedTexts feed{wxS("EDDF 121150Z 27010KT\n"), texts[0], texts[0]};
+  EXPECT_FALSE(split.Run(feed, lists, reporter));
+  EXPECT_EQ(reporter.counts, std::vector<wxString>{"Metar: 1"});
+  EXPECT_EQ(reporter.ranges, std::vector<int>{1});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <wx/debug.h>
 #include <wx/utils.h>
 
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -342,6 +343,118 @@ TEST(IniSave, KeyMarkedReadOnlyByTheLibraryTakesTheSavedValue) {
     OptionData again;
     ASSERT_TRUE(LoadIni(&again)) << c.name;
     EXPECT_EQ(again.wxRange, 1234) << c.name << ": " << ReadBytes(kIni);
+  }
+}
+
+// The stored keys as a hand-edited file may spell them, each with the field it fills.
+struct StoredKey {
+  const char* group;
+  const char* name;
+  std::int32_t OptionData::*number;
+  bool OptionData::*flag;
+};
+const StoredKey kStoredKeys[] = {
+    {"General", "Metar", &OptionData::Metar, nullptr},
+    {"General", "Weatherupdate", &OptionData::Weatherupdate, nullptr},
+    {"General", "DwlUpperair", nullptr, &OptionData::DwlUpperair},
+    {"General", "DwlAddWeather", nullptr, &OptionData::DwlAddWeather},
+    {"General", "DwlStartup", nullptr, &OptionData::DwlStartup},
+    {"General", "FramePosX", &OptionData::FramePosX, nullptr},
+    {"General", "FramePosY", &OptionData::FramePosY, nullptr},
+    {"General", "FrameSizeX", &OptionData::FrameSizeX, nullptr},
+    {"General", "FrameSizeY", &OptionData::FrameSizeY, nullptr},
+    {"General", "CheckUpdateStartup", nullptr, &OptionData::CheckUpdateStartup},
+    {"Weather", "wxRange", &OptionData::wxRange, nullptr},
+    {"Cloud", "GenerateCirus", nullptr, &OptionData::GenerateCirus},
+    {"Cloud", "Cloudmixed", nullptr, &OptionData::Cloudmixed},
+    {"Cloud", "Cloudlayer", &OptionData::Cloudlayer, nullptr},
+    {"Wind", "SurfaceWindGust", nullptr, &OptionData::SurfaceWindGust},
+    {"Wind", "TurbulenceCloud", nullptr, &OptionData::TurbulenceCloud},
+    {"Wind", "FSUIPCWindSmoothing", nullptr, &OptionData::FSUIPCWindSmoothing},
+    {"Wind", "MaxWindShift", &OptionData::MaxWindShift, nullptr},
+};
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The lines of a file that give a value to group/name (any case, "!" or not), as the library
+// reads them: blanks around, "[group]" heads, "name = value".
+std::vector<std::string> LinesOfKey(const std::string& bytes, const char* group, const char* name) {
+  std::vector<std::string> found;
+  std::string current;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
+    start = end + 1;
+    line.erase(0, line.find_first_not_of(" \t"));
+    if (!line.empty() && line[0] == '[') {
+      current = Lower(line.substr(1, line.find(']') - 1));
+      continue;
+    }
+    std::string key = line.substr(0, line.find('='));
+    if (key == line) continue;
+    key.erase(key.find_last_not_of(" \t") + 1);
+    if (!key.empty() && key[0] == '!') key.erase(0, 1);
+    if (current == Lower(group) && Lower(key) == Lower(name)) found.push_back(line);
+  }
+  return found;
+}
+
+// One key given a value by several lines: the save leaves exactly one, holding the saved value,
+// whatever the others were and wherever they stand; the file's other lines stay. Every stored
+// key, plain and "!" lines, a group named twice, another spelling.
+TEST(IniSave, AKeyOfSeveralLinesKeepsOneWithTheSavedValue) {
+  const struct {
+    const char* name;
+    const char* lines;  // %G: the key's group, %K: its name, %U: its name in capitals
+  } shapes[] = {
+      {"two lines", "[%G]\n%K=5\n%K=6\nOwnKey=x\n"},
+      {"two \"!\" lines", "[%G]\n!%K=5\n!%K=6\nOwnKey=x\n"},  // the fuzzer's finding for wxRange
+      {"plain then \"!\"", "[%G]\n%K=5\nOwnKey=x\n!%K=6\n"},
+      {"\"!\" then plain", "[%G]\n!%K=5\n%K=6\nOwnKey=x\n"},
+      {"three lines, blanks around", "[%G]\n  %K = 5\n!%K=6\n\t%K\t=7\nOwnKey=x\n"},
+      {"a group named twice", "[%G]\n!%K=5\nOwnKey=x\n[Other]\n%K=8\n[%G]\n%K=6\n"},
+      {"another spelling", "[%G]\n%K=5\n!%U=6\nOwnKey=x\n"},
+  };
+  for (const StoredKey& key : kStoredKeys) {
+    for (const auto& shape : shapes) {
+      std::string text = std::string("; kept\n[Kept]\nA=1\n") + shape.lines;
+      for (std::size_t at; (at = text.find("%G")) != std::string::npos;) text.replace(at, 2, key.group);
+      for (std::size_t at; (at = text.find("%K")) != std::string::npos;) text.replace(at, 2, key.name);
+      std::string upper = key.name;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      for (std::size_t at; (at = text.find("%U")) != std::string::npos;) text.replace(at, 2, upper);
+      const std::string what = std::string(key.name) + ", " + shape.name;
+
+      ScopedWorkDir dir;
+      WriteBytes(kIni, text);
+      OptionData options;
+      ASSERT_TRUE(LoadIni(&options)) << what;
+      // A value that none of the lines holds: 1234, or a flag off where every line reads on.
+      if (key.number != nullptr) options.*key.number = 1234;
+      if (key.flag != nullptr) options.*key.flag = false;
+      ASSERT_TRUE(SaveIni(options)) << what;
+      const std::string saved = ReadBytes(kIni);
+      const std::string value = key.number != nullptr ? "1234" : "0";
+      EXPECT_EQ(LinesOfKey(saved, key.group, key.name),
+                std::vector<std::string>{std::string(key.name) + "=" + value})
+          << what << ":\n"
+          << saved;
+      OptionData again;
+      ASSERT_TRUE(LoadIni(&again)) << what;
+      EXPECT_EQ(Describe(again), Describe(options)) << what << ":\n" << saved;
+      // The lines of other keys and groups stay.
+      EXPECT_EQ(saved.rfind(Saved("; kept\n[Kept]\nA=1\n"), 0), 0u) << what << ":\n" << saved;
+      EXPECT_NE(saved.find(Saved("OwnKey=x\n")), std::string::npos) << what << ":\n" << saved;
+      if (text.find("[Other]") != std::string::npos) {
+        EXPECT_NE(saved.find(Saved("[Other]\n") + key.name + "=8\n"), std::string::npos) << what << ":\n"
+                                                                                         << saved;
+      }
+    }
   }
 }
 
