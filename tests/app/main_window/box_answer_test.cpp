@@ -50,7 +50,7 @@ TEST(BoxAnswer, AnswersEveryBoxAndWritesItToStandardError) {
       {"no", wxOK | wxCANCEL, wxCANCEL},
   };
   for (const auto& c : cases) {
-    ::setenv("NUBIVANE_BOX_ANSWER", c.answer, 1);
+    testsupport::SetEnvironment("NUBIVANE_BOX_ANSWER", c.answer);
     const std::unique_ptr<BoxAnswer> hook = BoxAnswer::FromEnvironment();
     ASSERT_NE(hook, nullptr);
     CapturedStderr captured;
@@ -58,9 +58,9 @@ TEST(BoxAnswer, AnswersEveryBoxAndWritesItToStandardError) {
         << c.answer;
     EXPECT_EQ(captured.Text(), "[box] ERROR: Couldn't connect .\nTry again!\n");
   }
-  ::setenv("NUBIVANE_BOX_ANSWER", "maybe", 1);
+  testsupport::SetEnvironment("NUBIVANE_BOX_ANSWER", "maybe");
   EXPECT_EQ(BoxAnswer::FromEnvironment(), nullptr);
-  ::unsetenv("NUBIVANE_BOX_ANSWER");
+  testsupport::UnsetEnvironment("NUBIVANE_BOX_ANSWER");
   EXPECT_EQ(BoxAnswer::FromEnvironment(), nullptr);
 }
 
