@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,7 +26,9 @@ class CapturedStderr {
   ~CapturedStderr() { Restore(); }
   std::string Text() {
     Restore();
-    return testsupport::ReadBytes(path_);
+    std::string text = testsupport::ReadBytes(path_);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());  // Windows' text mode adds CR
+    return text;
   }
 
  private:
