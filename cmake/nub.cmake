@@ -19,18 +19,27 @@ endfunction()
 # joins by adding its name here.
 set(NUB_THREAD_SUITES base simlink platform support tools cycle main_window app_dialogs)
 
+option(NUB_WINE_WINDOW_TESTS "Windows build: run the window suites under wine's X11 driver" OFF)
+
 # nub_test_suite(NAME [OWN_MAIN] [OWN_DISPLAY] [PRIVATE_DISPLAY] LINKS...): one test program per
 # folder of tests/, from every .cpp in it, each test registered with CTest on its own. A suite with
 # OWN_MAIN brings its main (the window suites take the one of nub_gui_testsupport, which starts the
 # GUI library); the others get GoogleTest's. With OWN_DISPLAY each test runs on an X server of its
-# own (window tests that simulate a person's mouse and keys, which would reach other tests' windows;
-# the Windows build does not run them). PRIVATE_DISPLAY gives each test its own X server as well,
-# but the Windows build runs the suite (windows without a simulated person). The
+# own (window tests that simulate a person's mouse and keys, which would reach other tests'
+# windows); the Windows build builds them, and with NUB_WINE_WINDOW_TESTS runs them under wine's
+# X11 driver, each test with a wine server of its own. PRIVATE_DISPLAY gives each test its own X
+# server as well, but the Windows build runs the suite (windows without a simulated person). The
 # suites of NUB_THREAD_SUITES carry the label "threads". A folder that sets NUB_SUITE_RESOURCE_LOCK
-# before the call has its tests run one at a time with every other test holding that lock.
+# before the call has its tests run one at a time with every other test holding that lock; one
+# that sets NUB_SUITE_POSIX_ONLY (file names) keeps those files out of the Windows build.
 function(nub_test_suite name)
   cmake_parse_arguments(PARSE_ARGV 1 suite "OWN_MAIN;OWN_DISPLAY;PRIVATE_DISPLAY" "" "")
   file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  if(NUB_WINDOWS)
+    foreach(file ${NUB_SUITE_POSIX_ONLY})
+      list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${file}")
+    endforeach()
+  endif()
   if(NOT sources)
     return()
   endif()
@@ -41,9 +50,12 @@ function(nub_test_suite name)
   endif()
   add_executable(nub_${name}_tests ${sources})
   target_link_libraries(nub_${name}_tests PRIVATE nub_testsupport ${gtest_library} ${suite_UNPARSED_ARGUMENTS})
-  if(suite_OWN_DISPLAY AND NUB_WINDOWS)
-    # wine's null display driver takes no simulated mouse or keys: built, not run.
-    return()
+  if(suite_OWN_DISPLAY AND NUB_WINDOWS AND NOT NUB_WINE_WINDOW_TESTS)
+    return()  # built, not run
+  elseif(suite_OWN_DISPLAY AND NUB_WINDOWS)
+    # wine's null display driver draws nothing and takes no simulated mouse or keys.
+    set_target_properties(nub_${name}_tests PROPERTIES CROSSCOMPILING_EMULATOR
+      "bash;${CMAKE_SOURCE_DIR}/tests/gui_common/own_display_wine.sh;${CMAKE_BINARY_DIR}")
   elseif((suite_OWN_DISPLAY OR suite_PRIVATE_DISPLAY) AND NOT NUB_WINDOWS)
     set_target_properties(nub_${name}_tests PROPERTIES
       CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/tests/gui_common/own_display.sh")

@@ -16,9 +16,10 @@ if [[ ${1:-} == windows ]]; then
     cmake --build "$top/build/Release" -j"$(nproc)" --target nubivane-decode >/dev/null
     linux_tool=$top/build/Release/tools/nubivane-decode
   fi
-  bash "$top/scripts/build.sh" windows -DNUB_LINUX_DECODE_TOOL="$linux_tool"
+  # Further arguments are the build's settings (-DNUB_WINE_WINDOW_TESTS=ON: the window suites too).
+  bash "$top/scripts/build.sh" windows -DNUB_LINUX_DECODE_TOOL="$linux_tool" "${@:2}"
   prefix=$top/build/windows/wineprefix
-  # Every wine process of the run has ended once its server has.
+  # Every wine process of the run has ended once its server has (the window tests end their own).
   trap 'WINEPREFIX="$prefix" wineserver -w' EXIT
   # The prefix is made once before the tests, so that its making (minutes on a busy machine) is
   # not counted against the first test's time-out.

@@ -6,6 +6,7 @@
 #include <wx/evtloop.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/image.h>
 #include <wx/timer.h>
 #include <wx/window.h>
 
@@ -49,8 +50,16 @@ wxString SavePng(const wxBitmap& bitmap, const wxString& name) {
   const wxString folder = wxS(NUB_SCREENSHOT_DIR);
   if (!wxDirExists(folder) && !wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
     return wxString();
+#if wxUSE_LIBPNG
   const wxFileName path(folder, name + wxS(".png"));
   return SavePicture(bitmap, path.GetFullPath()) ? path.GetFullPath() : wxString();
+#else
+  // The Windows build's GUI library writes no PNG; every build has the BMP writer.
+  const wxFileName path(folder, name + wxS(".bmp"));
+  return bitmap.IsOk() && bitmap.ConvertToImage().SaveFile(path.GetFullPath(), wxBITMAP_TYPE_BMP)
+             ? path.GetFullPath()
+             : wxString();
+#endif
 }
 
 }  // namespace

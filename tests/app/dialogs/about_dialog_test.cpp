@@ -46,7 +46,7 @@ TEST(AboutVersionLine, WithAndWithoutAVersion) {
 TEST_F(AboutDialogTest, EveryWayOutEndsTheDialog) {
   for (Ending ending : {Ending::kOk, Ending::kEscape, Ending::kCloseBox}) {
     NubivaneAbout about(frame);
-    guitest::RunModal(&about, [&] { dialogtest::End(&about, ending, about.OkButton, nullptr); });
+    guitest::RunModal(&about, [&] { dialogtest::End(&about, ending, about.OkButton, about.OkButton); });
     EXPECT_FALSE(about.IsShown()) << dialogtest::Name(ending);
   }
   EXPECT_TRUE(boxes.boxes.empty());

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
@@ -21,6 +20,12 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <wx/msw/wrapwin.h>
+#else
+#include <dlfcn.h>
+#endif
 
 #include "gui_common/real_modal.h"
 #include "gui_common/screenshot.h"
@@ -79,13 +84,18 @@ inline void PressEscape(wxWindow* inside) {
 }
 
 // What the window manager's close button does: GTK's own request to close the window, which
-// reaches the dialog as its delete event. There is no window manager under the test display to
-// draw the button, so the request is made directly.
+// reaches the dialog as its delete event (on Windows the system command the caption's close box
+// sends). There is no window manager under the test display to draw the button, so the request
+// is made directly.
 inline void PressCloseBox(wxDialog* dialog) {
+#ifdef _WIN32
+  ASSERT_TRUE(::PostMessageW(static_cast<HWND>(dialog->GetHandle()), WM_SYSCOMMAND, SC_CLOSE, 0));
+#else
   using CloseFunction = void (*)(void*);
   static const auto close = reinterpret_cast<CloseFunction>(::dlsym(RTLD_DEFAULT, "gtk_window_close"));
   ASSERT_NE(close, nullptr) << "GTK's gtk_window_close is not in the process";
   close(dialog->GetHandle());
+#endif
 }
 
 enum class Ending { kOk, kCancel, kEscape, kCloseBox };

@@ -25,7 +25,7 @@ using dialogtest::Ending;
 class ManualWeatherTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::setenv("NUBIVANE_IPC_DIR", dir.Path().c_str(), 1);
+    testsupport::SetEnvironment("NUBIVANE_IPC_DIR", dir.Path());
     SetPlatformTimeScale(0.1);
     frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
     frame->Show();
@@ -37,7 +37,7 @@ class ManualWeatherTest : public ::testing::Test {
     frame->Destroy();
     dialogtest::Settle();
     SetPlatformTimeScale(1.0);
-    ::unsetenv("NUBIVANE_IPC_DIR");
+    testsupport::UnsetEnvironment("NUBIVANE_IPC_DIR");
   }
 
   void ConnectSimulator(SimStubScript script = {}) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,7 +26,9 @@ class CapturedStderr {
   ~CapturedStderr() { Restore(); }
   std::string Text() {
     Restore();
-    return testsupport::ReadBytes(path_);
+    std::string text = testsupport::ReadBytes(path_);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());  // Windows' text mode adds CR
+    return text;
   }
 
  private:
@@ -50,7 +53,7 @@ TEST(BoxAnswer, AnswersEveryBoxAndWritesItToStandardError) {
       {"no", wxOK | wxCANCEL, wxCANCEL},
   };
   for (const auto& c : cases) {
-    ::setenv("NUBIVANE_BOX_ANSWER", c.answer, 1);
+    testsupport::SetEnvironment("NUBIVANE_BOX_ANSWER", c.answer);
     const std::unique_ptr<BoxAnswer> hook = BoxAnswer::FromEnvironment();
     ASSERT_NE(hook, nullptr);
     CapturedStderr captured;
@@ -58,9 +61,9 @@ TEST(BoxAnswer, AnswersEveryBoxAndWritesItToStandardError) {
         << c.answer;
     EXPECT_EQ(captured.Text(), "[box] ERROR: Couldn't connect .\nTry again!\n");
   }
-  ::setenv("NUBIVANE_BOX_ANSWER", "maybe", 1);
+  testsupport::SetEnvironment("NUBIVANE_BOX_ANSWER", "maybe");
   EXPECT_EQ(BoxAnswer::FromEnvironment(), nullptr);
-  ::unsetenv("NUBIVANE_BOX_ANSWER");
+  testsupport::UnsetEnvironment("NUBIVANE_BOX_ANSWER");
   EXPECT_EQ(BoxAnswer::FromEnvironment(), nullptr);
 }
 

@@ -91,15 +91,15 @@ class WeatherCycle : public apptest::WeatherTest {
   }
   void TearDown() override {
     WeatherTest::TearDown();
-    ::unsetenv("NUBIVANE_UPDATE_HOST");
-    ::unsetenv("NUBIVANE_VATSIM_HOST");
+    testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST");
+    testsupport::UnsetEnvironment("NUBIVANE_VATSIM_HOST");
     SetPlatformTimeScale(1.0);
   }
 
   void Serve(std::vector<testpeers::HttpRoute> routes) {
     peer = std::make_unique<testpeers::HttpPeer>(std::move(routes));
-    ::setenv("NUBIVANE_UPDATE_HOST", peer->BaseUrl().c_str(), 1);
-    ::setenv("NUBIVANE_VATSIM_HOST", peer->BaseUrl().c_str(), 1);
+    testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", peer->BaseUrl());
+    testsupport::SetEnvironment("NUBIVANE_VATSIM_HOST", peer->BaseUrl());
   }
 
   void StartSimulator(double latitude = kFrankfurtLat, double longitude = kFrankfurtLon) {

@@ -65,7 +65,11 @@ TEST_F(WeatherStart, AFirstStartShowsTheVersionAndEndsCleanly) {
   const auto start = Messages(Log());
   ASSERT_GE(start.size(), 3u);
   EXPECT_EQ(start[0], "Nubivane Start");
+#ifdef _WIN32
+  EXPECT_EQ(start[1].rfind("OS: Microsoft Windows NT, Architecture: ", 0), 0u) << start[1];
+#else
   EXPECT_EQ(start[1].rfind("OS: Linux, Architecture: ", 0), 0u) << start[1];
+#endif
   EXPECT_EQ(start[1].back(), ' ');
   EXPECT_EQ(start[2], "Program Version: " + version.ToStdString());
 
@@ -120,12 +124,12 @@ TEST_F(WeatherStart, YesMailsThePreviousLogAsItsOwnBytes) {
   PutCatalogues();
   WriteBytes("nubivane.log", "1 - Nubivane Start\r\n2 - Main: Error: Fehler in M\xFCnchen\r\n");
   testpeers::SmtpPeer peer;
-  ::setenv("NUBIVANE_SMTP_SERVER", "127.0.0.1", 1);
-  ::setenv("NUBIVANE_SMTP_PORT", std::to_string(peer.Port()).c_str(), 1);
+  testsupport::SetEnvironment("NUBIVANE_SMTP_SERVER", "127.0.0.1");
+  testsupport::SetEnvironment("NUBIVANE_SMTP_PORT", std::to_string(peer.Port()));
   guitest::DialogRecorder yes(wxID_YES);
   Open();
-  ::unsetenv("NUBIVANE_SMTP_SERVER");
-  ::unsetenv("NUBIVANE_SMTP_PORT");
+  testsupport::UnsetEnvironment("NUBIVANE_SMTP_SERVER");
+  testsupport::UnsetEnvironment("NUBIVANE_SMTP_PORT");
   ASSERT_TRUE(peer.WaitDone(10000));
   const std::string data = peer.Data();
   EXPECT_NE(data.find("1 - Nubivane Start\r\n2 - Main- Error- Fehler in M\xFCnchen\r\n"), std::string::npos)
@@ -167,7 +171,8 @@ TEST_F(WeatherStart, TheStoredGeometryIsKeptWhenItIsUsable) {
   EXPECT_EQ(window->GetRect(), wxRect(40, 60, 900, 600));
   window->SetSize(wxRect(50, 70, 910, 610));
   Close();
-  const std::string ini = ReadBytes("Nubivane.ini");
+  std::string ini = ReadBytes("Nubivane.ini");
+  ini.erase(std::remove(ini.begin(), ini.end(), '\r'), ini.end());  // Windows ends its lines with CR LF
   EXPECT_NE(ini.find("FramePosX=50\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("FrameSizeY=610\n"), std::string::npos) << ini;
 }

@@ -48,10 +48,10 @@ inline bool SettleUntil(const std::function<bool()>& done,
 // simulator link meets nobody unless the test starts a stand-in in the same folder.
 class WeatherTest : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("NUBIVANE_IPC_DIR", dir.Path().c_str(), 1); }
+  void SetUp() override { testsupport::SetEnvironment("NUBIVANE_IPC_DIR", dir.Path()); }
   void TearDown() override {
     Close();
-    ::unsetenv("NUBIVANE_IPC_DIR");
+    testsupport::UnsetEnvironment("NUBIVANE_IPC_DIR");
   }
 
   void PutCatalogues(bool withAirports = true) {

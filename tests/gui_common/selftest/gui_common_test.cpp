@@ -3,6 +3,7 @@
 #include <wx/app.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
+#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/image.h>
 #include <wx/msgdlg.h>
@@ -10,7 +11,6 @@
 
 #include <chrono>
 
-#include "common/test_paths.h"
 #include "gui_common/dialog_recorder.h"
 #include "gui_common/modal_watchdog.h"
 #include "gui_common/real_modal.h"
@@ -21,7 +21,6 @@ namespace {
 using guitest::DialogRecorder;
 
 TEST(Screenshot, WritesTheClientAreaAsPng) {
-  if (testsupport::RunningUnderWine()) GTEST_SKIP() << "wine's null display driver draws nothing";
   wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "Screenshot", wxDefaultPosition, wxSize(240, 160));
   auto* panel = new wxPanel(frame);
   panel->SetBackgroundColour(*wxRED);
@@ -31,7 +30,7 @@ TEST(Screenshot, WritesTheClientAreaAsPng) {
 
   const wxString path = guitest::SaveScreenshot(panel, "gui_common_red_panel");
   ASSERT_FALSE(path.empty());
-  EXPECT_TRUE(path.StartsWith(NUB_BUILD_DIR)) << path;
+  EXPECT_TRUE(wxFileName(path).GetFullPath().StartsWith(wxFileName(NUB_BUILD_DIR, "").GetFullPath())) << path;
   wxImage image;
   ASSERT_TRUE(image.LoadFile(path, wxBITMAP_TYPE_ANY));
   EXPECT_EQ(image.GetSize(), panel->GetClientSize());
