@@ -23,7 +23,7 @@ if [[ ${1:-} == windows ]]; then
   trap 'WINEPREFIX="$prefix" wineserver -w' EXIT
   # The prefix is made once before the tests, so that its making (minutes on a busy machine) is
   # not counted against the first test's time-out.
-  bash "$top/scripts/wine-run.sh" "$prefix" cmd /c exit 0 >/dev/null 2>&1
+  bash "$top/scripts/wine-run.sh" "$prefix"
   cd "$top/build/windows"
   ctest --output-on-failure -j"$(nproc)" --timeout 300
   exit 0
