@@ -53,6 +53,7 @@ struct DownloadProgress {
 class DownloadStop {
  public:
   void Raise() { raised_ = true; }
+  void Lower() { raised_ = false; }
   bool Raised() const { return raised_; }
 
  private:
