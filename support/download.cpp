@@ -248,8 +248,9 @@ void Report(const DownloadOptions& options, const Transfer& transfer) {
 
 using Sink = std::function<bool(const char* bytes, std::size_t count)>;
 
-// Reads piece by piece; a known length is never read beyond. Without a length the resource is
-// whole only at an orderly end: a reset, wherever it comes, breaks the transfer.
+// Reads piece by piece, each filled unless the transfer ends or fails on the way; a known length
+// is never read beyond. Without a length the resource is whole only at an orderly end: a reset,
+// wherever it comes, breaks the transfer.
 DownloadResult ReadBody(Connection& connection, const Pacer& pacer, const DownloadOptions& options,
                         Transfer& transfer, const Sink& sink) {
   char piece[kPieceBytes];
@@ -260,14 +261,21 @@ DownloadResult ReadBody(Connection& connection, const Pacer& pacer, const Downlo
     const std::size_t wanted = transfer.sizeKnown ? static_cast<std::size_t>(std::min<std::uint64_t>(
                                                         kPieceBytes, transfer.size - transfer.received))
                                                   : kPieceBytes;
-    std::size_t n = 0;
-    const Io read = connection.ReadSome(piece, wanted, n);
+    std::size_t filled = 0;
+    Io read = Io::kOk;
+    while (filled < wanted && read == Io::kOk) {
+      std::size_t n = 0;
+      read = connection.ReadSome(piece + filled, wanted - filled, n);
+      filled += n;
+    }
+    if (filled > 0) {
+      if (transfer.received + filled > options.limits.maxBytes) return DownloadResult::kTooLarge;
+      if (!sink(piece, filled)) return DownloadResult::kWriteFailed;
+      transfer.received += filled;
+      Report(options, transfer);
+    }
     if (read == Io::kEnded) return transfer.sizeKnown ? DownloadResult::kBroken : DownloadResult::kComplete;
     if (read != Io::kOk) return Failure(read, DownloadResult::kBroken);
-    if (transfer.received + n > options.limits.maxBytes) return DownloadResult::kTooLarge;
-    if (!sink(piece, n)) return DownloadResult::kWriteFailed;
-    transfer.received += n;
-    Report(options, transfer);
   }
 }
 
