@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/download_stop.h"
 #include "app/weather.h"
 #include "cycle/feed_download.h"
 #include "cycle/init_weather.h"
@@ -24,8 +25,40 @@ constexpr int kStatusCountdownField = 0;
 // The controls show the end of the send once the event loop has drawn them.
 constexpr int kPictureDelayMs = 500;
 const wxString kNoStationLabel = wxS("No station within 10000 km of the aircraft");
-// How often a running download draws its progress: often enough to be seen moving.
-constexpr std::chrono::milliseconds kProgressPaintInterval(100);
+// How often a running download draws the window and answers the window system, waiting or not:
+// well within the tenth of a second after which a window looks dead.
+constexpr std::chrono::milliseconds kProgressPaintInterval(50);
+
+// The stop of the window's downloads. A download step lowers it as it begins; a close request or
+// a signal raises it, and it stays raised for the rest of that step.
+DownloadStop& WindowStop() {
+  static DownloadStop stop;
+  return stop;
+}
+int stepsRunning = 0;  // GUI thread only
+
+void StopOnCloseRequest(wxCloseEvent& event) {
+  StopWindowDownloads();
+  event.Skip();
+}
+
+// While a download or a download step runs, the window's close request stops it.
+class StopWhenClosed {
+ public:
+  explicit StopWhenClosed(wxWindow& window) : window_(window) {
+    if (stepsRunning++ == 0) WindowStop().Lower();
+    window_.Bind(wxEVT_CLOSE_WINDOW, &StopOnCloseRequest);
+  }
+  ~StopWhenClosed() {
+    window_.Unbind(wxEVT_CLOSE_WINDOW, &StopOnCloseRequest);
+    --stepsRunning;
+  }
+  StopWhenClosed(const StopWhenClosed&) = delete;
+  StopWhenClosed& operator=(const StopWhenClosed&) = delete;
+
+ private:
+  wxWindow& window_;
+};
 
 // A download runs none of the window's events: what it shows is laid out and drawn here, with the
 // display's own events and no input (GTK lets timers through as well: the callers hold the tick).
@@ -87,10 +120,13 @@ class Weather::FeedHost : public FeedDownloadHost {
   void ShowBox(const wxString& text, const wxString& caption) override {
     wxMessageBox(text, caption, wxOK | wxCENTRE, &window_);
   }
+  bool Stopped() override { return WindowStop().Raised(); }
 
  private:
   Weather& window_;
 };
+
+void StopWindowDownloads() { WindowStop().Raise(); }
 
 void Weather::OnTimer(wxTimerEvent&) {
   if (Closing) return;
@@ -102,20 +138,26 @@ void Weather::OnTimer(wxTimerEvent&) {
 }
 
 int Weather::Download(const wxString& url, wxString* text, const wxString& caption) {
+  const StopWhenClosed stopWhenClosed(*this);
   ProgressLabel->SetLabel(kConnectingLabel);
   ShowGauge(true);
   ShowProgressNow();
   auto lastPaint = std::chrono::steady_clock::now();
   DownloadOptions options;
   options.limits = kFeedDownloadLimits;
-  options.progress = [this, &caption, &lastPaint](const DownloadProgress& progress) {
-    ApplyDownloadProgress(caption, progress.receivedBytes, progress.sizeBytes, progress.sizeKnown);
+  const auto paintNow = [&lastPaint] {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastPaint >= kProgressPaintInterval) {
       ShowProgressNow();
       lastPaint = now;
     }
   };
+  options.progress = [this, &caption, &paintNow](const DownloadProgress& progress) {
+    ApplyDownloadProgress(caption, progress.receivedBytes, progress.sizeBytes, progress.sizeKnown);
+    paintNow();
+  };
+  options.waiting = paintNow;
+  options.stop = &WindowStop();
   wxString resource;
   const DownloadResult result = DownloadText(url, resource, options);
   if (result == DownloadResult::kNoProtocol) return 2;
@@ -140,6 +182,7 @@ void Weather::OnDownloadWX(wxCommandEvent&) {
   // The boxes of this step dispatch timer events: no tick may start a second download that would
   // empty the lists this one fills.
   const TimerTick::Hold hold(Tick);
+  const StopWhenClosed stopWhenClosed(*this);
   Downloaded = true;
   Selection.clear();
   Stations.clear();

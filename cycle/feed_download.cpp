@@ -28,6 +28,7 @@ bool FetchFeed(const FeedSource& source, const wxString& caption, FeedDownloadHo
 bool FetchOptional(const FeedSource& source, const wxString& caption, FeedDownloadHost& host,
                    const LogLine& log, wxString& text) {
   if (FetchFeed(source, caption, host, log, text)) return true;
+  if (host.Stopped()) return false;
   log(kNoConnectionLog);
   host.ShowBox(kNoConnectionText, kErrorCaption);
   return false;
@@ -66,13 +67,15 @@ FeedSource SynopFeed(const FeedEndpoints& endpoints) {
 bool RunFeedDownload(const OptionData& options, const FeedEndpoints& endpoints, FeedDownloadHost& host,
                      const LogLine& log, DownloadedFeeds& feeds) {
   if (!FetchFeed(ChooseMetarFeed(options.Metar, endpoints), kMetarCaption, host, log, feeds.Metar)) {
+    if (host.Stopped()) return false;
     host.ShowBox(wxS("Couldn't connect to Weather Server .\r\nConnection Timeout.\r\nTry connect to the "
                      "Vatsim-Server!"),
                  kErrorCaption);
     log(kNoConnectionLog);
     // A failed download leaves its text as it was, so the fallback starts from empty.
     feeds.Metar.clear();
-    if (!FetchFeed(VatsimFallbackFeed(endpoints), kMetarCaption, host, log, feeds.Metar)) {
+    if (host.Stopped() || !FetchFeed(VatsimFallbackFeed(endpoints), kMetarCaption, host, log, feeds.Metar)) {
+      if (host.Stopped()) return false;
       host.ShowBox(kNoConnectionText, kErrorCaption);
       return false;
     }

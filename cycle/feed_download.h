@@ -44,6 +44,8 @@ class FeedDownloadHost {
   virtual ~FeedDownloadHost() = default;
   virtual bool Fetch(const wxString& url, wxString& text, const wxString& caption) = 0;
   virtual void ShowBox(const wxString& text, const wxString& caption) = 0;
+  // True once the step is to end as it stands (the program is closing): no box, no other feed.
+  virtual bool Stopped() { return false; }
 };
 
 struct DownloadedFeeds {

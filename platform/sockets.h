@@ -15,8 +15,10 @@ enum class SocketResult {
   kBadAddress,     // not an IPv4 address in dotted-decimal text, or port 0
   kConnectFailed,  // refused or unreachable
   kTimedOut,
-  kClosed,  // the peer closed the connection, or it was already closed
-  kFailed,  // any other socket error
+  kClosed,   // the peer closed the connection, or it was already closed
+  kFailed,   // any other socket error
+  kPending,  // not yet: nothing arrived, or the connection is still being made (the sliced calls)
+  kReset,    // the peer reset the connection (ReceiveSome)
 };
 
 class TcpClient {
@@ -35,12 +37,25 @@ class TcpClient {
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
+  // The same in slices, for a caller that must do something else between them: no call waits
+  // longer than its waitMs, and a failure leaves the connection for the caller to close.
+  // StartConnect: kOk once connected, kPending while the system connects (FinishConnect waits).
+  SocketResult StartConnect(const std::string& ipv4Address, std::uint16_t port);
+  SocketResult FinishConnect(int waitMs);
+  // kOk with received > 0; kPending when nothing came; kClosed at an orderly end; kReset when the
+  // peer reset the connection, even after data (a reset is never taken for an end).
+  SocketResult ReceiveSome(char* buffer, std::size_t capacity, int waitMs, std::size_t& received);
+
  private:
   SocketResult Fail(SocketResult result);
   SocketResult WaitFor(short events, int timeoutMs);
 
   std::intptr_t fd_ = -1;  // the socket; -1 (Windows: INVALID_SOCKET) when none
 };
+
+// The IPv4 address of a host name (or of an address in dotted-decimal text), as that text. False
+// when the name has none. Asks the system's resolver, which may wait on its own.
+bool ResolveIPv4(const std::string& host, std::string& address);
 
 // Bounds every read on a socket another library opened (the GUI library's HTTP and FTP sockets):
 // a read that gets nothing for that long fails. True when the system's bound holds for that

@@ -1,23 +1,16 @@
 #include "support/download.h"
 
+#include <wx/base64.h>
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/log.h>
-#include <wx/protocol/ftp.h>
-#include <wx/protocol/http.h>
-#include <wx/sckaddr.h>
-#include <wx/sckstrm.h>
 #include <wx/uri.h>
+#include <wx/version.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <cstdio>
-#include <memory>
-#include <mutex>
+#include <cctype>
+#include <cstdlib>
 #include <string>
-#include <system_error>
-#include <thread>
-#include <vector>
 
 #include "platform/file_rename.h"
 #include "platform/sockets.h"
@@ -30,9 +23,8 @@ constexpr std::size_t kPieceBytes = 4096;
 constexpr unsigned long kHttpPort = 80;
 constexpr unsigned long kFtpPort = 21;
 constexpr unsigned long kLastPort = 65535;
-constexpr auto kStopPoll = std::chrono::milliseconds(20);
-// Far beyond any real answer's head; the library would read a longer one into memory whole.
-constexpr std::uint64_t kMaxHeadBytes = 64 << 10;
+// Far beyond any real answer's head (or FTP reply): a longer one is refused, not read whole.
+constexpr std::size_t kMaxHeadBytes = 64 << 10;
 constexpr char kPartialSuffix[] = ".part";
 
 enum class Scheme { kHttp, kFtp };
@@ -82,198 +74,147 @@ bool ParseTarget(const wxString& url, Target& target, DownloadResult& failure) {
   return true;
 }
 
-// Protocol objects are sockets: the library wants them destroyed, not deleted, so that no
-// pending socket event reaches a deleted object.
-struct ProtocolDestroyer {
-  void operator()(wxProtocol* protocol) const { protocol->Destroy(); }
-};
-using ProtocolPtr = std::unique_ptr<wxProtocol, ProtocolDestroyer>;
+// The longest any wait of a download goes without asking the caller's waiting hook and looking at
+// the stop and the deadline.
+constexpr int kSliceMs = 25;
 
-// The library's HTTP class, opened as the library opens it but in two steps, so that the
-// connection can be watched from before the request goes out: the library's own opening would
-// read the answer's head with nothing but the read time-out bounding each wait, and a server
-// that never ends the head would hold the caller for good.
-class WatchedHttp : public wxHTTP {
+// Why an exchange on a connection did not give what was wanted.
+enum class Io { kOk, kEnded, kReset, kSilent, kFailed, kTooLong, kStopped, kTimedOut };
+
+// Every wait of a download is cut into slices; between them the caller's hook runs and the stop,
+// the deadline and the read time-out are looked at, so none of them waits for a read to end.
+class Pacer {
  public:
-  // The library's GetInputStream, with connected told of the socket once it stands.
-  wxInputStream* Open(const wxString& path, const std::function<void(std::intptr_t socket)>& connected) {
-    m_lastError = wxPROTO_CONNERR;
-    if (m_addr == nullptr || !wxProtocol::Connect(*m_addr)) {
-      return nullptr;
-    }
-    connected(static_cast<std::intptr_t>(GetSocket()));
-    if (!BuildRequest(path, wxS("GET"))) {
-      return nullptr;
-    }
-    m_lastError = wxPROTO_NOERR;
-    return new wxSocketInputStream(*this);
-  }
-};
+  Pacer(const DownloadOptions& options, Clock::time_point deadline)
+      : options_(options), deadline_(deadline) {}
 
-// The library's time-out bounds each wait of connecting and, for FTP, of logging in.
-//
-// Those waits ask the system whether the socket is ready. On the GUI thread the library would
-// otherwise wait for the window messages Windows sends of a socket, and Windows tells that data
-// has come once, until the next read: a notice the library has taken or dropped before the data
-// stood is not sent again, and the FTP server's greeting, which comes unasked, then looks like a
-// server that never answered. No window event runs in the middle of a download either.
-ProtocolPtr Connect(const Target& target, std::chrono::seconds readTimeout) {
-  wxIPV4address address;
-  if (!address.Hostname(target.host) || !address.Service(target.port)) {
-    return nullptr;
+  // Whether the download may go on at all.
+  Io Going() const {
+    if (options_.stop != nullptr && options_.stop->Raised()) return Io::kStopped;
+    if (Clock::now() >= deadline_) return Io::kTimedOut;
+    return Io::kOk;
   }
-  ProtocolPtr protocol(target.scheme == Scheme::kHttp ? static_cast<wxProtocol*>(new WatchedHttp)
-                                                      : static_cast<wxProtocol*>(new wxFTP));
-  protocol->SetFlags(protocol->GetFlags() | wxSOCKET_BLOCK);
-  protocol->SetTimeout(static_cast<long>(readTimeout.count()));
-  if (target.hasUser) {
-    protocol->SetUser(target.user);
-    protocol->SetPassword(target.password);
+  // After a slice in which nothing came, of a wait that began at since.
+  Io Waited(Clock::time_point since) const {
+    if (options_.waiting) options_.waiting();
+    const Io going = Going();
+    if (going != Io::kOk) return going;
+    return Clock::now() - since >= options_.limits.readTimeout ? Io::kSilent : Io::kOk;
   }
-  if (!protocol->Connect(address)) {
-    return nullptr;
-  }
-  return protocol;
-}
-
-// The library hands over the body of every answer it does not count as failed, a redirection's
-// page or an interim answer included: only a success carries the resource.
-bool IsResourceAnswer(const wxProtocol& protocol) {
-  constexpr int kFirstSuccess = 200;
-  constexpr int kLastSuccess = 299;
-  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
-  return http == nullptr || (http->GetResponse() >= kFirstSuccess && http->GetResponse() <= kLastSuccess);
-}
-
-// The socket a protocol's stream reads. The library keeps it to itself, and for FTP it is not
-// the protocol's own (that one carries the commands); both streams are socket streams.
-class StreamSocket : public wxSocketInputStream {
- public:
-  static wxSocketBase* Of(wxInputStream& in) {
-    auto* socketStream = dynamic_cast<wxSocketInputStream*>(&in);
-    return socketStream == nullptr ? nullptr : socketStream->*(&StreamSocket::m_i_socket);
-  }
-};
-
-// How the reads of the body are bounded: by the system, or by the library's own wait in steps.
-struct ReadBound {
-  std::chrono::seconds limit;
-  bool inSteps = false;
-};
-
-// Once the body flows, the library reads a blocking socket: only the system's receive time-out
-// bounds a read. After a read the system let time out, the library would wait its own time-out
-// once more; with that set to nothing, a silent stretch ends after exactly the read time-out.
-// Where the system's bound does not hold, the library waits a second at a time (a cut connection
-// does not end its wait there), and the silence is counted here.
-ReadBound BoundReads(wxSocketBase& socket, std::chrono::seconds limit) {
-  constexpr long kStepS = 1;
-  socket.SetFlags(socket.GetFlags() | wxSOCKET_BLOCK);
-  const bool systemBounds = platform::SetReceiveTimeout(static_cast<std::intptr_t>(socket.GetSocket()),
-                                                        static_cast<int>(limit.count()));
-  socket.SetTimeout(systemBounds ? 0 : kStepS);
-  return ReadBound{limit, !systemBounds};
-}
-
-enum class Cut { kNone, kDeadline, kStop, kTooLarge };
-
-// Watches a transfer from a thread of its own and cuts its connections when the deadline passes,
-// the caller raises its stop, or the head of the answer grows beyond any real one (the library
-// reads it, so only the connection can tell): a socket shut down ends a read blocked on it at
-// once. The watch holds duplicates of the descriptors, so a socket that the library closes in
-// the meantime can never be mistaken for another that took its number.
-class TransferGuard {
- public:
-  TransferGuard(Clock::time_point deadline, const DownloadStop* stop) : deadline_(deadline), stop_(stop) {
-    try {
-      watch_ = std::thread([this] { Watch(); });
-    } catch (const std::system_error&) {
-      // Without a watch the read time-out still bounds every wait.
-    }
-  }
-  ~TransferGuard() {
-    Finish();
-    for (const std::intptr_t copy : copies_) {
-      platform::CloseSocketCopy(copy);
-    }
-  }
-  TransferGuard(const TransferGuard&) = delete;
-  TransferGuard& operator=(const TransferGuard&) = delete;
-
-  // A connection of the transfer, as soon as it stands; one that comes after a cut is cut at once.
-  void Watch(std::intptr_t socket) {
-    const std::intptr_t copy = platform::CopySocket(socket);
-    if (copy == -1) {
-      return;
-    }
-    std::lock_guard<std::mutex> guard(lock_);
-    copies_.push_back(copy);
-    if (cut_ != Cut::kNone) {
-      platform::CutSocket(copy);
-    }
-  }
-  // The head of the answer has been read: from here on the body is counted as it is read.
-  void HeadRead() {
-    std::lock_guard<std::mutex> guard(lock_);
-    headRead_ = true;
-  }
-  // Ends the watch; says whether and why it cut the connections.
-  Cut Finish() {
-    {
-      std::lock_guard<std::mutex> guard(lock_);
-      finished_ = true;
-    }
-    wake_.notify_all();
-    if (watch_.joinable()) {
-      watch_.join();
-    }
-    return cut_;
-  }
-  void CutNow() {
-    std::lock_guard<std::mutex> guard(lock_);
-    CutLocked();
+  int ReadTimeoutMs() const {
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(options_.limits.readTimeout).count());
   }
 
  private:
-  void CutLocked() {
-    for (const std::intptr_t copy : copies_) {
-      platform::CutSocket(copy);
-    }
-  }
-
-  void Watch() {
-    std::unique_lock<std::mutex> lock(lock_);
-    while (!finished_) {
-      if (stop_ != nullptr && stop_->Raised()) {
-        cut_ = Cut::kStop;
-      } else if (Clock::now() >= deadline_) {
-        cut_ = Cut::kDeadline;
-      } else if (!headRead_ && HeadTooLarge()) {
-        cut_ = Cut::kTooLarge;
-      }
-      if (cut_ != Cut::kNone) {
-        CutLocked();
-        return;
-      }
-      wake_.wait_until(lock, std::min(deadline_, Clock::now() + kStopPoll), [this] { return finished_; });
-    }
-  }
-
-  bool HeadTooLarge() const {
-    return std::any_of(copies_.begin(), copies_.end(),
-                       [](std::intptr_t copy) { return platform::BytesTaken(copy) > kMaxHeadBytes; });
-  }
-
+  const DownloadOptions& options_;
   const Clock::time_point deadline_;
-  const DownloadStop* const stop_;
-  std::vector<std::intptr_t> copies_;
-  std::mutex lock_;
-  std::condition_variable wake_;
-  bool headRead_ = false;
-  bool finished_ = false;
-  Cut cut_ = Cut::kNone;
-  std::thread watch_;
 };
+
+// One TCP connection of a download. Every read is ours, so a reset is seen wherever it comes; what
+// arrived beyond a line waits for the next read.
+class Connection {
+ public:
+  explicit Connection(const Pacer& pacer) : pacer_(pacer) {}
+
+  Io Open(const std::string& address, unsigned short port) {
+    const Io going = pacer_.Going();
+    if (going != Io::kOk) return going;
+    platform::SocketResult result = client_.StartConnect(address, port);
+    const Clock::time_point since = Clock::now();
+    while (result == platform::SocketResult::kPending) {
+      result = client_.FinishConnect(kSliceMs);
+      if (result != platform::SocketResult::kPending) break;
+      const Io waited = pacer_.Waited(since);
+      if (waited != Io::kOk) return waited;
+    }
+    return result == platform::SocketResult::kOk ? Io::kOk : Io::kFailed;
+  }
+
+  // Requests and commands are far smaller than any send buffer: a send does not wait.
+  Io Send(const std::string& bytes) {
+    const Io going = pacer_.Going();
+    if (going != Io::kOk) return going;
+    return client_.SendAll(bytes.data(), bytes.size(), pacer_.ReadTimeoutMs()) == platform::SocketResult::kOk
+               ? Io::kOk
+               : Io::kFailed;
+  }
+
+  // One line without its end ("\r\n" or "\n"); budget is what the lines of one head may still
+  // take, so that a head that never ends is refused once it has taken that much.
+  Io ReadLine(std::string& line, std::size_t& budget) {
+    for (;;) {
+      const std::size_t end = pending_.find('\n');
+      if (end != std::string::npos) {
+        if (end + 1 > budget) return Io::kTooLong;
+        budget -= end + 1;
+        line.assign(pending_, 0, end);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        pending_.erase(0, end + 1);
+        return Io::kOk;
+      }
+      if (pending_.size() > budget) return Io::kTooLong;
+      char piece[kPieceBytes];
+      std::size_t count = 0;
+      const Io received = Receive(piece, sizeof piece, count);
+      if (received != Io::kOk) return received;
+      pending_.append(piece, count);
+    }
+  }
+
+  // At least one byte and at most capacity, what the head left over first.
+  Io ReadSome(char* buffer, std::size_t capacity, std::size_t& count) {
+    if (!pending_.empty()) {
+      count = std::min(capacity, pending_.size());
+      std::copy_n(pending_.data(), count, buffer);
+      pending_.erase(0, count);
+      return Io::kOk;
+    }
+    return Receive(buffer, capacity, count);
+  }
+
+ private:
+  Io Receive(char* buffer, std::size_t capacity, std::size_t& count) {
+    count = 0;
+    const Io going = pacer_.Going();
+    if (going != Io::kOk) return going;
+    const Clock::time_point since = Clock::now();
+    for (;;) {
+      switch (client_.ReceiveSome(buffer, capacity, kSliceMs, count)) {
+        case platform::SocketResult::kOk:
+          return Io::kOk;
+        case platform::SocketResult::kPending:
+          break;
+        case platform::SocketResult::kClosed:
+          return Io::kEnded;
+        case platform::SocketResult::kReset:
+          return Io::kReset;
+        default:
+          return Io::kFailed;
+      }
+      const Io waited = pacer_.Waited(since);
+      if (waited != Io::kOk) return waited;
+    }
+  }
+
+  const Pacer& pacer_;
+  platform::TcpClient client_;
+  std::string pending_;
+};
+
+// A stop, the deadline and an endless head say why an exchange ended, whatever stage it was in.
+DownloadResult Failure(Io io, DownloadResult otherwise) {
+  switch (io) {
+    case Io::kStopped:
+      return DownloadResult::kStopped;
+    case Io::kTimedOut:
+      return DownloadResult::kTimedOut;
+    case Io::kTooLong:
+      return DownloadResult::kTooLarge;
+    default:
+      return otherwise;
+  }
+}
 
 struct Transfer {
   std::uint64_t received = 0;
@@ -281,23 +222,17 @@ struct Transfer {
   bool sizeKnown = false;
 };
 
-// An FTP server announces no size. The library reads an HTTP length as an int, so that "abc"
-// would be a length of 0 and 4294967301 one of 5: the length is read here instead, and only
-// digits make one. False when the answer carries a length that is none.
-bool AnnouncedTransfer(const wxProtocol& protocol, Transfer& transfer) {
+// Only digits make a length ("abc" is none, and 4294967301 is not 5). False when the answer
+// carries a length that is none.
+bool AnnouncedTransfer(const std::string& text, bool announced, Transfer& transfer) {
   transfer = Transfer{};
-  const auto* http = dynamic_cast<const wxHTTP*>(&protocol);
-  const wxString text = http == nullptr ? wxString() : http->GetHeader(wxS("Content-Length"));
-  if (text.empty()) {
-    return true;
-  }
+  if (!announced) return true;
+  if (text.empty()) return false;
   constexpr std::uint64_t kLargest = ~std::uint64_t{0};
   std::uint64_t length = 0;
-  for (const wxUniChar c : text) {
-    if (c < '0' || c > '9') {
-      return false;
-    }
-    const std::uint64_t digit = static_cast<std::uint64_t>(c.GetValue() - '0');
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    const auto digit = static_cast<std::uint64_t>(c - '0');
     length = length > (kLargest - digit) / 10 ? kLargest : length * 10 + digit;
   }
   transfer.sizeKnown = true;
@@ -311,123 +246,203 @@ void Report(const DownloadOptions& options, const Transfer& transfer) {
   }
 }
 
-bool StopRaised(const DownloadOptions& options) { return options.stop != nullptr && options.stop->Raised(); }
-
 using Sink = std::function<bool(const char* bytes, std::size_t count)>;
 
-// Reads piece by piece; a known length is never read beyond. The stream fills a piece unless it
-// ends or fails on the way, so a short piece ends the transfer: without a length it is whole
-// only at the stream's end after an orderly close (the stream takes a reset for an end too).
-DownloadResult ReadPieces(wxInputStream& in, const wxSocketBase& socket, const ReadBound& bound,
-                          const DownloadOptions& options, Transfer& transfer, const Sink& sink) {
+// Reads piece by piece, each filled unless the transfer ends or fails on the way; a known length
+// is never read beyond. Without a length the resource is whole only at an orderly end: a reset,
+// wherever it comes, breaks the transfer.
+DownloadResult ReadBody(Connection& connection, const Pacer& pacer, const DownloadOptions& options,
+                        Transfer& transfer, const Sink& sink) {
   char piece[kPieceBytes];
-  Clock::time_point lastData = Clock::now();
   for (;;) {
-    if (transfer.sizeKnown && transfer.received == transfer.size) {
-      return DownloadResult::kComplete;
-    }
-    if (StopRaised(options)) {
-      return DownloadResult::kStopped;
-    }
+    if (transfer.sizeKnown && transfer.received == transfer.size) return DownloadResult::kComplete;
+    const Io going = pacer.Going();
+    if (going != Io::kOk) return Failure(going, DownloadResult::kBroken);
     const std::size_t wanted = transfer.sizeKnown ? static_cast<std::size_t>(std::min<std::uint64_t>(
                                                         kPieceBytes, transfer.size - transfer.received))
                                                   : kPieceBytes;
-    in.Read(piece, wanted);
-    const std::size_t n = in.LastRead();
-    if (n > 0) {
-      if (transfer.received + n > options.limits.maxBytes) {
-        return DownloadResult::kTooLarge;
-      }
-      if (!sink(piece, n)) {
-        return DownloadResult::kWriteFailed;
-      }
-      transfer.received += n;
-      lastData = Clock::now();
+    std::size_t filled = 0;
+    Io read = Io::kOk;
+    while (filled < wanted && read == Io::kOk) {
+      std::size_t n = 0;
+      read = connection.ReadSome(piece + filled, wanted - filled, n);
+      filled += n;
+    }
+    if (filled > 0) {
+      if (transfer.received + filled > options.limits.maxBytes) return DownloadResult::kTooLarge;
+      if (!sink(piece, filled)) return DownloadResult::kWriteFailed;
+      transfer.received += filled;
       Report(options, transfer);
     }
-    const bool stepEnded = bound.inSteps && socket.LastError() == wxSOCKET_TIMEDOUT && !socket.IsClosed();
-    if (n < wanted && stepEnded && Clock::now() - lastData < bound.limit) {
-      continue;
-    }
-    if (n < wanted) {
-      const bool endedInOrder = in.GetLastError() == wxSTREAM_EOF && socket.IsClosed() &&
-                                !platform::ConnectionWasReset(static_cast<std::intptr_t>(socket.GetSocket()));
-      return !transfer.sizeKnown && endedInOrder ? DownloadResult::kComplete : DownloadResult::kBroken;
-    }
+    if (read == Io::kEnded) return transfer.sizeKnown ? DownloadResult::kBroken : DownloadResult::kComplete;
+    if (read != Io::kOk) return Failure(read, DownloadResult::kBroken);
   }
 }
 
-// An FTP server confirms a whole transfer on its command connection once the data connection
-// has ended; the stream reads that answer when it is deleted.
-bool ServerConfirmed(const wxProtocol& protocol) {
-  const auto* ftp = dynamic_cast<const wxFTP*>(&protocol);
-  return ftp == nullptr || ftp->GetLastResult().StartsWith(wxS("2"));
+std::string Ascii(const wxString& text) { return std::string(text.ToUTF8().data()); }
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+  const std::size_t length = std::char_traits<char>::length(b);
+  if (a.size() != length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
 }
 
-// A cut says why the transfer ended, whatever the library made of it.
-DownloadResult CutResult(Cut cut, DownloadResult otherwise) {
-  switch (cut) {
-    case Cut::kStop:
-      return DownloadResult::kStopped;
-    case Cut::kDeadline:
-      return DownloadResult::kTimedOut;
-    case Cut::kTooLarge:
-      return DownloadResult::kTooLarge;
-    case Cut::kNone:
-      break;
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string HttpRequest(const Target& target) {
+  std::string request = "GET " + Ascii(target.path) + " HTTP/1.0\r\nHost: " + Ascii(target.host);
+  if (target.port != kHttpPort) request += ":" + std::to_string(target.port);
+  request += "\r\nUser-Agent: " + Ascii(wxVERSION_STRING) + "\r\n";
+  if (target.hasUser) {
+    const std::string credentials = Ascii(target.user + wxS(":") + target.password);
+    request +=
+        "Authorization: Basic " + Ascii(wxBase64Encode(credentials.data(), credentials.size())) + "\r\n";
   }
-  return otherwise;
+  return request + "\r\n";
+}
+
+// The status line and the headers; only a 2xx answer carries the resource (a redirection's or an
+// error's page, or an interim answer, is none).
+DownloadResult ReadHttpHead(Connection& connection, Transfer& transfer) {
+  constexpr int kFirstSuccess = 200;
+  constexpr int kLastSuccess = 299;
+  std::size_t budget = kMaxHeadBytes;
+  std::string line;
+  Io io = connection.ReadLine(line, budget);
+  if (io != Io::kOk) return Failure(io, DownloadResult::kNoAnswer);
+  const std::size_t blank = line.find(' ');
+  if (line.compare(0, 5, "HTTP/") != 0 || blank == std::string::npos) return DownloadResult::kNoAnswer;
+  const int status = std::atoi(line.c_str() + blank + 1);
+  bool announced = false;
+  std::string length;
+  for (;;) {
+    io = connection.ReadLine(line, budget);
+    if (io != Io::kOk) return Failure(io, DownloadResult::kNoAnswer);
+    if (line.empty()) break;
+    const std::size_t colon = line.find(':');
+    if (colon != std::string::npos && EqualsNoCase(Trimmed(line.substr(0, colon)), "Content-Length")) {
+      announced = true;
+      length = Trimmed(line.substr(colon + 1));
+    }
+  }
+  if (status < kFirstSuccess || status > kLastSuccess || !AnnouncedTransfer(length, announced, transfer)) {
+    return DownloadResult::kNoAnswer;
+  }
+  return DownloadResult::kComplete;
+}
+
+DownloadResult FetchHttp(const Target& target, const std::string& address, const Pacer& pacer,
+                         const DownloadOptions& options, const Sink& sink) {
+  Connection connection(pacer);
+  Io io = connection.Open(address, target.port);
+  if (io == Io::kOk) io = connection.Send(HttpRequest(target));
+  if (io != Io::kOk) return Failure(io, DownloadResult::kNoAnswer);
+  Transfer transfer;
+  const DownloadResult head = ReadHttpHead(connection, transfer);
+  if (head != DownloadResult::kComplete) return head;
+  if (transfer.sizeKnown && transfer.size > options.limits.maxBytes) return DownloadResult::kTooLarge;
+  Report(options, transfer);
+  return ReadBody(connection, pacer, options, transfer, sink);
+}
+
+// One FTP reply, its lines of continuation included; code is its three digits.
+Io ReadFtpReply(Connection& control, int& code) {
+  std::size_t budget = kMaxHeadBytes;
+  std::string line;
+  Io io = control.ReadLine(line, budget);
+  if (io != Io::kOk) return io;
+  if (line.size() < 3 || !std::isdigit(static_cast<unsigned char>(line[0])) ||
+      !std::isdigit(static_cast<unsigned char>(line[1])) ||
+      !std::isdigit(static_cast<unsigned char>(line[2]))) {
+    return Io::kFailed;
+  }
+  code = std::atoi(line.substr(0, 3).c_str());
+  if (line.size() > 3 && line[3] == '-') {
+    const std::string last = line.substr(0, 3) + " ";
+    do {
+      io = control.ReadLine(line, budget);
+      if (io != Io::kOk) return io;
+    } while (line.compare(0, 4, last) != 0 && line != last.substr(0, 3));
+  }
+  return Io::kOk;
+}
+
+Io FtpCommand(Connection& control, const std::string& command, int& code) {
+  const Io sent = control.Send(command + "\r\n");
+  return sent == Io::kOk ? ReadFtpReply(control, code) : sent;
+}
+
+// The data port of a passive-mode reply: "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)". The
+// data connection goes to the host of the commands, whatever address the server names.
+bool PassivePort(const std::string& reply, unsigned short& port) {
+  std::size_t at = reply.find_first_of("0123456789", 3);
+  unsigned long numbers[6] = {};
+  for (unsigned long& number : numbers) {
+    if (at == std::string::npos || !std::isdigit(static_cast<unsigned char>(reply[at]))) return false;
+    char* end = nullptr;
+    number = std::strtoul(reply.c_str() + at, &end, 10);
+    at = static_cast<std::size_t>(end - reply.c_str());
+    if (number > 255) return false;
+    if (at < reply.size() && reply[at] == ',') ++at;
+  }
+  port = static_cast<unsigned short>(numbers[4] * 256 + numbers[5]);
+  return port != 0;
+}
+
+DownloadResult FetchFtp(const Target& target, const std::string& address, const Pacer& pacer,
+                        const DownloadOptions& options, const Sink& sink) {
+  const auto answered = [](Io io, int code, int wanted) { return io == Io::kOk && code / 100 == wanted; };
+  Connection control(pacer);
+  int code = 0;
+  Io io = control.Open(address, target.port);
+  if (io == Io::kOk) io = ReadFtpReply(control, code);
+  if (!answered(io, code, 2)) return Failure(io, DownloadResult::kNoAnswer);
+  io = FtpCommand(control, "USER " + (target.hasUser ? Ascii(target.user) : std::string("anonymous")), code);
+  if (io == Io::kOk && code / 100 == 3) {
+    io = FtpCommand(control, "PASS " + (target.hasUser ? Ascii(target.password) : std::string("anonymous@")),
+                    code);
+  }
+  if (!answered(io, code, 2)) return Failure(io, DownloadResult::kNoAnswer);
+  io = FtpCommand(control, "TYPE I", code);
+  if (!answered(io, code, 2)) return Failure(io, DownloadResult::kNoAnswer);
+  io = control.Send("PASV\r\n");
+  std::size_t budget = kMaxHeadBytes;
+  std::string reply;
+  if (io == Io::kOk) io = control.ReadLine(reply, budget);
+  unsigned short dataPort = 0;
+  if (io != Io::kOk || reply.compare(0, 4, "227 ") != 0 || !PassivePort(reply, dataPort)) {
+    return Failure(io, DownloadResult::kNoAnswer);
+  }
+  Connection data(pacer);
+  io = data.Open(address, dataPort);
+  if (io == Io::kOk) io = FtpCommand(control, "RETR " + Ascii(target.path), code);
+  if (!answered(io, code, 1)) return Failure(io, DownloadResult::kNoAnswer);
+  Transfer transfer;
+  Report(options, transfer);
+  const DownloadResult result = ReadBody(data, pacer, options, transfer, sink);
+  if (result != DownloadResult::kComplete) return result;
+  // The server confirms a whole transfer on its command connection once the data has ended.
+  io = ReadFtpReply(control, code);
+  return answered(io, code, 2) ? result : Failure(io, DownloadResult::kBroken);
 }
 
 DownloadResult Fetch(const Target& target, const DownloadOptions& options, Clock::time_point deadline,
                      const Sink& sink) {
-  if (StopRaised(options)) {
-    return DownloadResult::kStopped;
-  }
-  // Watched from the first connection on, so that the deadline and the stop hold while the head
-  // of the answer is read as well.
-  TransferGuard guard(deadline, options.stop);
-  ProtocolPtr protocol = Connect(target, options.limits.readTimeout);
-  if (!protocol) {
-    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
-  }
-  std::unique_ptr<wxInputStream> in;
-  if (auto* http = dynamic_cast<WatchedHttp*>(protocol.get())) {
-    in.reset(http->Open(target.path, [&guard](std::intptr_t socket) { guard.Watch(socket); }));
-  } else {
-    guard.Watch(static_cast<std::intptr_t>(protocol->GetSocket()));
-    in.reset(protocol->GetInputStream(target.path));
-  }
-  wxSocketBase* socket = in ? StreamSocket::Of(*in) : nullptr;
-  if (!in || in->GetLastError() != wxSTREAM_NO_ERROR || !IsResourceAnswer(*protocol) || socket == nullptr) {
-    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
-  }
-  Transfer transfer;
-  if (!AnnouncedTransfer(*protocol, transfer)) {
-    return CutResult(guard.Finish(), DownloadResult::kNoAnswer);
-  }
-  if (transfer.sizeKnown && transfer.size > options.limits.maxBytes) {
-    return DownloadResult::kTooLarge;
-  }
-  guard.HeadRead();
-  if (socket != protocol.get()) {
-    guard.Watch(static_cast<std::intptr_t>(socket->GetSocket()));  // FTP's data connection
-  }
-  const ReadBound bound = BoundReads(*socket, options.limits.readTimeout);
-  Report(options, transfer);
-  const DownloadResult read = ReadPieces(*in, *socket, bound, options, transfer, sink);
-  DownloadResult result = CutResult(guard.Finish(), read);
-  if (result != DownloadResult::kComplete) {
-    // Nothing more is wanted: the library need not wait for the server (a cut connection does
-    // not end its wait everywhere, so it does not wait at all).
-    guard.CutNow();
-    protocol->SetTimeout(0);
-  }
-  in.reset();
-  if (result == DownloadResult::kComplete && !ServerConfirmed(*protocol)) {
-    result = DownloadResult::kBroken;
-  }
-  return result;
+  const Pacer pacer(options, deadline);
+  if (pacer.Going() == Io::kStopped) return DownloadResult::kStopped;
+  std::string address;
+  if (!platform::ResolveIPv4(Ascii(target.host), address)) return DownloadResult::kNoAnswer;
+  return target.scheme == Scheme::kHttp ? FetchHttp(target, address, pacer, options, sink)
+                                        : FetchFtp(target, address, pacer, options, sink);
 }
 
 // Every download starts alike: the deadline counts from here, and an address that names no

@@ -31,9 +31,9 @@ enum class DownloadResult {
   kWriteFailed,  // the file could not be written or put in place
 };
 
-// The library connects (and logs in to an FTP server) itself: those waits are bounded one by one
-// by the read time-out. From then on, the head of the answer included, the deadline (counted
-// from the start of the download) and a stop cut the transfer at once.
+// Every wait (connecting, logging in to an FTP server, the answer's head, every read) ends after
+// the read time-out; the deadline (counted from the start of the download) and a stop end the
+// download wherever it is.
 struct DownloadLimits {
   std::chrono::seconds readTimeout;  // each wait: connecting, the answer's head, every read
   std::chrono::seconds deadline;     // the whole download, from its start
@@ -48,11 +48,12 @@ struct DownloadProgress {
   bool sizeKnown = false;
 };
 
-// Ends a running download from any thread (or from its own progress report): a read blocked on
-// a silent server ends at once.
+// Ends a running download from any thread (or from its own progress report or waiting hook): a
+// wait on a silent server ends within a few hundredths of a second.
 class DownloadStop {
  public:
   void Raise() { raised_ = true; }
+  void Lower() { raised_ = false; }
   bool Raised() const { return raised_; }
 
  private:
@@ -65,6 +66,10 @@ struct DownloadOptions {
   // size as it will stay), then after every piece. May be empty.
   std::function<void(const DownloadProgress&)> progress;
   const DownloadStop* stop = nullptr;  // not owned; may be null
+  // Called on the downloading thread again and again while the download waits for the network,
+  // never more than a few hundredths of a second apart, so that a window can be drawn. May be
+  // empty.
+  std::function<void()> waiting;
 };
 
 // The resource as text, each byte the character of the same code (ISO-8859-1); a NUL byte is a

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/tcp.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -59,6 +60,15 @@ SocketResult TcpClient::WaitFor(short events, int timeoutMs) {
 }
 
 SocketResult TcpClient::Connect(const std::string& ipv4Address, std::uint16_t port, int timeoutMs) {
+  SocketResult result = StartConnect(ipv4Address, port);
+  if (result == SocketResult::kPending) {
+    result = FinishConnect(timeoutMs);
+    if (result == SocketResult::kPending) result = SocketResult::kTimedOut;
+  }
+  return result == SocketResult::kOk || result == SocketResult::kBadAddress ? result : Fail(result);
+}
+
+SocketResult TcpClient::StartConnect(const std::string& ipv4Address, std::uint16_t port) {
   Close();
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -73,17 +83,22 @@ SocketResult TcpClient::Connect(const std::string& ipv4Address, std::uint16_t po
   if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
     return SocketResult::kOk;
   }
-  if (errno != EINPROGRESS) {
-    return Fail(SocketResult::kConnectFailed);
+  return errno == EINPROGRESS ? SocketResult::kPending : SocketResult::kConnectFailed;
+}
+
+SocketResult TcpClient::FinishConnect(int waitMs) {
+  if (fd_ < 0) {
+    return SocketResult::kConnectFailed;
   }
-  const SocketResult waited = WaitFor(POLLOUT, timeoutMs);
-  if (waited != SocketResult::kOk) {
-    return Fail(waited);
+  const SocketResult waited = WaitFor(POLLOUT, waitMs);
+  if (waited == SocketResult::kTimedOut) {
+    return SocketResult::kPending;
   }
   int error = 0;
   socklen_t length = sizeof error;
-  if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
-    return Fail(SocketResult::kConnectFailed);
+  if (waited != SocketResult::kOk || ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+      error != 0) {
+    return SocketResult::kConnectFailed;
   }
   return SocketResult::kOk;
 }
@@ -140,6 +155,50 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
       return Fail(waited);
     }
   }
+}
+
+SocketResult TcpClient::ReceiveSome(char* buffer, std::size_t capacity, int waitMs, std::size_t& received) {
+  received = 0;
+  if (fd_ < 0) {
+    return SocketResult::kClosed;
+  }
+  const SocketResult waited = WaitFor(POLLIN, waitMs);
+  if (waited != SocketResult::kOk) {
+    return waited == SocketResult::kTimedOut ? SocketResult::kPending : waited;
+  }
+  for (;;) {
+    const ssize_t n = ::recv(fd_, buffer, capacity, MSG_DONTWAIT);
+    if (n > 0) {
+      received = static_cast<std::size_t>(n);
+      return SocketResult::kOk;
+    }
+    if (n == 0) {
+      return SocketResult::kClosed;
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      return SocketResult::kPending;
+    }
+    return errno == ECONNRESET ? SocketResult::kReset : SocketResult::kFailed;
+  }
+}
+
+bool ResolveIPv4(const std::string& host, std::string& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (host.empty() || ::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+    return false;
+  }
+  char text[INET_ADDRSTRLEN] = {};
+  const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+  const bool ok = ::inet_ntop(AF_INET, &ipv4->sin_addr, text, sizeof text) != nullptr;
+  ::freeaddrinfo(found);
+  if (ok) address = text;
+  return ok;
 }
 
 std::intptr_t CopySocket(std::intptr_t socket) {

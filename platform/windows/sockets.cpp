@@ -64,6 +64,15 @@ SocketResult TcpClient::WaitFor(short events, int timeoutMs) {
 }
 
 SocketResult TcpClient::Connect(const std::string& ipv4Address, std::uint16_t port, int timeoutMs) {
+  SocketResult result = StartConnect(ipv4Address, port);
+  if (result == SocketResult::kPending) {
+    result = FinishConnect(timeoutMs);
+    if (result == SocketResult::kPending) result = SocketResult::kTimedOut;
+  }
+  return result == SocketResult::kOk || result == SocketResult::kBadAddress ? result : Fail(result);
+}
+
+SocketResult TcpClient::StartConnect(const std::string& ipv4Address, std::uint16_t port) {
   Close();
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -81,28 +90,32 @@ SocketResult TcpClient::Connect(const std::string& ipv4Address, std::uint16_t po
   fd_ = static_cast<std::intptr_t>(socket);
   u_long nonBlocking = 1;
   if (::ioctlsocket(socket, FIONBIO, &nonBlocking) != 0) {
-    return Fail(SocketResult::kFailed);
+    return SocketResult::kFailed;
   }
   if (::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
     return SocketResult::kOk;
   }
-  if (!WouldBlock(::WSAGetLastError())) {
-    return Fail(SocketResult::kConnectFailed);
+  return WouldBlock(::WSAGetLastError()) ? SocketResult::kPending : SocketResult::kConnectFailed;
+}
+
+SocketResult TcpClient::FinishConnect(int waitMs) {
+  if (fd_ == -1) {
+    return SocketResult::kConnectFailed;
   }
   // A refused connection shows as an error event, not as writable.
   WSAPOLLFD entry{};
-  entry.fd = socket;
+  entry.fd = Native(fd_);
   entry.events = POLLWRNORM;
-  const int ready = ::WSAPoll(&entry, 1, timeoutMs);
+  const int ready = ::WSAPoll(&entry, 1, waitMs);
   if (ready == 0) {
-    return Fail(SocketResult::kTimedOut);
+    return SocketResult::kPending;
   }
   int error = 0;
   int length = sizeof error;
   if (ready < 0 ||
-      ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
+      ::getsockopt(Native(fd_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
       error != 0 || (entry.revents & POLLWRNORM) == 0) {
-    return Fail(SocketResult::kConnectFailed);
+    return SocketResult::kConnectFailed;
   }
   return SocketResult::kOk;
 }
@@ -160,6 +173,48 @@ SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutM
       return Fail(waited);
     }
   }
+}
+
+SocketResult TcpClient::ReceiveSome(char* buffer, std::size_t capacity, int waitMs, std::size_t& received) {
+  received = 0;
+  if (fd_ == -1) {
+    return SocketResult::kClosed;
+  }
+  const SocketResult waited = WaitFor(POLLIN, waitMs);
+  if (waited != SocketResult::kOk) {
+    return waited == SocketResult::kTimedOut ? SocketResult::kPending : waited;
+  }
+  const int room = capacity < 0x40000000 ? static_cast<int>(capacity) : 0x40000000;
+  const int n = ::recv(Native(fd_), buffer, room, 0);
+  if (n > 0) {
+    received = static_cast<std::size_t>(n);
+    return SocketResult::kOk;
+  }
+  if (n == 0) {
+    return SocketResult::kClosed;
+  }
+  const int error = ::WSAGetLastError();
+  if (WouldBlock(error)) {
+    return SocketResult::kPending;
+  }
+  return error == WSAECONNRESET || error == WSAECONNABORTED ? SocketResult::kReset : SocketResult::kFailed;
+}
+
+bool ResolveIPv4(const std::string& host, std::string& address) {
+  if (!SocketsStarted()) return false;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (host.empty() || ::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+    return false;
+  }
+  char text[INET_ADDRSTRLEN] = {};
+  const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+  const bool ok = ::inet_ntop(AF_INET, &ipv4->sin_addr, text, sizeof text) != nullptr;
+  ::freeaddrinfo(found);
+  if (ok) address = text;
+  return ok;
 }
 
 // A socket is a handle of the process: its copy is a second handle of the same socket.

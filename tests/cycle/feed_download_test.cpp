@@ -21,9 +21,13 @@ const FeedEndpoints kEndpoints{"http://127.0.0.1:1", "http://127.0.0.1:2", "ftp:
 struct ScriptedFeeds : FeedDownloadHost {
   std::map<std::string, std::string> up;  // URL -> text
   std::vector<std::string> steps;
+  std::string stopsAt;  // the URL whose download a close request stops
+  bool stopped = false;
 
   bool Fetch(const wxString& url, wxString& text, const wxString& caption) override {
     steps.push_back("fetch " + url.ToStdString() + " (" + caption.ToStdString() + ")");
+    if (url.ToStdString() == stopsAt) stopped = true;
+    if (stopped) return false;
     const auto found = up.find(url.ToStdString());
     if (found == up.end()) return false;
     text += wxString::FromAscii(found->second.c_str());
@@ -32,6 +36,7 @@ struct ScriptedFeeds : FeedDownloadHost {
   void ShowBox(const wxString& text, const wxString& caption) override {
     steps.push_back("box " + caption.ToStdString() + ": " + text.ToStdString());
   }
+  bool Stopped() override { return stopped; }
   LogLine Log() {
     return [this](const wxString& line) { steps.push_back("log " + line.ToStdString()); };
   }
@@ -146,6 +151,31 @@ TEST(FeedDownload, FallbackFailingTooEndsTheStepWithASecondBox) {
       kBox,
   };
   EXPECT_EQ(feeds.steps, expected);
+}
+
+// A stop (the window closing) ends the step where it stands: no box, no log line, no fallback.
+TEST(FeedDownload, StoppedDownloadEndsTheStepSilently) {
+  const struct {
+    std::string stopsAt;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {kNoaaMirror, {"log Main: Download NOAA-Metar", "fetch " + kNoaaMirror + " (Download Metar)"}},
+      {kVatsimService,
+       {"log Main: Download NOAA-Metar", "fetch " + kNoaaMirror + " (Download Metar)", kFirstBox, kError,
+        "fetch " + kVatsimService + " (Download Metar)"}},
+      {kUpperair,
+       {"log Main: Download NOAA-Metar", "fetch " + kNoaaMirror + " (Download Metar)",
+        "log Main: Download UpperAir", "fetch " + kUpperair + " (Download Upperair)"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stopsAt);
+    ScriptedFeeds feeds;
+    feeds.stopsAt = c.stopsAt;
+    if (c.stopsAt == kUpperair) feeds.up = {{kNoaaMirror, "METAR"}};
+    DownloadedFeeds texts;
+    EXPECT_FALSE(RunFeedDownload(Options(3, true, true), kEndpoints, feeds, feeds.Log(), texts));
+    EXPECT_EQ(feeds.steps, c.expected);
+  }
 }
 
 TEST(FeedDownload, FailedOptionalTextEndsTheStepLogFirst) {

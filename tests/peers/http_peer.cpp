@@ -9,8 +9,6 @@ constexpr int kPollMs = 50;
 constexpr int kRequestMs = 5000;
 // A client that has gone without a reset, or stopped reading, must not hold a send for good.
 constexpr int kSendS = 2;
-// Lets the client take the body in before the reset throws away what it has not read.
-constexpr int kResetDelayMs = 200;
 
 std::string StatusText(int status) { return status == 200 ? "OK" : status == 404 ? "Not Found" : "Error"; }
 
@@ -61,6 +59,11 @@ void HttpPeer::Answer(PeerSocket fd) {
       route = &candidate;
     }
   }
+  const auto speakAt =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(route->silentBeforeHeadMs);
+  while (!stop_ && std::chrono::steady_clock::now() < speakAt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+  }
   std::string response = route->head;
   if (response.empty()) {
     response = "HTTP/1.0 " + std::to_string(route->status) + " " + StatusText(route->status) + "\r\n";
@@ -83,7 +86,7 @@ void HttpPeer::Answer(PeerSocket fd) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
   }
   if (route->resetAfterBody) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kResetDelayMs));
+    std::this_thread::sleep_for(std::chrono::milliseconds(route->resetDelayMs));
     CloseWithReset(fd);
   } else {
     ShutdownWrite(fd);

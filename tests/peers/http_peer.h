@@ -25,6 +25,8 @@ struct HttpRoute {
   int repeats = 0;                         // when set, an endless body is sent this many times
   std::string head{};                      // when set, sent as it stands instead of the status
                                            // line and the headers
+  int silentBeforeHeadMs = 0;              // says nothing this long before the answer
+  int resetDelayMs = 200;                  // lets the client take the body in before a reset
 };
 
 // An HTTP server on 127.0.0.1; every connection gets one response, then the connection ends.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/frame_placement.h"
+#include "common/test_paths.h"
 #include "cycle/init_weather.h"
 #include "gui_common/screenshot.h"
 #include "peers/http_peer.h"
@@ -298,14 +299,14 @@ TEST_F(WeatherStart, ScreenshotAfterStartUp) {
   // The gauge stands while the download step's split runs.
   const std::string bytes = ReadBytes(testsupport::SharedDataPath("metar-cycle-sample.txt"));
   testpeers::HttpPeer feed({{"/metar_NOAA.txt", 200, bytes}});
-  ::setenv("NUBIVANE_UPDATE_HOST", feed.BaseUrl().c_str(), 1);
-  ::setenv("NUBIVANE_VATSIM_HOST", feed.BaseUrl().c_str(), 1);
+  testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", feed.BaseUrl().c_str());
+  testsupport::SetEnvironment("NUBIVANE_VATSIM_HOST", feed.BaseUrl().c_str());
   window->Options.Metar = 3;
   window->Loader->SetSleep(5);
   wxCommandEvent menu(wxEVT_MENU, kIdDownloadWx);
   window->ProcessWindowEvent(menu);
-  ::unsetenv("NUBIVANE_UPDATE_HOST");
-  ::unsetenv("NUBIVANE_VATSIM_HOST");
+  testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST");
+  testsupport::UnsetEnvironment("NUBIVANE_VATSIM_HOST");
   ASSERT_TRUE(SettleUntil([&] {
     return window->ProgressGauge->IsShown() && window->ProgressLabel->GetLabel().StartsWith("Init Metar ") &&
            window->ProgressGauge->GetValue() > 0;
