@@ -15,37 +15,86 @@
 namespace {
 
 const wxSize kDialogSize(700, 302);
-constexpr std::uint32_t kAckPollMs = 50;
-constexpr int kAckPolls = 20;  // a module that never acknowledges holds the window 1 s at most
+// The longest the window waits for the link, in all: for the writer to end its exchange, then
+// for the module to take the record.
+constexpr std::uint32_t kLinkWaitMs = 1000;
+// Between two tries to take the link while the writer holds it.
+constexpr std::uint32_t kLinkTryMs = 10;
+const wchar_t kLinkBusyText[] = L"The simulator link is busy: nothing was written. Please try again.";
 
 void ShowLinkError(std::uint32_t code) {
   wxMessageBox(wxString(FSUIPC::ErrorText(code)), wxS("FSUIPC-Error"), wxOK | wxICON_ERROR);
 }
 
-// The writer thread shares the link: under its lock, the record and the module's answer to it
-// are one unit that no exchange of the writer comes between.
-std::uint32_t WriteAcknowledged(const NewWeather& record) {
-  std::lock_guard<std::recursive_mutex> unit(FSUIPCWorker::LinkLock());
+void ShowLinkBusy() { wxMessageBox(kLinkBusyText, wxS("FSUIPC-Error"), wxOK | wxICON_ERROR); }
+
+void SleepScaled(std::uint32_t ms) {
+  std::this_thread::sleep_for(std::chrono::microseconds(ScaledMicros(ms)));
+}
+
+// The pauses of one use of the link, kLinkWaitMs at most in all.
+class LinkWaitBudget {
+ public:
+  explicit LinkWaitBudget(const NubivaneSetFSWX::LinkPause& pause) : pause_(pause) {}
+
+  bool Pause(std::uint32_t ms) {
+    if (spentMs_ + ms > kLinkWaitMs) return false;
+    spentMs_ += ms;
+    pause_(ms);
+    return true;
+  }
+
+ private:
+  const NubivaneSetFSWX::LinkPause& pause_;
+  std::uint32_t spentMs_ = 0;
+};
+
+// The writer thread holds the link through each exchange, and an exchange with a module that
+// does not answer lasts all its retries: the window takes the link only if it comes free within
+// its wait, and otherwise leaves it alone.
+bool TakeLink(std::unique_lock<std::recursive_mutex>& unit, LinkWaitBudget& budget) {
+  while (!unit.try_lock()) {
+    if (!budget.Pause(kLinkTryMs)) return false;
+  }
+  return true;
+}
+
+enum class RecordWrite { kBusy, kNotWritten, kAcknowledged, kUnconfirmed, kAckUnread };
+
+struct RecordWriteResult {
+  RecordWrite outcome;
+  std::uint32_t code = kFsuipcOk;
+};
+
+// Under the link, the record and the module's answer to it are one unit that no exchange of the
+// writer comes between (its own wait would take this answer for one to its record).
+RecordWriteResult WriteRecord(const NewWeather& record, LinkWaitBudget& budget) {
+  std::unique_lock<std::recursive_mutex> unit(FSUIPCWorker::LinkLock(), std::defer_lock);
+  if (!TakeLink(unit, budget)) return {RecordWrite::kBusy};
   FSUIPC link;
   std::uint32_t before = 0;
   std::uint32_t code = link.ReadWeatherAck(&before);
-  if (code != kFsuipcOk) return code;
-  code = link.WriteNewWeather(&record);
-  if (code != kFsuipcOk) return code;
-  for (int poll = 0; poll < kAckPolls; ++poll) {
-    std::this_thread::sleep_for(std::chrono::microseconds(ScaledMicros(kAckPollMs)));
-    std::uint32_t now = before;
-    code = link.ReadWeatherAck(&now);
-    if (code != kFsuipcOk || now != before) return code;
+  if (code == kFsuipcOk) code = link.WriteNewWeather(&record);
+  if (code != kFsuipcOk) return {RecordWrite::kNotWritten, code};
+  const AckWait ack = link.WaitWeatherAck(before, [&budget](std::uint32_t ms) { return budget.Pause(ms); });
+  switch (ack.end) {
+    case AckWaitEnd::kAcknowledged:
+      return {RecordWrite::kAcknowledged};
+    case AckWaitEnd::kGivenUp:
+      return {RecordWrite::kUnconfirmed};
+    case AckWaitEnd::kReadFailed:
+      break;
   }
-  return kFsuipcOk;
+  return {RecordWrite::kAckUnread, ack.code};
 }
 
 }  // namespace
 
-NubivaneSetFSWX::NubivaneSetFSWX(wxWindow* parent)
+NubivaneSetFSWX::NubivaneSetFSWX(wxWindow* parent, LogLine log)
     : SetFSWX(parent, wxID_ANY, wxS("Set FS Weather (test only)"), wxDefaultPosition, kDialogSize,
-              wxDEFAULT_DIALOG_STYLE) {
+              wxDEFAULT_DIALOG_STYLE),
+      log_(std::move(log)),
+      linkPause_(SleepScaled) {
   KeepFitted(this, kDialogSize, [this] { FitControls(); });
   CentreOnParent(wxBOTH);
 }
@@ -103,13 +152,36 @@ void NubivaneSetFSWX::SendWeather() {
     wxMessageBox(check.GetErrorText(), wxS("Message"), wxOK | wxCENTRE);
     return;
   }
-  const std::uint32_t code = WriteAcknowledged(record);
-  if (code != kFsuipcOk) ShowLinkError(code);
+  // Boxes come after the link is let go: their modal loops must not hold the writer.
+  LinkWaitBudget budget(linkPause_);
+  const RecordWriteResult written = WriteRecord(record, budget);
+  switch (written.outcome) {
+    case RecordWrite::kBusy:
+      return ShowLinkBusy();
+    case RecordWrite::kNotWritten:
+      return ShowLinkError(written.code);
+    case RecordWrite::kAcknowledged:
+      return;
+    // The record is in the simulator's weather area: no box for it, only a line in the log.
+    case RecordWrite::kUnconfirmed:
+      return Note(wxS("Set FS Weather: weather written, not acknowledged in time"));
+    case RecordWrite::kAckUnread:
+      return Note(wxS("Set FS Weather: weather written, its acknowledgement not read: ") +
+                  wxString(FSUIPC::ErrorText(written.code)));
+  }
+}
+
+void NubivaneSetFSWX::Note(const wxString& line) const {
+  if (log_) log_(line);
 }
 
 void NubivaneSetFSWX::OnClearWX(wxCommandEvent&) {
+  LinkWaitBudget budget(linkPause_);
+  std::unique_lock<std::recursive_mutex> unit(FSUIPCWorker::LinkLock(), std::defer_lock);
+  if (!TakeLink(unit, budget)) return ShowLinkBusy();
   FSUIPC link;
   const std::uint32_t code = link.WriteWeatherCommand(kWeatherCommandClearAll);
+  unit.unlock();
   if (code != kFsuipcOk) ShowLinkError(code);
 }
 

@@ -83,7 +83,7 @@ NubivaneFrame::NubivaneFrame(wxWindow* parent)
 void NubivaneFrame::OnExit(wxCommandEvent&) { Destroy(); }
 
 void NubivaneFrame::OnSetFSWeather(wxCommandEvent&) {
-  NubivaneSetFSWX dialog(this);
+  NubivaneSetFSWX dialog(this, DialogLog());
   dialog.ShowModal();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/layouts/main_frame.h"
+#include "cycle/cycle_log.h"
 
 // The main window's product class: title, size and style, the upper-air table's columns, the
 // status bar's field widths, and the simple handlers (Exit, the manual-weather and the About
@@ -21,4 +22,8 @@ class NubivaneFrame : public MainFrame {
   void OnHelp(wxCommandEvent&) override {}
   void OnCheckUpdates(wxCommandEvent&) override {}
   void OnEnterICAO(wxCommandEvent&) override {}
+
+ protected:
+  // Where the manual-weather dialog notes what it cannot show in a box; none here.
+  virtual LogLine DialogLog() { return {}; }
 };

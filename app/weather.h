@@ -108,6 +108,7 @@ class Weather : public NubivaneFrame {
                              bool sizeKnown);
   ReportLookupLists LookupLists();
   LogLine CycleLog();
+  LogLine DialogLog() override { return CycleLog(); }
   // With NUBIVANE_SCREENSHOT naming a file, the window's picture goes there once a send has ended
   // and the nearest station has been shown after it.
   void KeepPictureAfterSend();

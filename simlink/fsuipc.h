@@ -1,10 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "simlink/ipc_client.h"
 #include "simlink/new_weather.h"
+
+// How a wait for the module to take a record ended.
+enum class AckWaitEnd { kAcknowledged, kGivenUp, kReadFailed };
+
+struct AckWait {
+  AckWaitEnd end = AckWaitEnd::kGivenUp;
+  std::uint32_t code = kFsuipcOk;  // the failed read's result code
+  std::uint32_t ack = 0;           // the acknowledgement word as last read
+};
+
+// The waiter's own pause of the given length before each read of the acknowledgement word;
+// false ends the wait (a stop, or the waiter's bound).
+using AckPause = std::function<bool(std::uint32_t ms)>;
 
 // The link object: one operation per simulator offset the system uses, each one complete
 // exchange with the interface module on the process-wide link. Failures come back only as
@@ -23,6 +37,10 @@ class FSUIPC {
   // The same read with its result code; *ack is set only on success. A genuine word of
   // 0xFFFFFFFF is told apart from a failed read here.
   std::uint32_t ReadWeatherAck(std::uint32_t* ack);
+  // After a record is written: reads the acknowledgement word after every pause until it moves
+  // on from previous. A failed read ends the wait too: it is a link error, not a value to wait
+  // on. Each read is an exchange of its own, so the link is free between them.
+  AckWait WaitWeatherAck(std::uint32_t previous, const AckPause& pause);
   // 0x333E; below 2 means clear the weather. A failed read gives kOffset333EUnread.
   std::uint16_t ReadOffset333E();
   // latLon[0] latitude, latLon[1] longitude, degrees north and east; a failed read delivers the
@@ -45,6 +63,8 @@ class FSUIPC {
 // value the simulator never sent.
 constexpr std::uint16_t kOffset333EUnread = 0xFFFF;
 constexpr std::uint32_t kWeatherAckUnread = 0xFFFFFFFF;
+// Between two reads of the acknowledgement word while a record waits for it.
+constexpr std::uint32_t kAckPollMs = 50;
 
 // Weather command words written alone to 0xC800 (or as a record's first word).
 constexpr std::uint16_t kWeatherCommandReportRecord = 0x101;

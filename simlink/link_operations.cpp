@@ -87,6 +87,24 @@ std::uint32_t FSUIPC::ReadWeatherAck(std::uint32_t* ack) {
   return result;
 }
 
+AckWait FSUIPC::WaitWeatherAck(std::uint32_t previous, const AckPause& pause) {
+  AckWait wait;
+  wait.ack = previous;
+  while (wait.ack == previous) {
+    if (!pause(kAckPollMs)) {
+      wait.end = AckWaitEnd::kGivenUp;
+      return wait;
+    }
+    wait.code = ReadWeatherAck(&wait.ack);
+    if (wait.code != kFsuipcOk) {
+      wait.end = AckWaitEnd::kReadFailed;
+      return wait;
+    }
+  }
+  wait.end = AckWaitEnd::kAcknowledged;
+  return wait;
+}
+
 std::uint16_t FSUIPC::ReadOffset333E() {
   std::uint16_t value = kOffset333EUnread;
   return ReadOne(kOffset333E, sizeof value, &value) == kFsuipcOk ? value : kOffset333EUnread;

@@ -12,7 +12,6 @@ namespace {
 constexpr std::uint32_t kIdlePauseMs = 10;
 constexpr std::uint32_t kConnectPauseMs = 1000;
 constexpr std::uint32_t kPollPauseMs = 1000;
-constexpr std::uint32_t kAckPollMs = 50;
 constexpr std::uint32_t kRecordPauseMs = 50;
 constexpr std::uint32_t kClosePauseMs = 5000;
 // "can not send Station!" after this many unchanged acknowledgement reads, and again every so many.
@@ -151,23 +150,22 @@ bool WriterMachine::SendRecord(const NewWeather& record, int number, int count, 
     SendFailed(code);
     return false;
   }
-  std::uint32_t currentAck = *previousAck;
   int waits = 0;
-  while (currentAck == *previousAck) {
-    if (!Pause(kAckPollMs)) return false;
+  const AckWait ack = link_.WaitWeatherAck(*previousAck, [&](std::uint32_t ms) {
+    if (!Pause(ms)) return false;
     if (waits > kAckWaitsBeforeWarning) {
       events_.Label(wxS("can not send Station!"));
       waits = 0;
     }
     ++waits;
-    const std::uint32_t ackCode = link_.ReadWeatherAck(&currentAck);
-    if (Stopping()) return false;
-    if (ackCode != kFsuipcOk) {
-      SendFailed(ackCode);
-      return false;
-    }
+    return true;
+  });
+  if (Stopping() || ack.end == AckWaitEnd::kGivenUp) return false;
+  if (ack.end == AckWaitEnd::kReadFailed) {
+    SendFailed(ack.code);
+    return false;
   }
-  *previousAck = currentAck;
+  *previousAck = ack.ack;
   return true;
 }
 

@@ -76,6 +76,17 @@ inline void TypeInto(wxWindow* field, const char* text) {
   person.Text(text);
 }
 
+// Picks an item of a list with the keyboard, as a person can without opening it: the list takes
+// the keyboard, Home goes to its first item and every Down one further (no further than the last).
+inline void ChooseWithKeys(wxChoice* choice, int item) {
+  wxWindow* top = wxGetTopLevelParent(choice);
+  if (!static_cast<wxTopLevelWindow*>(top)->IsActive()) top->Raise();
+  choice->SetFocus();
+  wxUIActionSimulator person;
+  person.Char(WXK_HOME);
+  for (int i = 0; i < item; ++i) person.Char(WXK_DOWN);
+}
+
 inline void PressEscape(wxWindow* inside) {
   wxUIActionSimulator person;
   person.MouseMove(Middle(inside));

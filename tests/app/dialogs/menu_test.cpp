@@ -11,6 +11,7 @@
 #include "dialog_test_env.h"
 #include "gui_common/real_modal.h"
 #include "gui_common/screenshot.h"
+#include "manual_weather_bytes.h"
 #include "options/option_ini.h"
 #include "sim_stub.h"
 #include "simlink/fsuipc_worker.h"
@@ -111,13 +112,8 @@ TEST_F(MenuTest, SetFsWeatherWritesThroughTheWritersLink) {
   ASSERT_TRUE(SettleUntil([&] { return !received("record").empty(); }));
   const std::vector<SimStubEvent> records = received("record");
   ASSERT_EQ(records.size(), 1u);
-  ManualWeatherForm form;
-  form.Station = wxS("EDDB");
-  NewWeather expected;
-  wxString problem;
-  ASSERT_TRUE(BuildManualWeather(form, &expected, &problem));
-  const NewWeatherBytes bytes = ToBytes(expected);
-  EXPECT_EQ(records[0].bytes, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+  const std::vector<std::uint8_t> expected = manualbytes::Record({{8, {'E', 'D', 'D', 'B'}}});
+  EXPECT_EQ(records[0].bytes, expected) << manualbytes::Differences(records[0].bytes, expected);
   EXPECT_TRUE(dialogs.boxes.empty());
 }
 
