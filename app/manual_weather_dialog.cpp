@@ -1,6 +1,6 @@
 #include "app/manual_weather_dialog.h"
 
-#include <wx/msgdlg.h>
+#include <wx/defs.h>
 
 #include <chrono>
 #include <mutex>
@@ -11,6 +11,7 @@
 #include "simlink/convert_weather.h"
 #include "simlink/fsuipc.h"
 #include "simlink/fsuipc_worker.h"
+#include "support/gui/modal_runs.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr std::uint32_t kAckPollMs = 50;
 constexpr int kAckPolls = 20;  // a module that never acknowledges holds the window 1 s at most
 
 void ShowLinkError(std::uint32_t code) {
-  wxMessageBox(wxString(FSUIPC::ErrorText(code)), wxS("FSUIPC-Error"), wxOK | wxICON_ERROR);
+  modal_runs::ShowBox(wxString(FSUIPC::ErrorText(code)), wxS("FSUIPC-Error"), wxOK | wxICON_ERROR, nullptr);
 }
 
 // The writer thread shares the link: under its lock, the record and the module's answer to it
@@ -95,12 +96,12 @@ void NubivaneSetFSWX::SendWeather() {
   NewWeather record;
   wxString problem;
   if (!BuildManualWeather(ReadForm(), &record, &problem)) {
-    wxMessageBox(problem, wxS("Message"), wxOK | wxCENTRE);
+    modal_runs::ShowBox(problem, wxS("Message"), wxOK | wxCENTRE, nullptr);
     return;
   }
   ClConvertWeather check;
   if (!check.CheckNewWeather(&record)) {
-    wxMessageBox(check.GetErrorText(), wxS("Message"), wxOK | wxCENTRE);
+    modal_runs::ShowBox(check.GetErrorText(), wxS("Message"), wxOK | wxCENTRE, nullptr);
     return;
   }
   const std::uint32_t code = WriteAcknowledged(record);

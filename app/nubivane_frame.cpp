@@ -6,6 +6,7 @@
 
 #include "app/about_dialog.h"
 #include "app/manual_weather_dialog.h"
+#include "support/gui/modal_runs.h"
 
 namespace {
 
@@ -68,10 +69,10 @@ void NubivaneFrame::OnExit(wxCommandEvent&) { Destroy(); }
 
 void NubivaneFrame::OnSetFSWeather(wxCommandEvent&) {
   NubivaneSetFSWX dialog(this);
-  dialog.ShowModal();
+  modal_runs::ShowDialog(dialog);
 }
 
 void NubivaneFrame::OnAbout(wxCommandEvent&) {
   NubivaneAbout dialog(this);
-  dialog.ShowModal();
+  modal_runs::ShowDialog(dialog);
 }
