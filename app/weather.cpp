@@ -81,7 +81,8 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   bool airportsRead = false;
   {
     wxLogNull quiet;  // our own box says it; the library's report of the failed open would be a second
-    airportsRead = Metar->LoadAirports();
+    // A window that a signal is closing checks no catalogue: its box would not be shown anyway.
+    airportsRead = Closing || Metar->LoadAirports();
   }
   if (!airportsRead) {
     busy.reset();
@@ -102,7 +103,8 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
 
   showBusy(wxS("creating Thread"));
   showBusy(wxS("initialize weather stations"));
-  StartLoader();
+  // A window that a signal is closing starts no thread: it would only be joined again.
+  if (!Closing) StartLoader();
   StartWriter();
 
   busy.reset();  // the check shows its own busy text, and its boxes
