@@ -1,6 +1,6 @@
 #include "app/manual_weather_dialog.h"
 
-#include <wx/msgdlg.h>
+#include <wx/defs.h>
 
 #include <chrono>
 #include <mutex>
@@ -11,6 +11,7 @@
 #include "simlink/convert_weather.h"
 #include "simlink/fsuipc.h"
 #include "simlink/fsuipc_worker.h"
+#include "support/gui/modal_runs.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ constexpr std::uint32_t kLinkTryMs = 10;
 const wchar_t kLinkBusyText[] = L"The simulator link is busy: nothing was written. Please try again.";
 
 void ShowLinkError(std::uint32_t code) {
-  wxMessageBox(wxString(FSUIPC::ErrorText(code)), wxS("FSUIPC-Error"), wxOK | wxICON_ERROR);
+  modal_runs::ShowBox(wxString(FSUIPC::ErrorText(code)), wxS("FSUIPC-Error"), wxOK | wxICON_ERROR, nullptr);
 }
 
 void ShowLinkBusy() { wxMessageBox(kLinkBusyText, wxS("FSUIPC-Error"), wxOK | wxICON_ERROR); }
@@ -144,12 +145,12 @@ void NubivaneSetFSWX::SendWeather() {
   NewWeather record;
   wxString problem;
   if (!BuildManualWeather(ReadForm(), &record, &problem)) {
-    wxMessageBox(problem, wxS("Message"), wxOK | wxCENTRE);
+    modal_runs::ShowBox(problem, wxS("Message"), wxOK | wxCENTRE, nullptr);
     return;
   }
   ClConvertWeather check;
   if (!check.CheckNewWeather(&record)) {
-    wxMessageBox(check.GetErrorText(), wxS("Message"), wxOK | wxCENTRE);
+    modal_runs::ShowBox(check.GetErrorText(), wxS("Message"), wxOK | wxCENTRE, nullptr);
     return;
   }
   // Boxes come after the link is let go: their modal loops must not hold the writer.

@@ -7,6 +7,7 @@
 
 #include "app/about_dialog.h"
 #include "app/manual_weather_dialog.h"
+#include "support/gui/modal_runs.h"
 
 namespace {
 
@@ -84,10 +85,10 @@ void NubivaneFrame::OnExit(wxCommandEvent&) { Destroy(); }
 
 void NubivaneFrame::OnSetFSWeather(wxCommandEvent&) {
   NubivaneSetFSWX dialog(this, DialogLog());
-  dialog.ShowModal();
+  modal_runs::ShowDialog(dialog);
 }
 
 void NubivaneFrame::OnAbout(wxCommandEvent&) {
   NubivaneAbout dialog(this);
-  dialog.ShowModal();
+  modal_runs::ShowDialog(dialog);
 }

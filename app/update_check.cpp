@@ -1,13 +1,14 @@
 #include "app/update_check.h"
 
 #include <wx/busyinfo.h>
-#include <wx/msgdlg.h>
+#include <wx/toplevel.h>
 #include <wx/utils.h>
 #include <wx/window.h>
 
 #include "app/core/version_check.h"
 #include "platform/service_addresses.h"
 #include "support/file_version.h"
+#include "support/gui/modal_runs.h"
 #include "support/updater.h"
 
 namespace {
@@ -19,13 +20,14 @@ wxString LocalVersion() {
 }
 
 void OfferNewer(wxWindow* window, const UpdateCheckHost& host, const wxString& version) {
-  const int answer = wxMessageBox(wxS("Download Version v") + version + wxS("?"), wxS("Version Info"),
-                                  wxYES_NO | wxICON_INFORMATION | wxSTAY_ON_TOP, window);
+  const int answer = modal_runs::ShowBox(wxS("Download Version v") + version + wxS("?"), wxS("Version Info"),
+                                         wxYES_NO | wxICON_INFORMATION | wxSTAY_ON_TOP, window);
   host.ClearProgress();
   if (answer != wxYES) return;
   ClUpdater updater(window);
-  // The window goes once the event loop is idle, while the setup program runs.
-  if (updater.Run()) window->Destroy();
+  // The window goes through its close, which waits until no step and no modal loop runs any
+  // more, while the setup program runs.
+  if (updater.Run()) window->Close(true);
 }
 
 }  // namespace
@@ -34,15 +36,19 @@ wxString VersionCheckUrl() { return platform::UpdateHostUrl() + wxS("/checkVersi
 
 void RunUpdateCheck(wxWindow* window, const UpdateCheckHost& host, bool startup) {
   wxWindowDisabler disabled;
-  wxBusyInfo busy(wxS("Checking for updates...Please wait..."), window);
   wxString answer;
-  const bool downloaded = host.Download(VersionCheckUrl(), &answer) == 0;
+  bool downloaded = false;
+  {
+    // The busy text stands above every window: it goes before a box could stand under it.
+    wxBusyInfo busy(wxS("Checking for updates...Please wait..."), window);
+    downloaded = host.Download(VersionCheckUrl(), &answer) == 0;
+  }
   const VersionVerdict verdict =
       downloaded ? JudgeVersion(LocalVersion(), answer) : VersionVerdict::kNotVersion;
   switch (verdict) {
     case VersionVerdict::kNotVersion:
       host.ClearProgress();
-      wxMessageBox(wxS("Couldn't connect to Update Server"), wxS("ERROR"), wxOK | wxCENTRE, window);
+      modal_runs::ShowBox(wxS("Couldn't connect to Update Server"), wxS("ERROR"), wxOK | wxCENTRE, window);
       return;
     case VersionVerdict::kNewer:
       return OfferNewer(window, host, AnnouncedVersion(answer));
@@ -51,7 +57,7 @@ void RunUpdateCheck(wxWindow* window, const UpdateCheckHost& host, bool startup)
       if (startup) {
         wxBusyInfo flash(wxS("Checking for updates...No Updates..."), window);
       } else {
-        wxMessageBox(wxS("Your version is up to date."), wxS("Version Info"), wxOK | wxCENTRE, window);
+        modal_runs::ShowBox(wxS("Your version is up to date."), wxS("Version Info"), wxOK | wxCENTRE, window);
       }
       return;
   }

@@ -18,7 +18,7 @@ struct UpdateCheckHost {
 wxString VersionCheckUrl();
 
 // Asks the update host for the newest version and offers a real newer one; on Yes the setup
-// program is downloaded and started and the window destroys itself. Anything but a version from
+// program is downloaded and started and the window is closed (forced). Anything but a version from
 // the host is a failed check, also at start-up. At start-up (startup) an up-to-date result only
 // flashes a busy text. Every other window is disabled meanwhile. GUI thread.
 void RunUpdateCheck(wxWindow* window, const UpdateCheckHost& host, bool startup);

@@ -1,5 +1,6 @@
 #include "app/weather.h"
 
+#include <wx/app.h>
 #include <wx/busyinfo.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
@@ -9,18 +10,22 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/download_stop.h"
 #include "app/frame_placement.h"
 #include "app/option_dialog.h"
 #include "cycle/init_weather.h"
 #include "platform/test_knobs.h"
 #include "simlink/fsuipc_worker.h"
 #include "support/file_version.h"
+#include "support/gui/modal_runs.h"
 #include "support/last_run.h"
 #include "support/log_file.h"
 
 namespace {
 
 constexpr int kTimerIntervalMs = 1000;
+// While a close waits for a step to end, it looks again this often.
+constexpr int kCloseCheckMs = 20;
 constexpr int kStatusCountsField = 1;
 constexpr int kStatusLinkField = 2;
 constexpr int kStatusVersionField = 3;
@@ -44,6 +49,10 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
 
     Weather::Weather(wxWindow* parent, wxWindowID /*id*/)
     : NubivaneFrame(parent) {
+  // Bound first: a signal may come in the first box of the start-up.
+  Bind(wxEVT_CLOSE_WINDOW, &Weather::OnCloseWindow, this);
+  Bind(wxEVT_IDLE, &Weather::OnIdle, this);
+  CloseCheck.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { CloseWhenQuiet(); });
   // The log's and the updater's boxes are windows from the first line on.
   PreviousSupportUi = InstallSupportUi(&SupportWindows);
   BindWorkerEvents();
@@ -56,29 +65,35 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   Log->WriteToFile(wxString::Format(wxS("OS: %s, Architecture: %s "), platform.GetOperatingSystemIdName(),
                                     platform.GetBitnessName()));
 
-  // Until the end of the constructor every window is disabled and the busy texts stand.
+  // Until the end of the constructor every window is disabled. One busy text stands at a time,
+  // and none while a box is shown: the busy window stays above every other and would hide it.
   wxWindowDisabler disabled;
-  std::vector<std::unique_ptr<wxBusyInfo>> busy;
+  std::unique_ptr<wxBusyInfo> busy;
+  const auto showBusy = [this, &busy](const wxString& text) {
+    busy.reset();
+    if (!Closing) busy = std::make_unique<wxBusyInfo>(text, this);
+  };
 
   Option = new ClOption(this, &Options);
   PlaceFromOptions();
 
-  busy.push_back(std::make_unique<wxBusyInfo>(wxS("initialize airports"), this));
+  showBusy(wxS("initialize airports"));
   Metar = std::make_unique<ClMetar>();
   bool airportsRead = false;
   {
     wxLogNull quiet;  // our own box says it; the library's report of the failed open would be a second
-    airportsRead = Metar->LoadAirports();
+    // A window that a signal is closing checks no catalogue: its box would not be shown anyway.
+    airportsRead = Closing || Metar->LoadAirports();
   }
   if (!airportsRead) {
-    wxMessageBox(wxS("Can't open airport.dat!"), wxS("Nubivane Error"), wxOK, this);
+    busy.reset();
+    modal_runs::ShowBox(wxS("Can't open airport.dat!"), wxS("Nubivane Error"), wxOK, this);
     Log->WriteToFile(wxS("Error: Can't open airport.dat!"));
-    // The window goes once the event loop is idle; the start-up runs to its end first.
-    Closing = true;
-    Destroy();
+    // The start-up runs to its end, boxes included; the window never goes inside its constructor.
+    EndAfterStartUp = true;
   }
 
-  busy.push_back(std::make_unique<wxBusyInfo>(wxS("getting Fileversion"), this));
+  showBusy(wxS("getting Fileversion"));
   ShowFileVersion();
 
   ShowGauge(false);
@@ -87,12 +102,14 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   UsePpbb = false;
   Options.AlignUpperWinds = true;
 
-  busy.push_back(std::make_unique<wxBusyInfo>(wxS("creating Thread"), this));
-  busy.push_back(std::make_unique<wxBusyInfo>(wxS("initialize weather stations"), this));
-  StartLoader();
+  showBusy(wxS("creating Thread"));
+  showBusy(wxS("initialize weather stations"));
+  // A window that a signal is closing starts no thread: it would only be joined again.
+  if (!Closing) StartLoader();
   StartWriter();
 
-  if (Options.CheckUpdateStartup) {
+  busy.reset();  // the check shows its own busy text, and its boxes
+  if (Options.CheckUpdateStartup && !Closing) {
     wxCommandEvent startup(wxEVT_NULL, 0);
     startup.SetString(wxS("startup"));
     OnCheckUpdates(startup);
@@ -103,11 +120,15 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   const auto scaledMs = std::max<std::int64_t>(1, ScaledMicros(kTimerIntervalMs) / 1000);
   Timer->Start(static_cast<int>(scaledMs), wxTIMER_CONTINUOUS);
 
-  // The busy texts close, the last one first, then the windows are enabled again.
-  while (!busy.empty()) busy.pop_back();
+  busy.reset();
+  StartingUp = false;
+  if (EndAfterStartUp || Closing) BeginClosing();
 }
 
 Weather::~Weather() {
+  // Nothing is shown any more while the window goes.
+  modal_runs::Refuse(true);
+  CloseCheck.Stop();
   // No tick may reach a thread that is going.
   if (Timer) Timer->Stop();
   StopThreads();
@@ -127,6 +148,36 @@ Weather::~Weather() {
   Log->WriteToFile(wxS("Main: Nubivane Close"));
   Log.reset();
   InstallSupportUi(PreviousSupportUi);
+  modal_runs::Refuse(false);
+}
+
+void Weather::OnCloseWindow(wxCloseEvent&) { BeginClosing(); }
+
+void Weather::BeginClosing() {
+  if (!Closing) {
+    Closing = true;
+    modal_runs::Refuse(true);
+  }
+  StopWindowDownloads();
+  // Each ends as its Cancel would; the steps they return to run to their end.
+  modal_runs::EndAll();
+  wxWakeUpIdle();
+  if (!StartingUp && !CloseCheck.IsRunning()) CloseCheck.Start(kCloseCheckMs);
+}
+
+void Weather::OnIdle(wxIdleEvent& event) {
+  event.Skip();
+  CloseWhenQuiet();
+}
+
+void Weather::CloseWhenQuiet() {
+  if (!Closing || DestroyAsked) return;
+  modal_runs::EndAll();
+  if (StartingUp || Tick.Held() || modal_runs::Running()) return;
+  DestroyAsked = true;
+  CloseCheck.Stop();
+  Destroy();
+  wxWakeUpIdle();
 }
 
 bool Weather::TakeLoadedLists() {
@@ -147,7 +198,7 @@ bool Weather::TakeLoadedLists() {
 void Weather::CheckLastRun() {
   const wxString previous = Log->GetLastLog();
   if (!PreviousRunFailed(previous)) return;
-  const int answer = wxMessageBox(kErrorReportOffer, wxS("Debug"), wxYES_NO | wxICON_QUESTION, this);
+  const int answer = modal_runs::ShowBox(kErrorReportOffer, wxS("Debug"), wxYES_NO | wxICON_QUESTION, this);
   if (answer == wxYES) Log->SendErrorMail(ErrorReportBody(previous));
 }
 
@@ -167,7 +218,14 @@ void Weather::ShowFileVersion() {
 }
 
 void Weather::StartLoader() {
-  Loader = new InitWeather(this);
+  {
+    // A catalogue that cannot be read is said in the log below, never in the library's own box.
+    wxLogNull quiet;
+    Loader = new InitWeather(this);
+  }
+  // Not an "Error" line: without upper air and SYNOP the program needs no WMO station.
+  if (!Loader->StationsRead())
+    Log->WriteToFile(wxS("InitWeather: Can't read station.dat, no upper-air or SYNOP station is known"));
   Loader->SetParts(UseTtbb, UsePpbb);
   if (Loader->Create() != wxTHREAD_NO_ERROR) {
     Log->WriteToFileAndErrorBox(wxS("Error: InitWeather - Can't create the  thread!"));
@@ -178,7 +236,7 @@ void Weather::StartLoader() {
 
 void Weather::StartWriter() {
   // A window that is going must not touch the simulator: no first-ready clearing of its weather.
-  if (Closing) return;
+  if (Closing || EndAfterStartUp) return;
   Writer = new FSUIPCWorker(WriterOptionsOf(Options), this);
   Option->Taken = [this](const OptionData& options) {
     if (Writer != nullptr) Writer->SetOptions(WriterOptionsOf(options));

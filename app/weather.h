@@ -59,6 +59,7 @@ class Weather : public NubivaneFrame {
   int Download(const wxString& url, wxString* text, const wxString& caption);
   // The chosen stations into records for the writer; false when none were chosen.
   bool ConvertWXToNewWeather();
+  bool IsClosing() const { return Closing; }
   // A blocking step on the GUI thread (a box, the update check) holds the timer tick while the
   // returned object lives: the library dispatches timer events inside such steps.
   [[nodiscard]] TimerTick::Hold HoldTick() { return TimerTick::Hold(Tick); }
@@ -129,9 +130,21 @@ class Weather : public NubivaneFrame {
   void KeepUsableSize();
   wxSize SmallestUsableSize();
 
+  // The close: every request (the close box, a signal, an accepted update, a start-up without
+  // airports) ends the modal loops that run; the window is destroyed only once no step and no
+  // modal loop is on the stack any more.
+  void OnCloseWindow(wxCloseEvent& event);
+  void OnIdle(wxIdleEvent& event);
+  void BeginClosing();
+  void CloseWhenQuiet();
+
   GuiSupportUi SupportWindows;
   SupportUi* PreviousSupportUi = nullptr;
-  bool Closing = false;  // the window asked for its own deletion during start-up
+  bool StartingUp = true;        // the constructor runs
+  bool EndAfterStartUp = false;  // no airports: the start-up runs to its end, then the window goes
+  bool Closing = false;          // a close was asked for: no download, box or send starts any more
+  bool DestroyAsked = false;
+  wxTimer CloseCheck;  // looks again while a step still runs
   bool SizeChecked = false;
   FrameGeometryKeeper Geometry;
   TimerTick Tick;

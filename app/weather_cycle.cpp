@@ -3,7 +3,6 @@
 // for them and applies what they decide to the controls and the threads.
 
 #include <wx/evtloop.h>
-#include <wx/msgdlg.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include "cycle/station_choice.h"
 #include "simlink/fsuipc_worker.h"
 #include "support/download.h"
+#include "support/gui/modal_runs.h"
 #include "support/gui/window_picture.h"
 #include "support/log_file.h"
 
@@ -118,7 +118,7 @@ class Weather::FeedHost : public FeedDownloadHost {
     return window_.Download(url, &text, caption) == 0;
   }
   void ShowBox(const wxString& text, const wxString& caption) override {
-    wxMessageBox(text, caption, wxOK | wxCENTRE, &window_);
+    modal_runs::ShowBox(text, caption, wxOK | wxCENTRE, &window_);
   }
   bool Stopped() override { return WindowStop().Raised(); }
 
@@ -138,6 +138,7 @@ void Weather::OnTimer(wxTimerEvent&) {
 }
 
 int Weather::Download(const wxString& url, wxString* text, const wxString& caption) {
+  if (Closing) return 1;  // a window that is going starts no download
   const StopWhenClosed stopWhenClosed(*this);
   ProgressLabel->SetLabel(kConnectingLabel);
   ShowGauge(true);

@@ -9,6 +9,7 @@
 #include "app/update_check.h"
 #include "app/weather.h"
 #include "cycle/conversion_run.h"
+#include "support/gui/modal_runs.h"
 #include "support/log_file.h"
 
 namespace {
@@ -18,14 +19,14 @@ const wxColour kIcaoFieldNormal(255, 255, 255);
 
 }  // namespace
 
-void Weather::OnOption(wxCommandEvent&) {
-  const TimerTick::Hold hold(Tick);
-  Option->ShowModal();
-}
+// The weather cycle goes on behind the dialog: a tick's download or box runs inside its loop.
+void Weather::OnOption(wxCommandEvent&) { modal_runs::ShowDialog(*Option); }
 
 void Weather::OnCheckUpdates(wxCommandEvent& event) {
   // Its boxes and downloads dispatch timer events.
   const TimerTick::Hold hold(Tick);
+  // A window that is going asks the update host nothing.
+  if (Closing) return;
   UpdateCheckHost host;
   host.Download = [this](const wxString& url, wxString* text) {
     return Download(url, text, wxS("Check Updates"));

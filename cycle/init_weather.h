@@ -25,6 +25,9 @@ class InitWeather : public wxThread {
                        const wxString& airportPath = wxS("airport.dat"));
   ~InitWeather() override;
 
+  // Whether "station.dat" was read, for both catalogues.
+  bool StationsRead() const { return UpperairStations->CatalogueRead() && SynopStations->CatalogueRead(); }
+
   // Before Run: which upper-air parts besides TTAA are identified.
   void SetParts(bool useTtbb, bool usePpbb) { Split.SetParts(useTtbb, usePpbb); }
   // The pause after each item of a split, in milliseconds (0 at start).

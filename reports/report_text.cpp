@@ -89,7 +89,8 @@ bool AppendLatin1File(const wxString& path, wxString& text) {
   char chunk[4096];
   for (;;) {
     const ssize_t got = file.Read(chunk, sizeof chunk);
-    if (got <= 0) break;
+    if (got < 0) return false;  // a folder of that name, a failing disk
+    if (got == 0) break;
     text += Latin1ToString(chunk, static_cast<std::size_t>(got));
   }
   return true;

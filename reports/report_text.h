@@ -24,7 +24,8 @@ void TrimLeading(wxString& text);
 std::vector<wxString> SplitLines(const wxString& text);
 
 // Appends a file's bytes to text, each byte the character of the same code (ISO 8859-1).
-// False when the file cannot be opened (the failed open goes to the library's error log).
+// False when the file cannot be opened or a read fails (a folder of that name); the library
+// reports either to its error log.
 bool AppendLatin1File(const wxString& path, wxString& text);
 
 // Decodes bytes as ISO 8859-1.

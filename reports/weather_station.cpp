@@ -44,7 +44,7 @@ std::vector<StationEntry> ClWeatherStation::ParseStations(const wxString& text) 
 }
 
 ClWeatherStation::ClWeatherStation(const wxString& path) {
-  AppendLatin1File(path, Text);
+  Read = AppendLatin1File(path, Text);
   Stations = ParseStations(Text);
   Index.Build(Stations);
 }

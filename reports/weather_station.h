@@ -16,6 +16,9 @@ class ClWeatherStation {
   explicit ClWeatherStation(const wxString& path = wxS("station.dat"));
   virtual ~ClWeatherStation();
 
+  // Whether the file could be read whole (an empty catalogue may also be an empty file).
+  bool CatalogueRead() const { return Read; }
+
   // The same reading from any text; the constructor feeds it the file's content.
   static std::vector<StationEntry> ParseStations(const wxString& text);
 
@@ -24,6 +27,7 @@ class ClWeatherStation {
   std::size_t FindStation(const wxString& id) const { return Index.Find(id); }
 
   wxString Text;
+  bool Read = false;
   std::vector<StationEntry> Stations;
   StationIndex Index;
 };

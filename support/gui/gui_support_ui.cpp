@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "support/gui/modal_runs.h"
+
 static_assert(progress_style::kAppModal == wxPD_APP_MODAL && progress_style::kAutoHide == wxPD_AUTO_HIDE &&
                   progress_style::kElapsedTime == wxPD_ELAPSED_TIME &&
                   progress_style::kEstimatedTime == wxPD_ESTIMATED_TIME &&
@@ -65,12 +67,12 @@ void GuiSupportUi::ShowMessage(const wxString& text, const wxString& caption, lo
     if (wxTheApp != nullptr) {
       const auto parentAddress = reinterpret_cast<std::uintptr_t>(parent);
       wxTheApp->CallAfter([text = text.Clone(), caption = caption.Clone(), style, parentAddress] {
-        wxMessageBox(text, caption, style, StandingWindowAt(parentAddress));
+        modal_runs::ShowBox(text, caption, style, StandingWindowAt(parentAddress));
       });
     }
     return;
   }
-  wxMessageBox(text, caption, style, parent);
+  modal_runs::ShowBox(text, caption, style, parent);
 }
 
 std::unique_ptr<ProgressView> GuiSupportUi::ShowProgress(const wxString& title, const wxString& message,

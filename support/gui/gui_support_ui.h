@@ -2,7 +2,7 @@
 
 #include "support/support_ui.h"
 
-// The support services' windows: wxMessageBox and wxProgressDialog. The application installs
+// The support services' windows: message boxes (modal_runs::ShowBox) and wxProgressDialog. The application installs
 // one with InstallSupportUi before the log is created.
 class GuiSupportUi : public SupportUi {
  public:

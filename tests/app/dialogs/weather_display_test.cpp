@@ -168,6 +168,7 @@ TEST_F(WeatherDisplayTest, CheckForUpdatesInstallsANewerVersionAndTheWindowGoes)
   EXPECT_EQ(yes.boxes[0].message, wxS("Download Version v9.99.9?"));
   EXPECT_EQ(shell.opened, std::vector<wxString>{wxS("Nubivane Lite Setup.exe")});
   EXPECT_TRUE(apptest::SettleUntil([&] { return !apptest::Standing(window); }));
+  apptest::Settle();  // the library deletes it at the idle after it asked
   window = nullptr;
   EXPECT_NE(Log().find("Main: Nubivane Close"), std::string::npos);
 }

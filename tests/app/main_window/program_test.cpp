@@ -11,6 +11,7 @@
 
 #include "common/test_paths.h"
 #include "peers/child_process.h"
+#include "peers/http_peer.h"
 #include "sim_stub.h"
 
 namespace {
@@ -87,6 +88,83 @@ TEST_F(ProgramRun, SigtermAndSigintCloseThroughTheNormalShutDown) {
     EXPECT_EQ(log.substr(log.size() - closeLine.size()), closeLine) << log;
     EXPECT_NE(ReadBytes("Nubivane.ini").find("FrameSizeX="), std::string::npos);
   }
+}
+
+// Whether a window whose title ends so stands on the display, as the X server lists it.
+bool WindowStands(const std::string& titleEnd) {
+  std::FILE* list = ::popen("xwininfo -root -tree 2>/dev/null", "r");
+  if (list == nullptr) return false;
+  std::string text;
+  char piece[4096];
+  for (std::size_t n; (n = std::fread(piece, 1, sizeof piece, list)) > 0;) text.append(piece, n);
+  ::pclose(list);
+  return text.find(titleEnd + "\": (") != std::string::npos;
+}
+
+bool WaitForWindow(const std::string& title, std::chrono::seconds bound) {
+  const auto end = std::chrono::steady_clock::now() + bound;
+  while (std::chrono::steady_clock::now() < end) {
+    if (WindowStands(title)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+// A real box of the program stands, nothing answers it, and a signal comes: the box ends as its
+// Cancel would and the program ends by the normal shut-down.
+TEST_F(ProgramRun, ASignalWhileABoxStandsEndsTheBoxAndTheProgram) {
+  testpeers::HttpPeer updateHost({});  // every request fails: the update check's box comes
+  struct Case {
+    const char* what;
+    const char* previousLog;  // nullptr: a clean previous run
+    const char* ini;
+    const char* box;
+  };
+  const Case cases[] = {
+      {"report offer", "1 - Nubivane Start\r\n", "", "Debug"},
+      {"update check at start-up", nullptr, "[General]\nCheckUpdateStartup=1\n", "ERROR"},
+  };
+  for (const Case& c : cases) {
+    testsupport::WriteBytes("nubivane.log",
+                            c.previousLog != nullptr ? c.previousLog : "1 - Main: Nubivane Close\r\n");
+    testsupport::WriteBytes("Nubivane.ini", c.ini);
+    testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", updateHost.BaseUrl());
+    testpeers::ChildProcess program({NUB_PROGRAM});
+    testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST");
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(WaitForWindow(std::string("\"") + c.box, std::chrono::seconds(60))) << c.what;
+    int status = 0;
+    const long long took = Stop(program, SIGTERM, &status);
+    ASSERT_GE(took, 0) << c.what << ": the program still ran";
+    std::printf("SIGTERM with the %s box open: the program ended %lld ms after it\n", c.what, took);
+    ASSERT_TRUE(WIFEXITED(status)) << c.what << ": ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << c.what;
+    const std::string log = ReadBytes("nubivane.log");
+    const std::string closeLine = " - Main: Nubivane Close\r\n";
+    ASSERT_GE(log.size(), closeLine.size()) << c.what;
+    EXPECT_EQ(log.substr(log.size() - closeLine.size()), closeLine) << c.what << ": " << log;
+  }
+}
+
+// No "station.dat": the run's log says so, no box of the library's stands, and a signal ends it.
+TEST_F(ProgramRun, WithoutStationDatTheLogSaysItAndNoBoxStands) {
+  std::remove("station.dat");
+  testpeers::ChildProcess program({NUB_PROGRAM});
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(WaitUntilWeatherCleared(std::chrono::seconds(60)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // a box at idle would stand by now
+  EXPECT_FALSE(WindowStands(" Error")) << "the library's own box";
+  int status = 0;
+  const long long took = Stop(program, SIGTERM, &status);
+  ASSERT_GE(took, 0);
+  std::printf("SIGTERM without station.dat: the program ended %lld ms after it\n", took);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const std::string log = ReadBytes("nubivane.log");
+  EXPECT_NE(log.find("InitWeather: Can't read station.dat"), std::string::npos) << log;
+  const std::string closeLine = " - Main: Nubivane Close\r\n";
+  ASSERT_GE(log.size(), closeLine.size());
+  EXPECT_EQ(log.substr(log.size() - closeLine.size()), closeLine) << log;
 }
 
 }  // namespace

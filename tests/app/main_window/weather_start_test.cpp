@@ -151,12 +151,13 @@ TEST_F(WeatherStart, WithoutAirportDatTheWindowGoesAndTheSimulatorIsNotTouched) 
   EXPECT_EQ(dialogs.boxes[0].style & wxOK, wxOK);
   EXPECT_EQ(window->Writer, nullptr);
   EXPECT_NE(window->Loader, nullptr);
-  EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(window));
+  // Never inside its constructor: the window goes once the event loop runs.
+  EXPECT_FALSE(wxTheApp->IsScheduledForDestruction(window));
+  EXPECT_TRUE(window->IsClosing());
   Weather* going = window;
   window = nullptr;
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(10)));
   Settle();  // the library deletes it
-  EXPECT_FALSE(Standing(going));
   EXPECT_EQ(stub.MessagesReceived(), 0u);
 
   const std::vector<std::string> messages = Messages(Log());

@@ -1,0 +1,184 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <wx/msgdlg.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "app/about_dialog.h"
+#include "app/close_on_signal.h"
+#include "app/manual_weather_dialog.h"
+#include "app/option_dialog.h"
+#include "cycle/init_weather.h"
+#include "gui_common/real_modal.h"
+#include "peers/http_peer.h"
+#include "peers/update_doubles.h"
+#include "weather_test_env.h"
+
+namespace {
+
+using apptest::Settle;
+using apptest::SettleUntil;
+using apptest::Standing;
+using Clock = std::chrono::steady_clock;
+
+bool IsBox(const wxDialog* dialog, const char* caption) {
+  const auto* box = dynamic_cast<const wxMessageDialog*>(dialog);
+  return box != nullptr && box->GetCaption() == caption;
+}
+
+// What a person's click on the box's own button does: GTK's answer to the dialog.
+void AnswerBox(wxDialog* box, int gtkResponse) {
+  using Respond = void (*)(void*, int);
+  static const auto respond = reinterpret_cast<Respond>(::dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+  ASSERT_NE(respond, nullptr);
+  respond(box->GetHandle(), gtkResponse);
+}
+constexpr int kGtkResponseOk = -5;
+
+std::string LastMessage(const std::string& log) {
+  if (log.size() < 2) return std::string();
+  const std::size_t start = log.rfind("\r\n", log.size() - 3);
+  const std::string line = log.substr(start == std::string::npos ? 0 : start + 2);
+  const std::size_t dash = line.find(" - ");
+  return dash == std::string::npos ? line : line.substr(dash + 3, line.size() - dash - 5);
+}
+
+class WeatherClose : public apptest::WeatherTest {
+ protected:
+  void SetUp() override {
+    apptest::WeatherTest::SetUp();
+    CloseMainWindowOnSignals();
+    // Every feed and the version text fail at once: the boxes of a failed download come.
+    peer = std::make_unique<testpeers::HttpPeer>(std::vector<testpeers::HttpRoute>{});
+    host = std::make_unique<ScopedUpdateHost>(peer->BaseUrl());
+    testsupport::SetEnvironment("NUBIVANE_VATSIM_HOST", peer->BaseUrl());
+  }
+  void TearDown() override {
+    testsupport::UnsetEnvironment("NUBIVANE_VATSIM_HOST");
+    apptest::WeatherTest::TearDown();
+  }
+
+  // Inside the loop of the first dialog that matches, a SIGTERM; then the window must go by the
+  // normal shut-down. what opens the loop. Returns the milliseconds from the signal to the end.
+  long long SignalInside(const guitest::RealModal::Match& match, const std::function<void()>& what) {
+    bool signalled = false;
+    Clock::time_point sent;
+    {
+      guitest::RealModal real(match, [&](wxDialog*) {
+        if (signalled) return;
+        signalled = true;
+        sent = Clock::now();
+        std::raise(SIGTERM);
+      });
+      what();
+    }
+    EXPECT_TRUE(signalled) << "the loop never ran";
+    Weather* going = window;
+    EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(20)));
+    Settle();
+    window = nullptr;
+    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count();
+    EXPECT_EQ(LastMessage(Log()), "Main: Nubivane Close") << Log();
+    EXPECT_NE(testsupport::ReadBytes("Nubivane.ini").find("FrameSizeX="), std::string::npos);
+    return ms;
+  }
+
+  std::unique_ptr<testpeers::HttpPeer> peer;
+  std::unique_ptr<ScopedUpdateHost> host;
+};
+
+TEST_F(WeatherClose, ASignalEndsEachDialogAndBoxAndTheWindowGoesAfter) {
+  struct Case {
+    const char* what;
+    guitest::RealModal::Match match;
+    std::function<void(Weather*)> open;
+  };
+  wxCommandEvent call(wxEVT_NULL, 0);
+  const Case cases[] = {
+      {"About", guitest::DialogsOf<NubivaneAbout>(), [&](Weather* w) { w->OnAbout(call); }},
+      {"manual weather", guitest::DialogsOf<NubivaneSetFSWX>(), [&](Weather* w) { w->OnSetFSWeather(call); }},
+      {"Option", guitest::DialogsOf<ClOption>(), [&](Weather* w) { w->OnOption(call); }},
+      {"update check's ERROR box", [](const wxDialog* d) { return IsBox(d, "ERROR"); },
+       [&](Weather* w) { w->OnCheckUpdates(call); }},
+      {"feed's ERROR box", [](const wxDialog* d) { return IsBox(d, "ERROR"); },
+       [&](Weather* w) { w->OnDownloadWX(call); }},
+      {"loader's airport box", [](const wxDialog* d) { return IsBox(d, "Error"); },
+       [&](Weather* w) {
+         std::remove("airport.dat");
+         w->Loader->HandOver().Request({wxS("EDDF 121150Z 27010KT\n"), wxString(), wxString()});
+         SettleUntil([&] { return !Standing(w) || w->IsClosing(); }, std::chrono::seconds(10));
+       }},
+  };
+  for (const Case& c : cases) {
+    PutCatalogues();
+    std::remove("nubivane.log");  // a failed feed's "Error" line would bring the report offer
+    Open();
+    const long long ms = SignalInside(c.match, [&] { c.open(window); });
+    std::printf("signal with the %s open: the window was gone %lld ms after it\n", c.what, ms);
+    EXPECT_LT(ms, 5000) << c.what;
+    EXPECT_TRUE(dialogs.boxes.empty()) << c.what << ": " << dialogs.boxes.front().caption;
+    dialogs.boxes.clear();
+  }
+}
+
+TEST_F(WeatherClose, ASignalInTheReportOfferAtStartUpEndsItAsNo) {
+  PutCatalogues();
+  testsupport::WriteBytes("nubivane.log", "1 - Nubivane Start\r\n");
+  const long long ms =
+      SignalInside([](const wxDialog* d) { return IsBox(d, "Debug"); }, [&] { Open(false); });
+  std::printf("signal with the report offer open: the window was gone %lld ms after it\n", ms);
+  const std::string log = Log();
+  EXPECT_NE(log.find("Nubivane Start"), std::string::npos);
+  EXPECT_EQ(log.find("FSUIPC: deleting thread"), std::string::npos) << "a going window starts no writer";
+}
+
+TEST_F(WeatherClose, WithoutAirportsAndWithTheUpdateCheckEveryBoxIsAnsweredThenTheWindowGoes) {
+  PutCatalogues(false);
+  testsupport::WriteBytes("Nubivane.ini", "[General]\nCheckUpdateStartup=1\n");
+  std::vector<std::string> answered;
+  {
+    guitest::RealModal real(
+        [](const wxDialog* d) { return dynamic_cast<const wxMessageDialog*>(d) != nullptr; },
+        [&](wxDialog* box) {
+          answered.push_back(static_cast<wxMessageDialog*>(box)->GetCaption().utf8_string());
+          // The main window and the options dialog: no busy text over the box.
+          EXPECT_EQ(wxTopLevelWindows.GetCount(), 2u) << "a busy text stands beside the box";
+          AnswerBox(box, kGtkResponseOk);
+        });
+    Open(false);
+  }
+  EXPECT_EQ(answered, (std::vector<std::string>{"Nubivane Error", "ERROR"}));
+  Weather* going = window;
+  EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(20)));
+  window = nullptr;
+  Settle();
+  const std::string log = Log();
+  EXPECT_NE(log.find("Error: Can't open airport.dat!"), std::string::npos);
+  EXPECT_EQ(LastMessage(log), "Main: Nubivane Close") << log;
+}
+
+TEST_F(WeatherClose, AStationCatalogueThatCannotBeReadIsLoggedWithoutTheLibrarysBox) {
+  for (bool folder : {false, true}) {
+    PutCatalogues();
+    std::remove("station.dat");
+    if (folder) {
+      ASSERT_EQ(::mkdir("station.dat", 0755), 0);
+    }
+    Open();
+    Settle();
+    EXPECT_TRUE(dialogs.boxes.empty())
+        << (folder ? "folder: " : "missing: ") << dialogs.boxes.front().message;
+    EXPECT_NE(Log().find("InitWeather: Can't read station.dat"), std::string::npos) << Log();
+    Close();
+    EXPECT_EQ(LastMessage(Log()), "Main: Nubivane Close");
+    ::rmdir("station.dat");
+    dialogs.boxes.clear();
+  }
+}
+
+}  // namespace
