@@ -27,7 +27,7 @@ void ShowLinkError(std::uint32_t code) {
   modal_runs::ShowBox(wxString(FSUIPC::ErrorText(code)), wxS("FSUIPC-Error"), wxOK | wxICON_ERROR, nullptr);
 }
 
-void ShowLinkBusy() { wxMessageBox(kLinkBusyText, wxS("FSUIPC-Error"), wxOK | wxICON_ERROR); }
+void ShowLinkBusy() { modal_runs::ShowBox(kLinkBusyText, wxS("FSUIPC-Error"), wxOK | wxICON_ERROR, nullptr); }
 
 void SleepScaled(std::uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::microseconds(ScaledMicros(ms)));
