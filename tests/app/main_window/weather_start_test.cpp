@@ -193,7 +193,10 @@ TEST_F(WeatherStart, TheStoredPlaceIsWhereTheFrameStoodWhenItWasClosed) {
   EXPECT_TRUE(going->Close());
   going->Hide();
   going->Move(0, 0);
-  ASSERT_TRUE(SettleUntil([&] { return !Standing(going); }));
+  // The ini is written as the window is deleted, not when its deletion is asked for.
+  ASSERT_TRUE(SettleUntil([&] {
+    return std::find(wxTopLevelWindows.begin(), wxTopLevelWindows.end(), going) == wxTopLevelWindows.end();
+  }));
   const std::string ini = ReadBytes("Nubivane.ini");
   for (const char* key : {"FramePosX=50\n", "FramePosY=70\n", "FrameSizeX=910\n", "FrameSizeY=610\n"}) {
     EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
