@@ -61,9 +61,13 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   Log = std::make_unique<ClLog>(wxS("nubivane.log"));
   CheckLastRun();
   Log->WriteToFile(wxS("Nubivane Start"));
-  const wxPlatformInfo& platform = wxPlatformInfo::Get();
-  Log->WriteToFile(wxString::Format(wxS("OS: %s, Architecture: %s "), platform.GetOperatingSystemIdName(),
-                                    platform.GetBitnessName()));
+  // Not through wxPlatformInfo::Get(): on Linux it also asks lsb_release for the distribution,
+  // which takes seconds and would hold a close that came during the start-up.
+  const wxOperatingSystemId system = wxGetOsVersion();
+  const wxBitness bitness = wxIsPlatform64Bit() ? wxBITNESS_64 : wxBITNESS_32;
+  Log->WriteToFile(wxString::Format(wxS("OS: %s, Architecture: %s "),
+                                    wxPlatformInfo::GetOperatingSystemIdName(system),
+                                    wxPlatformInfo::GetBitnessName(bitness)));
 
   // Until the end of the constructor every window is disabled. One busy text stands at a time,
   // and none while a box is shown: the busy window stays above every other and would hide it.
