@@ -451,8 +451,9 @@ TEST(IniSave, AKeyOfSeveralLinesKeepsOneWithTheSavedValue) {
       EXPECT_EQ(saved.rfind(Saved("; kept\n[Kept]\nA=1\n"), 0), 0u) << what << ":\n" << saved;
       EXPECT_NE(saved.find(Saved("OwnKey=x\n")), std::string::npos) << what << ":\n" << saved;
       if (text.find("[Other]") != std::string::npos) {
-        EXPECT_NE(saved.find(Saved("[Other]\n") + key.name + "=8\n"), std::string::npos) << what << ":\n"
-                                                                                         << saved;
+        EXPECT_NE(saved.find(Saved("[Other]\n" + std::string(key.name) + "=8\n")), std::string::npos)
+            << what << ":\n"
+            << saved;
       }
     }
   }
