@@ -19,13 +19,11 @@ if [[ ${1:-} == windows ]]; then
   # Further arguments are the build's settings (-DNUB_WINE_WINDOW_TESTS=ON: the window suites too).
   bash "$top/scripts/build.sh" windows -DNUB_LINUX_DECODE_TOOL="$linux_tool" "${@:2}"
   prefix=$top/build/windows/wineprefix
-  # The prefix is made, and its server and desktop started, once before the tests: a cold start
-  # under eight tests at once could hold the first of them past its time-out. The server stays for
-  # the run and is ended with every wine process of it (the window tests end their own).
+  # Every wine process of the run has ended once its server has (the window tests end their own).
+  trap 'WINEPREFIX="$prefix" wineserver -w' EXIT
+  # The prefix is made once before the tests, so that its making (minutes on a busy machine) is
+  # not counted against the first test's time-out.
   bash "$top/scripts/wine-run.sh" "$prefix"
-  WINEPREFIX="$prefix" wineserver -p
-  trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true' EXIT
-  bash "$top/scripts/wine-run.sh" "$prefix" cmd /c exit 0 >/dev/null 2>&1
   cd "$top/build/windows"
   ctest --output-on-failure -j"$(nproc)" --timeout 300
   exit 0
