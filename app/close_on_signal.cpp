@@ -6,13 +6,9 @@
 
 #include <csignal>
 
-#include "app/download_stop.h"
-
 namespace {
 
 [[maybe_unused]] void CloseTopWindow(int) {
-  // A download on the GUI thread would hold the close until it ends.
-  StopWindowDownloads();
   wxWindow* top = wxTheApp->GetTopWindow();
   if (top != nullptr && !top->IsBeingDeleted()) top->Close(true);
   // The window goes when the loop is next idle; without a nudge that waits for the next tick.

@@ -29,35 +29,23 @@ const wxString kNoStationLabel = wxS("No station within 10000 km of the aircraft
 // well within the tenth of a second after which a window looks dead.
 constexpr std::chrono::milliseconds kProgressPaintInterval(50);
 
-// The stop of the window's downloads. A download step lowers it as it begins; a close request or
-// a signal raises it, and it stays raised for the rest of that step.
+// The stop of the window's downloads.
 DownloadStop& WindowStop() {
   static DownloadStop stop;
   return stop;
 }
 int stepsRunning = 0;  // GUI thread only
 
-void StopOnCloseRequest(wxCloseEvent& event) {
-  StopWindowDownloads();
-  event.Skip();
-}
-
-// While a download or a download step runs, the window's close request stops it.
+// A download step begins with the stop lowered; the window's close raises it (Weather::BeginClosing)
+// and it stays raised for the rest of that step.
 class StopWhenClosed {
  public:
-  explicit StopWhenClosed(wxWindow& window) : window_(window) {
+  StopWhenClosed() {
     if (stepsRunning++ == 0) WindowStop().Lower();
-    window_.Bind(wxEVT_CLOSE_WINDOW, &StopOnCloseRequest);
   }
-  ~StopWhenClosed() {
-    window_.Unbind(wxEVT_CLOSE_WINDOW, &StopOnCloseRequest);
-    --stepsRunning;
-  }
+  ~StopWhenClosed() { --stepsRunning; }
   StopWhenClosed(const StopWhenClosed&) = delete;
   StopWhenClosed& operator=(const StopWhenClosed&) = delete;
-
- private:
-  wxWindow& window_;
 };
 
 // A download runs none of the window's events: what it shows is laid out and drawn here, with the
@@ -139,7 +127,7 @@ void Weather::OnTimer(wxTimerEvent&) {
 
 int Weather::Download(const wxString& url, wxString* text, const wxString& caption) {
   if (Closing) return 1;  // a window that is going starts no download
-  const StopWhenClosed stopWhenClosed(*this);
+  const StopWhenClosed stopWhenClosed;
   ProgressLabel->SetLabel(kConnectingLabel);
   ShowGauge(true);
   ShowProgressNow();
@@ -183,7 +171,7 @@ void Weather::OnDownloadWX(wxCommandEvent&) {
   // The boxes of this step dispatch timer events: no tick may start a second download that would
   // empty the lists this one fills.
   const TimerTick::Hold hold(Tick);
-  const StopWhenClosed stopWhenClosed(*this);
+  const StopWhenClosed stopWhenClosed;
   Downloaded = true;
   Selection.clear();
   Stations.clear();

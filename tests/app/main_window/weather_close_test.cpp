@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <wx/msgdlg.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "app/about_dialog.h"
 #include "app/close_on_signal.h"
@@ -124,6 +126,46 @@ TEST_F(WeatherClose, ASignalEndsEachDialogAndBoxAndTheWindowGoesAfter) {
     EXPECT_TRUE(dialogs.boxes.empty()) << c.what << ": " << dialogs.boxes.front().caption;
     dialogs.boxes.clear();
   }
+}
+
+// A feed server that says nothing holds the download on the GUI thread; a signal then stops it at
+// once, and the step neither falls back to the other feed nor shows a box.
+TEST_F(WeatherClose, ASignalDuringASilentDownloadStopsItWithoutAFallback) {
+  testpeers::HttpRoute silent{"/metar_NOAA.txt", 200, "EDDF 121150Z 27010KT\n"};
+  silent.silentBeforeHeadMs = 30000;
+  host.reset();  // the host of the set-up is put back first, not after this one
+  peer = std::make_unique<testpeers::HttpPeer>(std::vector<testpeers::HttpRoute>{silent});
+  host = std::make_unique<ScopedUpdateHost>(peer->BaseUrl());
+  testsupport::SetEnvironment("NUBIVANE_VATSIM_HOST", peer->BaseUrl());
+  PutCatalogues();
+  Open();
+  window->Options.Metar = 3;
+  std::thread signaller([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(::getpid(), SIGTERM);
+  });
+  const Clock::time_point start = Clock::now();
+  Clock::time_point ended;
+  // On the running loop, as the menu item runs it.
+  wxTheApp->CallAfter([&] {
+    wxCommandEvent call(wxEVT_NULL, 0);
+    window->OnDownloadWX(call);
+    ended = Clock::now();
+    wxTheApp->ExitMainLoop();
+  });
+  wxTheApp->MainLoop();
+  const auto took = ended - start;
+  signaller.join();
+  EXPECT_LT(took, std::chrono::seconds(5)) << "the download waited out its server";
+  EXPECT_EQ(peer->RequestLines().size(), 1u) << "a stopped step fetched another feed";
+  EXPECT_TRUE(dialogs.boxes.empty()) << dialogs.boxes.front().caption;
+  Weather* going = window;
+  EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(20)));
+  window = nullptr;
+  Settle();
+  EXPECT_EQ(LastMessage(Log()), "Main: Nubivane Close") << Log();
+  // A stop is no failure of the feed: the next start must not offer to report it.
+  EXPECT_EQ(Log().find("Error"), std::string::npos) << Log();
 }
 
 TEST_F(WeatherClose, ASignalInTheReportOfferAtStartUpEndsItAsNo) {
