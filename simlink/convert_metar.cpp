@@ -3,7 +3,7 @@
 
 #include "base/saturate.h"
 #include "simlink/convert_weather.h"
-#include "simlink/fsuipc.h"
+#include "simlink/new_weather.h"
 #include "simlink/record_units.h"
 
 namespace {

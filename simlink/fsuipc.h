@@ -66,9 +66,7 @@ constexpr std::uint32_t kWeatherAckUnread = 0xFFFFFFFF;
 // Between two reads of the acknowledgement word while a record waits for it.
 constexpr std::uint32_t kAckPollMs = 50;
 
-// Weather command words written alone to 0xC800 (or as a record's first word).
-constexpr std::uint16_t kWeatherCommandReportRecord = 0x101;
-constexpr std::uint16_t kWeatherCommandManualRecord = 1;
+// Weather command words written alone to 0xC800; a record's own first words are in new_weather.h.
 constexpr std::uint16_t kWeatherCommandPrepareClear = 4;
 constexpr std::uint16_t kWeatherCommandClearAll = 3;
 constexpr std::uint16_t kWeatherCommandClose = 0x100;

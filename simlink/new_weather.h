@@ -55,8 +55,12 @@ constexpr int kMaxCloudLayers = 16;
 constexpr int kMaxUpperVisLayers = 14;
 constexpr std::size_t kNewWeatherSize = 1024;
 
+// The values of NewWeather::Command.
+constexpr std::uint16_t kWeatherCommandReportRecord = 0x101;
+constexpr std::uint16_t kWeatherCommandManualRecord = 1;
+
 struct NewWeather {
-  std::uint16_t Command;  // 0x101 converted from reports, 1 typed in by hand
+  std::uint16_t Command;  // kWeatherCommandReportRecord or kWeatherCommandManualRecord
   std::uint16_t Reserved2;
   std::uint32_t Reserved4;
   char Icao[4];  // UTF-8, zero-padded, no terminator when four long

@@ -9,7 +9,7 @@
 #include "base/saturate.h"
 #include "base/units.h"
 #include "options/option_ini.h"
-#include "simlink/fsuipc.h"
+#include "simlink/new_weather.h"
 
 namespace {
 

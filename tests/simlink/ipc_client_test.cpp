@@ -1,3 +1,5 @@
+#include "simlink/ipc_client.h"
+
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -11,7 +13,6 @@
 
 #include "link_test_env.h"
 #include "platform/win_ipc.h"
-#include "simlink/fsuipc.h"
 
 namespace {
 

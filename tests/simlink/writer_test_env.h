@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "link_test_env.h"
-#include "simlink/fsuipc.h"
 #include "simlink/new_weather.h"
 #include "simlink/writer_events.h"
 
