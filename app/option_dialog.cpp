@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr int kFeedVatsim = 1;
-constexpr int kFeedIvao = 2;
-constexpr int kFeedNoaa = 3;
-
 int SpinValue(const wxSpinCtrl* spin) {
   return SpinTextValue(spin->GetTextValue(), spin->GetMin(), spin->GetMax());
 }

@@ -42,11 +42,12 @@ FeedEndpoints DefaultFeedEndpoints() {
 
 FeedSource ChooseMetarFeed(std::int32_t metarOption, const FeedEndpoints& endpoints) {
   switch (metarOption) {
-    case 1:
+    case kFeedVatsim:
       return {wxS("Main: Download VATSIM-Metar"), endpoints.UpdateHost + wxS("/metar_VATSIM.txt")};
-    case 2:
+    case kFeedIvao:
       return {wxS("Main: Download IVAO-Metar"),
               endpoints.NoaaFtpHost + wxS("/data/observations/metar/cycles/17Z.txt")};
+    case kFeedNoaa:
     default:
       return {wxS("Main: Download NOAA-Metar"), endpoints.UpdateHost + wxS("/metar_NOAA.txt")};
   }

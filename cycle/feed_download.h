@@ -30,8 +30,8 @@ struct FeedSource {
   wxString Url;
 };
 
-// The METAR feed of "/General/Metar": 1 the VATSIM mirror, 2 NOAA's cycle file over FTP, any
-// other value the NOAA mirror.
+// The METAR feed of "/General/Metar": kFeedVatsim the VATSIM mirror, kFeedIvao NOAA's cycle file
+// over FTP, kFeedNoaa or any other value the NOAA mirror.
 FeedSource ChooseMetarFeed(std::int32_t metarOption, const FeedEndpoints& endpoints);
 FeedSource VatsimFallbackFeed(const FeedEndpoints& endpoints);
 FeedSource UpperairFeed(const FeedEndpoints& endpoints);

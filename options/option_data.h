@@ -2,6 +2,11 @@
 
 #include <cstdint>
 
+// The values of OptionData::Metar: the METAR feed the update cycle downloads.
+constexpr std::int32_t kFeedVatsim = 1;
+constexpr std::int32_t kFeedIvao = 2;
+constexpr std::int32_t kFeedNoaa = 3;
+
 // The user's options, one block for the whole run, touched by the GUI thread only. The options
 // dialog edits it; the converter takes a copy per station, the writer thread gets a copy of what
 // it uses whenever OK or Apply changes it. Defaults are those of a first
@@ -12,7 +17,7 @@ struct OptionData {
   std::int32_t FrameSizeX = 630;  // outer width, pixels
   std::int32_t FrameSizeY = 360;  // outer height, pixels
   bool CheckUpdateStartup = false;
-  std::int32_t Metar = 1;           // feed: 1 VATSIM, 2 IVAO, 3 NOAA
+  std::int32_t Metar = kFeedVatsim;
   std::int32_t Weatherupdate = 20;  // minutes between downloads
   // These five have no default of their own in the ini rules; off until the user sets them.
   bool DwlUpperair = false;
