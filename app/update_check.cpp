@@ -6,9 +6,9 @@
 #include <wx/window.h>
 
 #include "app/core/version_check.h"
-#include "platform/service_addresses.h"
 #include "support/file_version.h"
 #include "support/gui/modal_runs.h"
+#include "support/service_addresses.h"
 #include "support/updater.h"
 
 namespace {
@@ -32,7 +32,7 @@ void OfferNewer(wxWindow* window, const UpdateCheckHost& host, const wxString& v
 
 }  // namespace
 
-wxString VersionCheckUrl() { return platform::UpdateHostUrl() + wxS("/checkVersionNubivanelite.php"); }
+wxString VersionCheckUrl() { return services::UpdateHostUrl() + wxS("/checkVersionNubivanelite.php"); }
 
 void RunUpdateCheck(wxWindow* window, const UpdateCheckHost& host, bool startup) {
   wxWindowDisabler disabled;

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/service_addresses.h"
+#include "support/service_addresses.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ bool FetchOptional(const FeedSource& source, const wxString& caption, FeedDownlo
 }  // namespace
 
 FeedEndpoints DefaultFeedEndpoints() {
-  return {platform::UpdateHostUrl(), platform::VatsimHostUrl(), platform::NoaaFtpHostUrl()};
+  return {services::UpdateHostUrl(), services::VatsimHostUrl(), services::NoaaFtpHostUrl()};
 }
 
 FeedSource ChooseMetarFeed(std::int32_t metarOption, const FeedEndpoints& endpoints) {

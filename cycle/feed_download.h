@@ -21,7 +21,7 @@ struct FeedEndpoints {
   wxString NoaaFtpHost;  // the NOAA file server, FTP
 };
 
-// The endpoints as the platform layer gives them (environment overrides included).
+// The endpoints as support/service_addresses.h gives them (environment overrides included).
 FeedEndpoints DefaultFeedEndpoints();
 
 // One feed of the step: what is logged before it and where it is read.

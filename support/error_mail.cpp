@@ -31,7 +31,7 @@ bool IsPlainMailText(const std::string& text) {
   return true;
 }
 
-bool IsUsableService(const platform::MailService& service) {
+bool IsUsableService(const services::MailService& service) {
   return service.port != 0 && IsPlainMailText(service.heloDomain) && IsPlainMailText(service.sender) &&
          IsPlainMailText(service.recipient);
 }
@@ -51,7 +51,7 @@ bool IsLastReplyLine(const std::string& line) { return line.size() < 4 || line[3
 
 class SmtpSession {
  public:
-  explicit SmtpSession(const platform::MailService& service) : service_(service) {}
+  explicit SmtpSession(const services::MailService& service) : service_(service) {}
 
   MailResult Open() {
     switch (client_.Connect(service_.serverAddress, service_.port, service_.connectTimeoutMs)) {
@@ -124,14 +124,14 @@ class SmtpSession {
     }
   }
 
-  const platform::MailService& service_;
+  const services::MailService& service_;
   platform::TcpClient client_;
   std::string pending_;
 };
 
 }  // namespace
 
-std::string MailHeaderPiece(const platform::MailService& service) {
+std::string MailHeaderPiece(const services::MailService& service) {
   // The empty line ends the header: without it the body's first lines would be read as headers.
   return "FROM: <" + service.sender + ">\r\nTO: <" + service.recipient + ">\r\n" + kSubject + "\r\n";
 }
@@ -161,7 +161,7 @@ std::string MailBodyPiece(const std::string& body) {
   return piece;
 }
 
-MailResult SendMailMessage(const platform::MailService& service, const std::string& body) {
+MailResult SendMailMessage(const services::MailService& service, const std::string& body) {
   if (!IsUsableService(service)) {
     return MailResult::kBadService;
   }
@@ -191,6 +191,6 @@ MailResult SendMailMessage(const platform::MailService& service, const std::stri
 }
 
 int ClLog::SendErrorMail(std::string body) {
-  SendMailMessage(platform::ErrorReportMailService(), body);
+  SendMailMessage(services::ErrorReportMailService(), body);
   return 0;
 }

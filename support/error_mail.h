@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/service_addresses.h"
+#include "support/service_addresses.h"
 
 // The error-report mail: one SMTP dialogue over TCP that reads the server's greeting and every
 // reply, and stops at the first one that refuses.
@@ -17,7 +17,7 @@ enum class MailResult {
 
 // The message as it travels after DATA: header lines, an empty line, the body with every line
 // end made "\r\n" and every line that begins with "." given a second one, then "\r\n.\r\n".
-std::string MailHeaderPiece(const platform::MailService& service);
+std::string MailHeaderPiece(const services::MailService& service);
 std::string MailBodyPiece(const std::string& body);
 
-MailResult SendMailMessage(const platform::MailService& service, const std::string& body);
+MailResult SendMailMessage(const services::MailService& service, const std::string& body);

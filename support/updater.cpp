@@ -3,9 +3,9 @@
 #include <chrono>
 #include <climits>
 
-#include "platform/service_addresses.h"
 #include "platform/shell_open.h"
 #include "support/download.h"
+#include "support/service_addresses.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ wxString DownloadProgressText(const wxString& fileName, std::uint64_t receivedBy
 
 ClUpdater::ClUpdater(wxWindow* parent)
     : Parent(parent),
-      UrlBase(platform::UpdateHostUrl() + wxS("/source/")),
+      UrlBase(services::UpdateHostUrl() + wxS("/source/")),
       FileName(wxS("Nubivane Lite Setup.exe")) {}
 
 ClUpdater::~ClUpdater() = default;

@@ -19,8 +19,8 @@ constexpr int kPeerWaitMs = 5000;
 constexpr char kHeader[] =
     "FROM: <errorlog@test.example>\r\nTO: <debug@test.example>\r\nSUBJECT: Nubivane Error log!!!\r\n\r\n";
 
-platform::MailService LocalService(std::uint16_t port, int replyTimeoutMs = 3000) {
-  platform::MailService service;
+services::MailService LocalService(std::uint16_t port, int replyTimeoutMs = 3000) {
+  services::MailService service;
   service.serverAddress = "127.0.0.1";
   service.port = port;
   service.heloDomain = "test.example";
@@ -151,16 +151,16 @@ TEST(ErrorMail, ResetConnectionEndsTheDialogueWithoutASignal) {
 TEST(ErrorMail, UnusableServiceIsNotContacted) {
   testpeers::LoopbackListener listener;
   const auto with = [&](auto change) {
-    platform::MailService service = LocalService(listener.Port());
+    services::MailService service = LocalService(listener.Port());
     change(service);
     return service;
   };
-  const platform::MailService cases[] = {
-      with([](platform::MailService& s) { s.sender = "a@b.example\r\nRCPT TO:other@x.example"; }),
-      with([](platform::MailService& s) { s.recipient = "<debug@test.example>"; }),
-      with([](platform::MailService& s) { s.heloDomain = ""; }),
-      with([](platform::MailService& s) { s.port = 0; }),
-      with([](platform::MailService& s) { s.serverAddress = "mail.test.example"; }),
+  const services::MailService cases[] = {
+      with([](services::MailService& s) { s.sender = "a@b.example\r\nRCPT TO:other@x.example"; }),
+      with([](services::MailService& s) { s.recipient = "<debug@test.example>"; }),
+      with([](services::MailService& s) { s.heloDomain = ""; }),
+      with([](services::MailService& s) { s.port = 0; }),
+      with([](services::MailService& s) { s.serverAddress = "mail.test.example"; }),
   };
   for (const auto& service : cases) {
     EXPECT_EQ(SendMailMessage(service, "body"), MailResult::kBadService)
@@ -182,8 +182,8 @@ class ScopedEnvironment {
 
 TEST(ErrorMail, ServiceComesFromTheEnvironmentWhereSet) {
   {
-    const platform::MailService service = platform::ErrorReportMailService();
-    EXPECT_EQ(service.port, platform::kSmtpPort);
+    const services::MailService service = services::ErrorReportMailService();
+    EXPECT_EQ(service.port, services::kSmtpPort);
     EXPECT_FALSE(service.serverAddress.empty());
     EXPECT_GT(service.connectTimeoutMs, 0);
     EXPECT_GT(service.replyTimeoutMs, 0);
@@ -194,13 +194,13 @@ TEST(ErrorMail, ServiceComesFromTheEnvironmentWhereSet) {
   } ports[] = {{"2525", 2525}, {"65535", 65535}, {"0", 0}, {"65536", 0}, {"25x", 0}, {"-1", 0}};
   for (const auto& p : ports) {
     ScopedEnvironment port("NUBIVANE_SMTP_PORT", p.port);
-    EXPECT_EQ(platform::ErrorReportMailService().port, p.expected) << p.port;
+    EXPECT_EQ(services::ErrorReportMailService().port, p.expected) << p.port;
   }
   ScopedEnvironment server("NUBIVANE_SMTP_SERVER", "127.0.0.1");
   ScopedEnvironment helo("NUBIVANE_SMTP_HELO", "h.example");
   ScopedEnvironment from("NUBIVANE_MAIL_FROM", "f@h.example");
   ScopedEnvironment to("NUBIVANE_MAIL_TO", "t@h.example");
-  const platform::MailService service = platform::ErrorReportMailService();
+  const services::MailService service = services::ErrorReportMailService();
   EXPECT_EQ(service.serverAddress, "127.0.0.1");
   EXPECT_EQ(service.heloDomain, "h.example");
   EXPECT_EQ(service.sender, "f@h.example");

@@ -19,7 +19,7 @@ TEST(RealSmtpServer, AcceptsTheMailAndStoresTheBodyUnchanged) {
   std::string port;
   ASSERT_TRUE(server.ReadLine(port, kStartMs)) << "aiosmtpd did not start";
 
-  platform::MailService service;
+  services::MailService service;
   service.serverAddress = "127.0.0.1";
   service.port = static_cast<std::uint16_t>(std::stoi(port));
   service.heloDomain = "test.example";

@@ -11,9 +11,9 @@
 #include "peers/http_peer.h"
 #include "peers/loopback_listener.h"
 #include "peers/update_doubles.h"
-#include "platform/service_addresses.h"
 #include "platform/shell_open.h"
 #include "recorders.h"
+#include "support/service_addresses.h"
 
 namespace {
 
@@ -239,7 +239,7 @@ TEST_F(UpdaterTest, UnusableHostAddressTouchesNothing) {
 }
 
 TEST(UpdaterText, UpdateHostComesFromOnePlace) {
-  EXPECT_TRUE(platform::UpdateHostUrl().StartsWith("http://"));
+  EXPECT_TRUE(services::UpdateHostUrl().StartsWith("http://"));
   const struct {
     const char* set;
     const char* url;
@@ -249,7 +249,7 @@ TEST(UpdaterText, UpdateHostComesFromOnePlace) {
   };
   for (const auto& c : cases) {
     ScopedUpdateHost host(c.set);
-    EXPECT_EQ(platform::UpdateHostUrl(), c.url);
+    EXPECT_EQ(services::UpdateHostUrl(), c.url);
   }
 }
 

@@ -8,7 +8,7 @@
 // The remote services the program talks to, kept in one place. Each value can be replaced by
 // an environment variable, so that tests point the program at servers they start on 127.0.0.1.
 
-namespace platform {
+namespace services {
 
 // The error-report mailbox. Overrides: NUBIVANE_SMTP_SERVER (IPv4, dotted decimal),
 // NUBIVANE_SMTP_PORT, NUBIVANE_SMTP_HELO, NUBIVANE_MAIL_FROM, NUBIVANE_MAIL_TO.
@@ -40,4 +40,4 @@ wxString VatsimHostUrl();
 // Override: NUBIVANE_NOAA_FTP_HOST.
 wxString NoaaFtpHostUrl();
 
-}  // namespace platform
+}  // namespace services

@@ -1,8 +1,8 @@
-#include "platform/service_addresses.h"
+#include "support/service_addresses.h"
 
 #include <cstdlib>
 
-namespace platform {
+namespace services {
 namespace {
 
 constexpr char kDefaultMailServer[] = "192.0.2.25";
@@ -57,4 +57,4 @@ wxString VatsimHostUrl() { return HostUrl("NUBIVANE_VATSIM_HOST", kDefaultVatsim
 
 wxString NoaaFtpHostUrl() { return HostUrl("NUBIVANE_NOAA_FTP_HOST", kDefaultNoaaFtpHost); }
 
-}  // namespace platform
+}  // namespace services
