@@ -56,8 +56,8 @@ constexpr int kMaxUpperVisLayers = 14;
 constexpr std::size_t kNewWeatherSize = 1024;
 
 // The values of NewWeather::Command.
-constexpr std::uint16_t kWeatherCommandReportRecord = 0x101;
-constexpr std::uint16_t kWeatherCommandManualRecord = 1;
+constexpr std::uint16_t kWeatherCommandReportRecord = 0x101;  // converted from reports
+constexpr std::uint16_t kWeatherCommandManualRecord = 1;      // typed in by hand
 
 struct NewWeather {
   std::uint16_t Command;  // kWeatherCommandReportRecord or kWeatherCommandManualRecord
