@@ -6,7 +6,6 @@
 #include <thread>
 #include <utility>
 
-#include "common/test_paths.h"
 #include "peers/loopback_listener.h"
 
 namespace {
@@ -47,26 +46,6 @@ TEST(Sockets, SendToAResetConnectionReportsItWithoutASignal) {
   EXPECT_EQ(result, SocketResult::kClosed);
   EXPECT_FALSE(client.IsOpen());
   EXPECT_EQ(client.SendAll("x", 1, 2000), SocketResult::kClosed);
-}
-
-// What another reader took from a connection: what arrived less what still waits, so that the
-// download's guard can bound the head of an answer that the library reads itself.
-TEST(Sockets, BytesTakenCountsWhatWasReadNotWhatWaits) {
-  Connection connection;
-  ASSERT_TRUE(connection.Open());
-  TcpClient& client = connection.client;
-  const testpeers::PeerSocket accepted = connection.accepted;
-  const std::string sent(3000, 'x');
-  ASSERT_EQ(client.SendAll(sent.data(), sent.size(), 2000), SocketResult::kOk);
-  ASSERT_TRUE(testpeers::WaitReadable(accepted, 2000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // all of it has arrived
-  char piece[1000];
-  ASSERT_EQ(testpeers::ReceiveSome(accepted, piece, sizeof piece), 1000);
-  const std::uint64_t taken = platform::BytesTaken(accepted);
-  if (taken == 0 && testsupport::RunningUnderWine()) {
-    GTEST_SKIP() << "wine does not count the bytes of a connection";
-  }
-  EXPECT_EQ(taken, 1000u);
 }
 
 TEST(Sockets, ConnectResults) {
