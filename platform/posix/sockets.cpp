@@ -12,16 +12,6 @@
 #include <cstddef>
 
 namespace platform {
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int MsLeft(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
-
-}  // namespace
 
 void TcpClient::Close() {
   if (fd_ >= 0) {
@@ -32,11 +22,13 @@ void TcpClient::Close() {
 
 // Waits until the socket is ready for events; poll's EINTR restarts with the time that is left.
 SocketResult TcpClient::WaitFor(Await readiness, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   const short events = readiness == Await::kReadable ? POLLIN : POLLOUT;
   for (;;) {
     pollfd entry{static_cast<int>(fd_), events, 0};
-    const int ready = ::poll(&entry, 1, MsLeft(deadline));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int ready = ::poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
     if (ready > 0) {
       return SocketResult::kOk;
     }
