@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <string>
 
-// A TCP client for the error-report mail: Windows Sockets on Windows, POSIX sockets elsewhere. Every wait is
-// bounded, a send never raises SIGPIPE, and once an operation has failed the connection is closed, so later
-// sends are skipped instead of failing one by one.
+// A TCP client for the error-report mail and the downloads: Windows Sockets on Windows, POSIX sockets
+// elsewhere. Every wait is bounded, a send never raises SIGPIPE, and once an operation has failed the
+// connection is closed, so later sends are skipped instead of failing one by one. The calls built on the
+// system's wait and read are shared (sockets.cpp); each layer makes those two in its own file.
 
 namespace platform {
 
@@ -47,8 +48,14 @@ class TcpClient {
   SocketResult ReceiveSome(char* buffer, std::size_t capacity, int waitMs, std::size_t& received);
 
  private:
+  enum class Await { kReadable, kWritable };
+
   SocketResult Fail(SocketResult result);
-  SocketResult WaitFor(short events, int timeoutMs);
+  // Waits up to timeoutMs for the socket to be ready: kOk, kTimedOut or kFailed.
+  SocketResult WaitFor(Await readiness, int timeoutMs);
+  // What has arrived, without waiting: kOk with received > 0, kPending when nothing has, kClosed
+  // at an orderly end, kReset or kFailed. Leaves the connection open whatever happened.
+  SocketResult TakeArrived(char* buffer, std::size_t capacity, std::size_t& received);
 
   std::intptr_t fd_ = -1;  // the socket; -1 (Windows: INVALID_SOCKET) when none
 };
@@ -56,26 +63,5 @@ class TcpClient {
 // The IPv4 address of a host name (or of an address in dotted-decimal text), as that text. False
 // when the name has none. Asks the system's resolver, which may wait on its own.
 bool ResolveIPv4(const std::string& host, std::string& address);
-
-// Bounds every read on a socket another library opened (the GUI library's HTTP and FTP sockets):
-// a read that gets nothing for that long fails. True when the system's bound holds for that
-// library's reads; false when the library's own wait has to bound them (on Windows it keeps its
-// sockets non-blocking and waits for data itself).
-bool SetReceiveTimeout(std::intptr_t socket, int seconds);
-
-// A second descriptor of a socket another library opened, valid until CloseSocketCopy even when
-// that library closes its own; -1 when none could be made. Cutting either ends every transfer on
-// the connection at once.
-std::intptr_t CopySocket(std::intptr_t socket);
-void CutSocket(std::intptr_t socket);
-void CloseSocketCopy(std::intptr_t socket);
-
-// What another library has taken from a connection so far: the bytes that arrived, less those
-// still waiting to be read. Never more than was taken; 0 when the system cannot tell.
-std::uint64_t BytesTaken(std::intptr_t socket);
-
-// True when the peer of a socket another library opened ended the connection with a reset rather
-// than in order. The GUI library reports both as the connection's end on Windows.
-bool ConnectionWasReset(std::intptr_t socket);
 
 }  // namespace platform

@@ -1,14 +1,10 @@
 #include "platform/sockets.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
-#include <linux/tcp.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,18 +12,6 @@
 #include <cstddef>
 
 namespace platform {
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int MsLeft(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
-
-}  // namespace
-
-TcpClient::~TcpClient() { Close(); }
 
 void TcpClient::Close() {
   if (fd_ >= 0) {
@@ -36,17 +20,15 @@ void TcpClient::Close() {
   }
 }
 
-SocketResult TcpClient::Fail(SocketResult result) {
-  Close();
-  return result;
-}
-
 // Waits until the socket is ready for events; poll's EINTR restarts with the time that is left.
-SocketResult TcpClient::WaitFor(short events, int timeoutMs) {
+SocketResult TcpClient::WaitFor(Await readiness, int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  const short events = readiness == Await::kReadable ? POLLIN : POLLOUT;
   for (;;) {
     pollfd entry{static_cast<int>(fd_), events, 0};
-    const int ready = ::poll(&entry, 1, MsLeft(deadline));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int ready = ::poll(&entry, 1, left > 0 ? static_cast<int>(left) : 0);
     if (ready > 0) {
       return SocketResult::kOk;
     }
@@ -57,15 +39,6 @@ SocketResult TcpClient::WaitFor(short events, int timeoutMs) {
       return SocketResult::kFailed;
     }
   }
-}
-
-SocketResult TcpClient::Connect(const std::string& ipv4Address, std::uint16_t port, int timeoutMs) {
-  SocketResult result = StartConnect(ipv4Address, port);
-  if (result == SocketResult::kPending) {
-    result = FinishConnect(timeoutMs);
-    if (result == SocketResult::kPending) result = SocketResult::kTimedOut;
-  }
-  return result == SocketResult::kOk || result == SocketResult::kBadAddress ? result : Fail(result);
 }
 
 SocketResult TcpClient::StartConnect(const std::string& ipv4Address, std::uint16_t port) {
@@ -90,7 +63,7 @@ SocketResult TcpClient::FinishConnect(int waitMs) {
   if (fd_ < 0) {
     return SocketResult::kConnectFailed;
   }
-  const SocketResult waited = WaitFor(POLLOUT, waitMs);
+  const SocketResult waited = WaitFor(Await::kWritable, waitMs);
   if (waited == SocketResult::kTimedOut) {
     return SocketResult::kPending;
   }
@@ -118,7 +91,7 @@ SocketResult TcpClient::SendAll(const char* data, std::size_t length, int timeou
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      const SocketResult waited = WaitFor(POLLOUT, timeoutMs);
+      const SocketResult waited = WaitFor(Await::kWritable, timeoutMs);
       if (waited != SocketResult::kOk) {
         return Fail(waited);
       }
@@ -129,43 +102,7 @@ SocketResult TcpClient::SendAll(const char* data, std::size_t length, int timeou
   return SocketResult::kOk;
 }
 
-SocketResult TcpClient::Receive(char* buffer, std::size_t capacity, int timeoutMs, std::size_t& received) {
-  received = 0;
-  if (fd_ < 0) {
-    return SocketResult::kClosed;
-  }
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    const ssize_t n = ::recv(fd_, buffer, capacity, 0);
-    if (n > 0) {
-      received = static_cast<std::size_t>(n);
-      return SocketResult::kOk;
-    }
-    if (n == 0) {
-      return Fail(SocketResult::kClosed);
-    }
-    if (errno == EINTR) {
-      continue;
-    }
-    if (errno != EAGAIN && errno != EWOULDBLOCK) {
-      return Fail(errno == ECONNRESET ? SocketResult::kClosed : SocketResult::kFailed);
-    }
-    const SocketResult waited = WaitFor(POLLIN, MsLeft(deadline));
-    if (waited != SocketResult::kOk) {
-      return Fail(waited);
-    }
-  }
-}
-
-SocketResult TcpClient::ReceiveSome(char* buffer, std::size_t capacity, int waitMs, std::size_t& received) {
-  received = 0;
-  if (fd_ < 0) {
-    return SocketResult::kClosed;
-  }
-  const SocketResult waited = WaitFor(POLLIN, waitMs);
-  if (waited != SocketResult::kOk) {
-    return waited == SocketResult::kTimedOut ? SocketResult::kPending : waited;
-  }
+SocketResult TcpClient::TakeArrived(char* buffer, std::size_t capacity, std::size_t& received) {
   for (;;) {
     const ssize_t n = ::recv(fd_, buffer, capacity, MSG_DONTWAIT);
     if (n > 0) {
@@ -199,40 +136,6 @@ bool ResolveIPv4(const std::string& host, std::string& address) {
   ::freeaddrinfo(found);
   if (ok) address = text;
   return ok;
-}
-
-std::intptr_t CopySocket(std::intptr_t socket) {
-  return socket >= 0 ? ::fcntl(static_cast<int>(socket), F_DUPFD_CLOEXEC, 0) : -1;
-}
-
-void CutSocket(std::intptr_t socket) { ::shutdown(static_cast<int>(socket), SHUT_RDWR); }
-
-void CloseSocketCopy(std::intptr_t socket) { ::close(static_cast<int>(socket)); }
-
-bool ConnectionWasReset(std::intptr_t socket) {
-  char byte;
-  return ::recv(static_cast<int>(socket), &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno == ECONNRESET;
-}
-
-// The arrival count is read before what waits, so bytes that arrive in between make the result
-// smaller, never larger.
-std::uint64_t BytesTaken(std::intptr_t socket) {
-  tcp_info info{};
-  socklen_t length = sizeof info;
-  int waiting = 0;
-  const int fd = static_cast<int>(socket);
-  if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) != 0 ||
-      length < offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received ||
-      ::ioctl(fd, FIONREAD, &waiting) != 0 || waiting < 0) {
-    return 0;
-  }
-  const auto unread = static_cast<std::uint64_t>(waiting);
-  return info.tcpi_bytes_received > unread ? info.tcpi_bytes_received - unread : 0;
-}
-
-bool SetReceiveTimeout(std::intptr_t socket, int seconds) {
-  const timeval limit{seconds, 0};
-  return ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) == 0;
 }
 
 }  // namespace platform

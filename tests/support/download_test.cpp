@@ -7,8 +7,10 @@
 #include <wx/timer.h>
 
 #include <chrono>
+#include <functional>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -561,6 +563,58 @@ TEST(Download, ResetWithoutLengthIsBrokenWhereverItComes) {
       EXPECT_EQ(DownloadText(http.BaseUrl() + "/reset", text, Options()), DownloadResult::kBroken);
       EXPECT_EQ(text, kBefore);
     }
+  }
+}
+
+// One FTP download by script: greeting, login, binary type, passive data connection, the body on
+// it, then ending (empty: the command connection closes without a word).
+void ServeOneFtpDownload(testpeers::LoopbackListener& control, testpeers::LoopbackListener& data,
+                         const std::string& body, const std::string& ending) {
+  constexpr int kWaitMs = 5000;
+  const testpeers::PeerSocket commands = control.Accept(kWaitMs);
+  if (commands == testpeers::kNoSocket) return;
+  const auto answer = [commands](const std::string& reply) {
+    std::string command;
+    return testpeers::ReadUntil(commands, command, "\r\n", kWaitMs) && testpeers::WriteAll(commands, reply);
+  };
+  const std::string passive = "227 Entering Passive Mode (127,0,0,1," + std::to_string(data.Port() / 256) +
+                              "," + std::to_string(data.Port() % 256) + ")\r\n";
+  if (testpeers::WriteAll(commands, "220 ready\r\n") && answer("331 password\r\n") &&
+      answer("230 logged in\r\n") && answer("200 binary\r\n") && answer(passive)) {
+    const testpeers::PeerSocket bytes = data.Accept(kWaitMs);
+    if (bytes != testpeers::kNoSocket) {
+      if (answer("150 sending\r\n")) testpeers::WriteAll(bytes, body);
+      testpeers::CloseSocket(bytes);
+      if (!ending.empty()) testpeers::WriteAll(commands, ending);
+    }
+  }
+  testpeers::CloseSocket(commands);
+}
+
+// The data connection's end alone does not make an FTP resource whole: the server must confirm
+// the transfer on its command connection.
+TEST(Download, FtpResourceIsWholeOnlyOnceTheServerConfirmsIt) {
+  struct Case {
+    const char* ending;
+    DownloadResult expected;
+  };
+  const Case cases[] = {
+      {"226 Transfer complete\r\n", DownloadResult::kComplete},
+      {"426 Connection closed; transfer aborted\r\n", DownloadResult::kBroken},
+      {"", DownloadResult::kBroken},
+  };
+  const std::string body = EveryByte(10000);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ending);
+    testpeers::LoopbackListener control;
+    testpeers::LoopbackListener data;
+    std::thread server(ServeOneFtpDownload, std::ref(control), std::ref(data), body, c.ending);
+    wxString text = kBefore;
+    const DownloadResult result =
+        DownloadText("ftp://127.0.0.1:" + std::to_string(control.Port()) + "/feed.txt", text, Options());
+    server.join();
+    EXPECT_EQ(result, c.expected);
+    EXPECT_EQ(text, c.expected == DownloadResult::kComplete ? AsLatin1(body) : wxString(kBefore));
   }
 }
 

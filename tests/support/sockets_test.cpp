@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string>
 #include <thread>
 #include <utility>
 
@@ -47,26 +48,6 @@ TEST(Sockets, SendToAResetConnectionReportsItWithoutASignal) {
   EXPECT_EQ(result, SocketResult::kClosed);
   EXPECT_FALSE(client.IsOpen());
   EXPECT_EQ(client.SendAll("x", 1, 2000), SocketResult::kClosed);
-}
-
-// What another reader took from a connection: what arrived less what still waits, so that the
-// download's guard can bound the head of an answer that the library reads itself.
-TEST(Sockets, BytesTakenCountsWhatWasReadNotWhatWaits) {
-  Connection connection;
-  ASSERT_TRUE(connection.Open());
-  TcpClient& client = connection.client;
-  const testpeers::PeerSocket accepted = connection.accepted;
-  const std::string sent(3000, 'x');
-  ASSERT_EQ(client.SendAll(sent.data(), sent.size(), 2000), SocketResult::kOk);
-  ASSERT_TRUE(testpeers::WaitReadable(accepted, 2000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // all of it has arrived
-  char piece[1000];
-  ASSERT_EQ(testpeers::ReceiveSome(accepted, piece, sizeof piece), 1000);
-  const std::uint64_t taken = platform::BytesTaken(accepted);
-  if (taken == 0 && testsupport::RunningUnderWine()) {
-    GTEST_SKIP() << "wine does not count the bytes of a connection";
-  }
-  EXPECT_EQ(taken, 1000u);
 }
 
 TEST(Sockets, ConnectResults) {
@@ -117,6 +98,64 @@ TEST(Sockets, ReceiveWaitsOnlyItsTime) {
   std::size_t received = 99;
   EXPECT_EQ(client.Receive(buffer, sizeof buffer, 100, received), SocketResult::kTimedOut);
   EXPECT_EQ(received, 0u);
+}
+
+// The whole read (the mail's) closes the connection whatever ends it, a reset reading as an end;
+// the sliced read (the downloads') tells a reset from an end and leaves the connection open.
+TEST(Sockets, HowEachReadEnds) {
+  enum class Peer { kSends, kSendsLate, kCloses, kResets, kKeepsSilent };
+  enum class Read { kWhole, kSliced };
+  struct Case {
+    const char* name;
+    Peer peer;
+    Read read;
+    SocketResult expected;
+    bool openAfter;
+  };
+  const Case cases[] = {
+      {"whole, data", Peer::kSends, Read::kWhole, SocketResult::kOk, true},
+      {"whole, data after a wait", Peer::kSendsLate, Read::kWhole, SocketResult::kOk, true},
+      {"whole, close", Peer::kCloses, Read::kWhole, SocketResult::kClosed, false},
+      {"whole, reset", Peer::kResets, Read::kWhole, SocketResult::kClosed, false},
+      {"whole, silence", Peer::kKeepsSilent, Read::kWhole, SocketResult::kTimedOut, false},
+      {"sliced, data", Peer::kSends, Read::kSliced, SocketResult::kOk, true},
+      {"sliced, close", Peer::kCloses, Read::kSliced, SocketResult::kClosed, true},
+      {"sliced, reset", Peer::kResets, Read::kSliced, SocketResult::kReset, true},
+      {"sliced, silence", Peer::kKeepsSilent, Read::kSliced, SocketResult::kPending, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.peer == Peer::kResets && testsupport::RunningUnderWine())
+      continue;  // a reset reads as an end there
+    Connection connection;
+    ASSERT_TRUE(connection.Open());
+    std::thread late;
+    if (c.peer == Peer::kSends) {
+      ASSERT_TRUE(testpeers::WriteAll(connection.accepted, "abc"));
+    }
+    if (c.peer == Peer::kSendsLate) {
+      late = std::thread([&connection] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        testpeers::WriteAll(connection.accepted, "abc");
+      });
+    }
+    if (c.peer == Peer::kCloses)
+      testpeers::CloseSocket(std::exchange(connection.accepted, testpeers::kNoSocket));
+    if (c.peer == Peer::kResets) {
+      testpeers::CloseWithReset(std::exchange(connection.accepted, testpeers::kNoSocket));
+    }
+    // What the peer did has arrived before a sliced read looks.
+    if (c.read == Read::kSliced) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    char buffer[16];
+    std::size_t received = 99;
+    const SocketResult result = c.read == Read::kWhole
+                                    ? connection.client.Receive(buffer, sizeof buffer, 1000, received)
+                                    : connection.client.ReceiveSome(buffer, sizeof buffer, 50, received);
+    if (late.joinable()) late.join();
+    EXPECT_EQ(result, c.expected);
+    EXPECT_EQ(std::string(buffer, received), result == SocketResult::kOk ? "abc" : "");
+    EXPECT_EQ(connection.client.IsOpen(), c.openAfter);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "support/download.h"
+#include "support/download_url.h"
+#include "support/transfer_guard.h"
+
+namespace download {
+
+// Far beyond any real answer's head (or FTP reply): a longer one is refused, not read whole.
+constexpr std::size_t kMaxHeadBytes = 64 << 10;
+
+// What the server announced of the resource's length, and how much of it has come.
+struct Transfer {
+  std::uint64_t received = 0;
+  std::uint64_t size = 0;
+  bool sizeKnown = false;
+};
+
+// One scheme's exchange with the server, in the steps every download takes: ask for the resource
+// (whether the server hands it out, and what it says of its length), read its bytes from the body
+// connection, and have the server confirm that the transfer ended whole.
+class SchemeExchange {
+ public:
+  virtual ~SchemeExchange() = default;
+  // kComplete once the server hands the resource out, transfer holding its announced length;
+  // otherwise why not.
+  virtual DownloadResult Open(const Target& target, const std::string& address, Transfer& transfer) = 0;
+  // Where the resource's bytes arrive, once open.
+  virtual Connection& Body() = 0;
+  // After the bytes have ended whole: kComplete when the server agrees.
+  virtual DownloadResult Confirmed() = 0;
+};
+
+}  // namespace download
