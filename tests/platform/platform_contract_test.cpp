@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "atom_name.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
@@ -18,11 +19,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 class PlatformContract : public PlatformTest {};
-
-std::string AtomName(WinAtom atom) {
-  char buffer[256] = {};
-  return GlobalGetAtomNameA(atom, buffer, sizeof buffer) == 0 ? std::string() : std::string(buffer);
-}
 
 TEST_F(PlatformContract, RegisteredMessageIdsAreStableAndTheFaultKnobRefuses) {
   const WinUint id = RegisterWindowMessageA("FsasmLib:IPC");

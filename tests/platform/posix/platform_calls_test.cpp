@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "atom_name.h"
 #include "platform/link_cancel.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/win_ipc.h"
@@ -23,11 +24,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string AtomName(WinAtom atom) {
-  char buffer[256] = {};
-  return GlobalGetAtomNameA(atom, buffer, sizeof buffer) == 0 ? std::string() : std::string(buffer);
-}
 
 TEST_F(PlatformTest, RegisteredMessageIdsAreEqualInEveryProcess) {
   const WinUint id = RegisterWindowMessageA("FsasmLib:IPC");
