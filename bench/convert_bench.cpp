@@ -87,5 +87,3 @@ void BM_ConvertStationWithUpperairAndSynop(benchmark::State& state) {
 BENCHMARK(BM_ConvertStationWithUpperairAndSynop);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <string>
 
+#include "bench/quiet_reporter.h"
 #include "cycle/conversion_run.h"
-#include "cycle/report_split.h"
 #include "cycle/station_choice.h"
 #include "reports/report_text.h"
 
@@ -24,18 +24,6 @@ constexpr int kRuns = 7;
 constexpr double kChicagoLat = 41.9786;  // KORD
 constexpr double kChicagoLon = -87.9048;
 constexpr std::int32_t kRangeKm = 600;
-
-// A split that reports nothing and never pauses.
-class QuietReporter : public SplitReporter {
- public:
-  void Preparing() override {}
-  void Counted(SplitStep, int) override {}
-  void Item(SplitStep, int, int, int) override {}
-  bool AfterItem() override { return true; }
-  bool KeepGoing() override { return true; }
-  void Counts(const wxString&) override {}
-  void AirportsMissing() override {}
-};
 
 wxString Latin1File(const std::string& path) {
   wxString text;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/quiet_reporter.h"
 #include "cycle/report_split.h"
 #include "reports/report_text.h"
 
@@ -23,17 +24,7 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kBytesPerKb = 1024;
 constexpr std::size_t kBytesPerMb = 1024 * kBytesPerKb;
 
-// A split that reports nothing and never pauses.
-class QuietReporter : public SplitReporter {
- public:
-  void Preparing() override {}
-  void Counted(SplitStep, int) override {}
-  void Item(SplitStep, int, int, int) override {}
-  bool AfterItem() override { return true; }
-  bool KeepGoing() override { return true; }
-  void Counts(const wxString&) override {}
-  void AirportsMissing() override { std::fprintf(stderr, "cannot read the airport catalogue\n"); }
-};
+constexpr char kAirportsMissing[] = "cannot read the airport catalogue";
 
 std::string Latin1Bytes(const char* path) {
   wxString text;
@@ -99,7 +90,7 @@ double MsPerMb(Clock::duration took, std::size_t bytes) {
 void RunKind(const Kind& kind, std::size_t bytes, ReportSplit& split) {
   const std::string made = kind.make(bytes);
   const wxString text = Latin1ToString(made.data(), made.size());
-  QuietReporter reporter;
+  QuietReporter reporter(kAirportsMissing);
   LoadedLists lists;
   auto start = Clock::now();
   split.InitMetar(text, lists.Stations, reporter);
@@ -127,7 +118,7 @@ int main(int argc, char** argv) {
   const ClSynop synop(wxS(NUB_CATALOGUE_DIR "/station.dat"));
   ReportSplit split(upperair, synop, wxS(NUB_CATALOGUE_DIR "/airport.dat"));
   {
-    QuietReporter reporter;
+    QuietReporter reporter(kAirportsMissing);
     std::vector<MetarRecord> stations;
     split.InitMetar(wxString(), stations, reporter);  // the catalogue is parsed once, before timing
   }

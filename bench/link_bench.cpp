@@ -80,5 +80,3 @@ void BM_RecordWrite(benchmark::State& state) {
 BENCHMARK(BM_RecordWrite)->UseRealTime();
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -4,7 +4,6 @@
 
 #include <benchmark/benchmark.h>
 #include <wx/app.h>
-#include <wx/init.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/quiet_reporter.h"
 #include "cycle/init_weather.h"
 #include "cycle/report_split.h"
 #include "reports/metar.h"
@@ -56,25 +56,12 @@ double ResidentKb() {
   return 0;
 }
 
-class QuietReporter : public SplitReporter {
- public:
-  void Preparing() override {}
-  void Counted(SplitStep, int) override {}
-  void Item(SplitStep, int, int, int) override {}
-  bool AfterItem() override { return true; }
-  bool KeepGoing() override { return true; }
-  void Counts(const wxString&) override {}
-  void AirportsMissing() override {
-    std::fprintf(stderr, "cannot read %s\n", (const char*)kAirports.utf8_str());
-  }
-};
-
 void BM_SplitSampleFeed(benchmark::State& state) {
   const FeedTexts& texts = SampleTexts();
   const Upperair upperair(kStations);
   const ClSynop synop(kStations);
   ReportSplit split(upperair, synop, kAirports);
-  QuietReporter reporter;
+  QuietReporter reporter("cannot read " + kAirports.utf8_string());
   std::size_t stations = 0;
   for (auto _ : state) {
     LoadedLists lists;
@@ -116,12 +103,3 @@ void BM_LoaderThreadRoundTrip(benchmark::State& state) {
 BENCHMARK(BM_LoaderThreadRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  wxInitializer initializer;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -3,7 +3,6 @@
 // per report, whatever its length.
 
 #include <benchmark/benchmark.h>
-#include <wx/init.h>
 
 #include <string>
 
@@ -104,12 +103,3 @@ void BM_TtbbProfile(benchmark::State& state) {
 BENCHMARK(BM_TtbbProfile)->Arg(kSmallBytes)->Arg(kLargeBytes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  wxInitializer initializer;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

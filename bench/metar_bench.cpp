@@ -2,7 +2,6 @@
 // Targets: identification at least 2,000,000 lines/s, decoding at least 300,000 reports/s.
 
 #include <benchmark/benchmark.h>
-#include <wx/init.h>
 
 #include <cstdio>
 #include <vector>
@@ -81,12 +80,3 @@ void BM_DecodeAllLines(benchmark::State& state) {
 BENCHMARK(BM_DecodeAllLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  wxInitializer initializer;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

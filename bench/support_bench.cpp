@@ -80,5 +80,3 @@ void BM_OwnFileVersion(benchmark::State& state) {
 BENCHMARK(BM_OwnFileVersion);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -1,7 +1,6 @@
 // SYNOP loading and lookup: identify a text of 5,000 pieces the way the loader cuts it, then
 // decode the 100 reports nearest to a position the way the conversion run takes them.
 #include <benchmark/benchmark.h>
-#include <wx/init.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -141,11 +140,3 @@ void BM_NearestSynop(benchmark::State& state) {
 BENCHMARK(BM_NearestSynop)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  wxInitializer initializer;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

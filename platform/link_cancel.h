@@ -25,6 +25,9 @@ class LinkCancel {
   std::intptr_t WakeHandle() const { return wake_[0]; }
 
  private:
+  // The platform's own wait on the wake handle, up to micros (> 0); it may end early.
+  static void WaitForWake(std::intptr_t wake, std::int64_t micros);
+
   std::atomic<bool> raised_{false};
   std::intptr_t wake_[2] = {-1, -1};  // the pipe's two ends; on Windows the event in the first
 };

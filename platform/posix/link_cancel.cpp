@@ -4,19 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <thread>
-
-namespace {
-
-// Without a wake descriptor a wait looks at the flag this often.
-constexpr std::int64_t kFallbackSliceMicros = 10000;
-
-using Clock = std::chrono::steady_clock;
-
-}  // namespace
 
 LinkCancel::LinkCancel() {
   int fds[2];
@@ -42,18 +30,8 @@ void LinkCancel::Raise() {
   }
 }
 
-bool LinkCancel::Pause(std::int64_t micros) const {
-  const auto deadline = Clock::now() + std::chrono::microseconds(std::max<std::int64_t>(micros, 0));
-  for (;;) {
-    if (Raised()) return false;
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return true;
-    if (wake_[0] < 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(std::min(left, kFallbackSliceMicros)));
-      continue;
-    }
-    const timespec wait{static_cast<time_t>(left / 1000000), static_cast<long>(left % 1000000) * 1000};
-    pollfd watched{static_cast<int>(wake_[0]), POLLIN, 0};
-    ::ppoll(&watched, 1, &wait, nullptr);
-  }
+void LinkCancel::WaitForWake(std::intptr_t wake, std::int64_t micros) {
+  const timespec wait{static_cast<time_t>(micros / 1000000), static_cast<long>(micros % 1000000) * 1000};
+  pollfd watched{static_cast<int>(wake), POLLIN, 0};
+  ::ppoll(&watched, 1, &wait, nullptr);
 }

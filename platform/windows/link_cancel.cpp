@@ -2,16 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
-#include <thread>
-
 namespace {
-
-// Without an event a wait looks at the flag this often.
-constexpr std::int64_t kFallbackSliceMicros = 10000;
-
-using Clock = std::chrono::steady_clock;
 
 HANDLE EventOf(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -32,16 +23,7 @@ void LinkCancel::Raise() {
   if (wake_[0] != -1) ::SetEvent(EventOf(wake_[0]));
 }
 
-bool LinkCancel::Pause(std::int64_t micros) const {
-  const auto deadline = Clock::now() + std::chrono::microseconds(std::max<std::int64_t>(micros, 0));
-  for (;;) {
-    if (Raised()) return false;
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return true;
-    if (wake_[0] == -1) {
-      std::this_thread::sleep_for(std::chrono::microseconds(std::min(left, kFallbackSliceMicros)));
-      continue;
-    }
-    ::WaitForSingleObject(EventOf(wake_[0]), static_cast<DWORD>((left + 999) / 1000));
-  }
+// Rounded up: a wait of 0 ms would turn the pause into a spin.
+void LinkCancel::WaitForWake(std::intptr_t wake, std::int64_t micros) {
+  ::WaitForSingleObject(EventOf(wake), static_cast<DWORD>((micros + 999) / 1000));
 }

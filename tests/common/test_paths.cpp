@@ -28,6 +28,14 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+wxString ReadLatin1(const std::string& path) {
+  const std::string bytes = ReadBytes(path);
+  std::wstring wide(bytes.size(), L'\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+  return wxString(wide);
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <wx/string.h>
+
 #include <string>
 
 namespace testsupport {
@@ -13,6 +15,9 @@ std::string CataloguePath(const std::string& name);
 // Whole file as bytes; empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
+// Whole file as text, each byte the character of the same code (ISO 8859-1, as the feeds are
+// read); empty when it cannot be read.
+wxString ReadLatin1(const std::string& path);
 
 // A fresh folder under the system's temporary folder, its name beginning with prefix.
 std::string MakeTempDir(const std::string& prefix);

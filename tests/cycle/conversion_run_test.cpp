@@ -75,10 +75,7 @@ NewWeatherBytes Renamed(NewWeatherBytes bytes, const char* icao) {
   return bytes;
 }
 
-wxString Fixture(const char* name) {
-  const std::string bytes = testsupport::ReadBytes(testsupport::FixturePath(name));
-  return Latin1ToString(bytes.data(), bytes.size());
-}
+wxString Fixture(const char* name) { return testsupport::ReadLatin1(testsupport::FixturePath(name)); }
 
 struct Recorder {
   std::vector<wxString> lines;

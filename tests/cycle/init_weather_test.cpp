@@ -45,8 +45,7 @@ class Sink : public wxEvtHandler {
 };
 
 wxString SampleFeed() {
-  const std::string bytes = testsupport::ReadBytes(testsupport::SharedDataPath("metar-cycle-sample.txt"));
-  return wxString(bytes.data(), wxConvISO8859_1, bytes.size());
+  return testsupport::ReadLatin1(testsupport::SharedDataPath("metar-cycle-sample.txt"));
 }
 
 class InitWeatherTest : public ::testing::Test {

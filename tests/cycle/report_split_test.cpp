@@ -55,11 +55,6 @@ class RecordingReporter : public SplitReporter {
   std::vector<wxString> counts;
 };
 
-wxString Latin1File(const std::string& path) {
-  const std::string bytes = ReadBytes(path);
-  return wxString(bytes.data(), wxConvISO8859_1, bytes.size());
-}
-
 class ReportSplitTest : public ::testing::Test {
  protected:
   ReportSplitTest()
@@ -121,7 +116,7 @@ TEST_F(ReportSplitTest, UpperAirPartsNotAskedForAreNoErrors) {
 }
 
 TEST_F(ReportSplitTest, EveryStationOfAMultiStationSynopBulletin) {
-  const wxString text = Latin1File(FixturePath("synop_multi_station_bulletins.txt"));
+  const wxString text = testsupport::ReadLatin1(FixturePath("synop_multi_station_bulletins.txt"));
   ASSERT_TRUE(split.InitSynop(text, lists.Synops, reporter));
   std::vector<wxString> ids;
   for (const SynopRecord& r : lists.Synops) ids.push_back(r.Station.Id);

@@ -21,10 +21,7 @@ namespace {
 
 const char* kCatalogue = "station_catalogue_small.dat";
 
-wxString Fixture(const char* name) {
-  const std::string bytes = testsupport::ReadBytes(testsupport::FixturePath(name));
-  return Latin1ToString(bytes.data(), bytes.size());
-}
+wxString Fixture(const char* name) { return testsupport::ReadLatin1(testsupport::FixturePath(name)); }
 
 ClSynop Catalogue() { return ClSynop(wxString(testsupport::FixturePath(kCatalogue))); }
 

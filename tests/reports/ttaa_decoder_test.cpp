@@ -7,7 +7,7 @@
 
 namespace {
 
-using upperairtest::Level;
+using testsupport::LevelAt;
 using upperairtest::Piece;
 
 constexpr float kMissingT = kMissingTemperatureC;
@@ -24,51 +24,66 @@ UpperairRecord Decoded(const wxString& raw) {
 // The Key West sounding in knots, winds to 100 hPa, with tropopause and maximum wind.
 TEST(DecodeTTAA, WholeSoundingInKnots) {
   const UpperairRecord r = Decoded(Piece("temp_bulletin_us_knots.txt", "TTAA", "72201"));
-  EXPECT_EQ(r.Surface, Level(1019, 0, 22.8f, 16.8f, 130, 7));
+  EXPECT_EQ(r.Surface, LevelAt(1019).Height(0).Temperature(22.8f).DewPoint(16.8f).Wind(130, 7));
   const std::vector<UpperLevel> expected = {
-      Level(1000, 141, 22.2f, 15.2f, 135, 8),     Level(925, 823, 19.6f, 13.6f, 165, 11),
-      Level(850, 1526, 17.2f, 11.2f, 200, 10),    Level(700, 3172, 8.2f, -4.8f, 255, 15),
-      Level(500, 5910, -6.9f, -18.9f, 265, 22),   Level(400, 7600, -17.9f, -29.9f, 260, 25),
-      Level(300, 9630, -33.1f, -48.1f, 265, 31),  Level(250, 10860, -42.5f, -51.5f, 260, 38),
-      Level(200, 12130, -55.3f, -63.3f, 265, 44), Level(150, 13930, -63.9f, -71.9f, 265, 32),
-      Level(100, 16540, -73.3f, -81.3f, 275, 15),
+      LevelAt(1000).Height(141).Temperature(22.2f).DewPoint(15.2f).Wind(135, 8),
+      LevelAt(925).Height(823).Temperature(19.6f).DewPoint(13.6f).Wind(165, 11),
+      LevelAt(850).Height(1526).Temperature(17.2f).DewPoint(11.2f).Wind(200, 10),
+      LevelAt(700).Height(3172).Temperature(8.2f).DewPoint(-4.8f).Wind(255, 15),
+      LevelAt(500).Height(5910).Temperature(-6.9f).DewPoint(-18.9f).Wind(265, 22),
+      LevelAt(400).Height(7600).Temperature(-17.9f).DewPoint(-29.9f).Wind(260, 25),
+      LevelAt(300).Height(9630).Temperature(-33.1f).DewPoint(-48.1f).Wind(265, 31),
+      LevelAt(250).Height(10860).Temperature(-42.5f).DewPoint(-51.5f).Wind(260, 38),
+      LevelAt(200).Height(12130).Temperature(-55.3f).DewPoint(-63.3f).Wind(265, 44),
+      LevelAt(150).Height(13930).Temperature(-63.9f).DewPoint(-71.9f).Wind(265, 32),
+      LevelAt(100).Height(16540).Temperature(-73.3f).DewPoint(-81.3f).Wind(275, 15),
   };
   EXPECT_EQ(r.Levels, expected);
-  EXPECT_EQ(r.Tropopause, Level(179, kMissingH, -66.1f, -89.1f, 245, 66));
-  EXPECT_EQ(r.MaxWind, Level(216, kMissingH, kMissingT, kMissingT, 255, 63));
+  EXPECT_EQ(r.Tropopause, LevelAt(179).Height(kMissingH).Temperature(-66.1f).DewPoint(-89.1f).Wind(245, 66));
+  EXPECT_EQ(r.MaxWind,
+            LevelAt(216).Height(kMissingH).Temperature(kMissingT).DewPoint(kMissingT).Wind(255, 63));
 }
 
 // Jet-stream winds carry their hundreds in the direction's last digit; 1000 hPa lies below the
 // ground and comes without temperatures or wind.
 TEST(DecodeTTAA, JetStreamAndLevelBelowGround) {
   const UpperairRecord r = Decoded(Piece("temp_bulletin_us_knots.txt", "TTAA", "72520"));
-  EXPECT_EQ(r.Surface, Level(972, 0, 10.4f, 4.4f, 310, 15));
+  EXPECT_EQ(r.Surface, LevelAt(972).Height(0).Temperature(10.4f).DewPoint(4.4f).Wind(310, 15));
   ASSERT_EQ(r.Levels.size(), 11u);
-  EXPECT_EQ(r.Levels[0], Level(1000, 112, kMissingT, kMissingT, kNoWind, kNoWind));
-  EXPECT_EQ(r.Levels[6], Level(300, 9340, -43.7f, -50.7f, 275, 126));
-  EXPECT_EQ(r.Levels[9], Level(150, 13860, -56.9f, -68.9f, 270, 74));
-  EXPECT_EQ(r.Tropopause, Level(229, kMissingH, -52.7f, -60.7f, 275, 117));
-  EXPECT_EQ(r.MaxWind, Level(260, kMissingH, kMissingT, kMissingT, 275, 121));
+  EXPECT_EQ(r.Levels[0],
+            LevelAt(1000).Height(112).Temperature(kMissingT).DewPoint(kMissingT).Wind(kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[6], LevelAt(300).Height(9340).Temperature(-43.7f).DewPoint(-50.7f).Wind(275, 126));
+  EXPECT_EQ(r.Levels[9], LevelAt(150).Height(13860).Temperature(-56.9f).DewPoint(-68.9f).Wind(270, 74));
+  EXPECT_EQ(r.Tropopause, LevelAt(229).Height(kMissingH).Temperature(-52.7f).DewPoint(-60.7f).Wind(275, 117));
+  EXPECT_EQ(r.MaxWind,
+            LevelAt(260).Height(kMissingH).Temperature(kMissingT).DewPoint(kMissingT).Wind(275, 121));
 }
 
 TEST(DecodeTTAA, MetresPerSecondDayGroup) {
   const UpperairRecord r = Decoded(Piece("temp_bulletin_german_metres_per_second.txt", "TTAA", "10410"));
-  EXPECT_EQ(r.Surface, Level(1008, 0, 8.4f, 0.4f, 240, 11));  // 6 m/s
+  EXPECT_EQ(r.Surface, LevelAt(1008).Height(0).Temperature(8.4f).DewPoint(0.4f).Wind(240, 11));  // 6 m/s
   ASSERT_EQ(r.Levels.size(), 11u);
-  EXPECT_EQ(r.Levels[8], Level(200, 12090, -55.5f, -62.5f, 275, 64));  // 33 m/s
-  EXPECT_EQ(r.MaxWind, Level(265, kMissingH, kMissingT, kMissingT, 275, 81));
+  EXPECT_EQ(r.Levels[8],
+            LevelAt(200).Height(12090).Temperature(-55.5f).DewPoint(-62.5f).Wind(275, 64));  // 33 m/s
+  EXPECT_EQ(r.MaxWind,
+            LevelAt(265).Height(kMissingH).Temperature(kMissingT).DewPoint(kMissingT).Wind(275, 81));
 }
 
 // YYGGI with I = 7: above 700 hPa the levels come as pairs without a wind group.
 TEST(DecodeTTAA, WindIndicatorOfTheDayGroup) {
   const UpperairRecord r = Decoded(Piece("temp_bulletin_german_metres_per_second.txt", "TTAA", "10868"));
   ASSERT_EQ(r.Levels.size(), 11u);
-  EXPECT_EQ(r.Levels[3], Level(700, 3044, -4.5f, -17.5f, 275, 38));
-  EXPECT_EQ(r.Levels[4], Level(500, 5740, -18.5f, -37.5f, kNoWind, kNoWind));
-  EXPECT_EQ(r.Levels[5], Level(400, 7420, -18.5f, kMissingT, kNoWind, kNoWind));
-  EXPECT_EQ(r.Levels[6], Level(300, 9450, kMissingT, kMissingT, kNoWind, kNoWind));
-  EXPECT_EQ(r.Levels[10], Level(100, 16500, -60.9f, -76.9f, kNoWind, kNoWind));
-  EXPECT_EQ(r.Tropopause, Level(200, kMissingH, -57.7f, -72.7f, kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[3], LevelAt(700).Height(3044).Temperature(-4.5f).DewPoint(-17.5f).Wind(275, 38));
+  EXPECT_EQ(r.Levels[4],
+            LevelAt(500).Height(5740).Temperature(-18.5f).DewPoint(-37.5f).Wind(kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[5],
+            LevelAt(400).Height(7420).Temperature(-18.5f).DewPoint(kMissingT).Wind(kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[6],
+            LevelAt(300).Height(9450).Temperature(kMissingT).DewPoint(kMissingT).Wind(kNoWind, kNoWind));
+  EXPECT_EQ(r.Levels[10],
+            LevelAt(100).Height(16500).Temperature(-60.9f).DewPoint(-76.9f).Wind(kNoWind, kNoWind));
+  EXPECT_EQ(r.Tropopause,
+            LevelAt(200).Height(kMissingH).Temperature(-57.7f).DewPoint(-72.7f).Wind(kNoWind, kNoWind));
   EXPECT_EQ(r.MaxWind.Pressure, kNoMaxWindPressure);
 }
 
@@ -177,12 +192,14 @@ TEST(DecodeTTAA, TropopauseMaximumWindAndTheEndOfThePart) {
 // levels: only whole levels count, and the unknown triple is passed over.
 TEST(DecodeTTAA, OnlyWholeLevelsAndUnknownIndicatorsPassedOver) {
   const UpperairRecord cut = Decoded("TTAA 56001 72201 99019 22856 13007 00141 22257 13508 92823 19656");
-  EXPECT_EQ(cut.Levels, std::vector<UpperLevel>{Level(1000, 141, 22.2f, 15.2f, 135, 8)});
+  EXPECT_EQ(cut.Levels, std::vector<UpperLevel>{
+                            LevelAt(1000).Height(141).Temperature(22.2f).DewPoint(15.2f).Wind(135, 8)});
 
   const UpperairRecord unknown =
       Decoded("TTAA 56001 72201 99019 22856 13007 00141 22257 13508 45123 11111 22222 85526 17256 20010");
-  const std::vector<UpperLevel> expected = {Level(1000, 141, 22.2f, 15.2f, 135, 8),
-                                            Level(850, 1526, 17.2f, 11.2f, 200, 10)};
+  const std::vector<UpperLevel> expected = {
+      LevelAt(1000).Height(141).Temperature(22.2f).DewPoint(15.2f).Wind(135, 8),
+      LevelAt(850).Height(1526).Temperature(17.2f).DewPoint(11.2f).Wind(200, 10)};
   EXPECT_EQ(unknown.Levels, expected);
 
   // Winds only up to 700 hPa (I = 7): from 500 hPa on a level is a pair, whole without a wind.

@@ -7,7 +7,7 @@
 
 namespace {
 
-using upperairtest::Level;
+using testsupport::LevelAt;
 using upperairtest::Piece;
 
 constexpr float kMissingT = kMissingTemperatureC;
@@ -94,7 +94,8 @@ TEST(DecodeTTBB, SignificantLevels) {
   UpperairPart part;
   part.Raw = "TTBB 5601/ 72201 00019 22856 11975 20056";
   ASSERT_TRUE(DecodeTTBB(&part));
-  EXPECT_EQ(part.Levels[1], Level(975, kMissingH, 20.0f, 14.0f, kNoWind, kNoWind));
+  EXPECT_EQ(part.Levels[1],
+            LevelAt(975).Height(kMissingH).Temperature(20.0f).DewPoint(14.0f).Wind(kNoWind, kNoWind));
   part.Raw = "TTAA 56001 72201 99019 22856 13007";
   EXPECT_FALSE(DecodeTTBB(&part));
   EXPECT_TRUE(part.Levels.empty());
@@ -148,26 +149,42 @@ struct FillCase {
 
 TEST(InterpolateLevels, Brackets) {
   const FillCase cases[] = {
-      {"wind", Level(500, 5600, -20, -30, 270, 40), Level(450, 6300, -25, -35, kNoWind, kNoWind),
-       Level(400, 7200, -30, -40, 250, 60), Level(450, 6300, -25, -35, 260, 50)},
-      {"speed falling", Level(500, 5600, -20, -30, 270, 60), Level(450, 6300, -25, -35, kNoWind, kNoWind),
-       Level(400, 7200, -30, -40, 270, 40), Level(450, 6300, -25, -35, 270, 50)},
-      {"across north", Level(500, 5600, -20, -30, 350, 40), Level(450, 6300, -25, -35, kNoWind, kNoWind),
-       Level(400, 7200, -30, -40, 10, 40), Level(450, 6300, -25, -35, 0, 40)},
-      {"across north back", Level(500, 5600, -20, -30, 10, 40), Level(475, 6000, -25, -35, kNoWind, kNoWind),
-       Level(400, 7200, -30, -40, 330, 40), Level(475, 6000, -25, -35, 0, 40)},
-      {"north as 360", Level(500, 5600, -20, -30, 360, 40), Level(450, 6300, -25, -35, kNoWind, kNoWind),
-       Level(400, 7200, -30, -40, 20, 40), Level(450, 6300, -25, -35, 10, 40)},
-      {"temperatures only", Level(500, 5600, -20, -30, 270, 40),
-       Level(450, 6300, kMissingT, kMissingT, 260, 50), Level(400, 7200, -30, -40, 250, 60),
-       Level(450, 6300, -25, -35, 260, 50)},
-      {"dew point only", Level(500, 5600, -20, -30, 270, 40), Level(450, 6300, -25, kMissingT, 260, 50),
-       Level(400, 7200, -30, -40, 250, 60), Level(450, 6300, -25, -35, 260, 50)},
-      {"height only", Level(500, 5600, -20, -30, 270, 40), Level(450, kMissingH, -22, -33, 260, 50),
-       Level(400, 7200, -30, -40, 250, 60), Level(450, 6400, -22, -33, 260, 50)},
-      {"equal pressures", Level(450, 5600, -20, -30, 270, 40),
-       Level(450, kMissingH, kMissingT, kMissingT, kNoWind, kNoWind), Level(450, 7200, -30, -40, 250, 60),
-       Level(450, kMissingH, kMissingT, kMissingT, kNoWind, kNoWind)},
+      {"wind", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(270, 40),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(kNoWind, kNoWind),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(250, 60),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(260, 50)},
+      {"speed falling", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(270, 60),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(kNoWind, kNoWind),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(270, 40),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(270, 50)},
+      {"across north", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(350, 40),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(kNoWind, kNoWind),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(10, 40),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(0, 40)},
+      {"across north back", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(10, 40),
+       LevelAt(475).Height(6000).Temperature(-25).DewPoint(-35).Wind(kNoWind, kNoWind),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(330, 40),
+       LevelAt(475).Height(6000).Temperature(-25).DewPoint(-35).Wind(0, 40)},
+      {"north as 360", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(360, 40),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(kNoWind, kNoWind),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(20, 40),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(10, 40)},
+      {"temperatures only", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(270, 40),
+       LevelAt(450).Height(6300).Temperature(kMissingT).DewPoint(kMissingT).Wind(260, 50),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(250, 60),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(260, 50)},
+      {"dew point only", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(270, 40),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(kMissingT).Wind(260, 50),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(250, 60),
+       LevelAt(450).Height(6300).Temperature(-25).DewPoint(-35).Wind(260, 50)},
+      {"height only", LevelAt(500).Height(5600).Temperature(-20).DewPoint(-30).Wind(270, 40),
+       LevelAt(450).Height(kMissingH).Temperature(-22).DewPoint(-33).Wind(260, 50),
+       LevelAt(400).Height(7200).Temperature(-30).DewPoint(-40).Wind(250, 60),
+       LevelAt(450).Height(6400).Temperature(-22).DewPoint(-33).Wind(260, 50)},
+      {"equal pressures", LevelAt(450).Height(5600).Temperature(-20).DewPoint(-30).Wind(270, 40),
+       LevelAt(450).Height(kMissingH).Temperature(kMissingT).DewPoint(kMissingT).Wind(kNoWind, kNoWind),
+       LevelAt(450).Height(7200).Temperature(-30).DewPoint(-40).Wind(250, 60),
+       LevelAt(450).Height(kMissingH).Temperature(kMissingT).DewPoint(kMissingT).Wind(kNoWind, kNoWind)},
   };
   for (const auto& c : cases) {
     UpperairRecord record;
@@ -188,20 +205,32 @@ TEST(InterpolateLevels, RunOfMissingValuesBetweenTheSameBrackets) {
   };
   const Case cases[] = {
       {"heights",
-       {Level(250, 10860, -42, -51, 260, 38), Level(234, kMissingH, -45, -53, 260, 40),
-        Level(225, kMissingH, -47, -55, 265, 41), Level(200, 12130, -55, -63, 265, 44)},
-       {Level(250, 10860, -42, -51, 260, 38), Level(234, 11266, -45, -53, 260, 40),
-        Level(225, 11495, -47, -55, 265, 41), Level(200, 12130, -55, -63, 265, 44)}},
+       {LevelAt(250).Height(10860).Temperature(-42).DewPoint(-51).Wind(260, 38),
+        LevelAt(234).Height(kMissingH).Temperature(-45).DewPoint(-53).Wind(260, 40),
+        LevelAt(225).Height(kMissingH).Temperature(-47).DewPoint(-55).Wind(265, 41),
+        LevelAt(200).Height(12130).Temperature(-55).DewPoint(-63).Wind(265, 44)},
+       {LevelAt(250).Height(10860).Temperature(-42).DewPoint(-51).Wind(260, 38),
+        LevelAt(234).Height(11266).Temperature(-45).DewPoint(-53).Wind(260, 40),
+        LevelAt(225).Height(11495).Temperature(-47).DewPoint(-55).Wind(265, 41),
+        LevelAt(200).Height(12130).Temperature(-55).DewPoint(-63).Wind(265, 44)}},
       {"winds",
-       {Level(500, 5910, -7, -19, 200, 10), Level(439, 6900, -13, -25, kNoWind, kNoWind),
-        Level(430, 7050, -14, -26, kNoWind, kNoWind), Level(400, 7600, -18, -30, 200, 23)},
-       {Level(500, 5910, -7, -19, 200, 10), Level(439, 6900, -13, -25, 200, 17),
-        Level(430, 7050, -14, -26, 200, 19), Level(400, 7600, -18, -30, 200, 23)}},
+       {LevelAt(500).Height(5910).Temperature(-7).DewPoint(-19).Wind(200, 10),
+        LevelAt(439).Height(6900).Temperature(-13).DewPoint(-25).Wind(kNoWind, kNoWind),
+        LevelAt(430).Height(7050).Temperature(-14).DewPoint(-26).Wind(kNoWind, kNoWind),
+        LevelAt(400).Height(7600).Temperature(-18).DewPoint(-30).Wind(200, 23)},
+       {LevelAt(500).Height(5910).Temperature(-7).DewPoint(-19).Wind(200, 10),
+        LevelAt(439).Height(6900).Temperature(-13).DewPoint(-25).Wind(200, 17),
+        LevelAt(430).Height(7050).Temperature(-14).DewPoint(-26).Wind(200, 19),
+        LevelAt(400).Height(7600).Temperature(-18).DewPoint(-30).Wind(200, 23)}},
       {"temperatures",
-       {Level(500, 5910, -10, -20, 270, 40), Level(475, 6300, kMissingT, kMissingT, 270, 40),
-        Level(450, 6700, kMissingT, kMissingT, 270, 40), Level(400, 7600, -20, -30, 270, 40)},
-       {Level(500, 5910, -10, -20, 270, 40), Level(475, 6300, -12.5f, -22.5f, 270, 40),
-        Level(450, 6700, -15, -25, 270, 40), Level(400, 7600, -20, -30, 270, 40)}},
+       {LevelAt(500).Height(5910).Temperature(-10).DewPoint(-20).Wind(270, 40),
+        LevelAt(475).Height(6300).Temperature(kMissingT).DewPoint(kMissingT).Wind(270, 40),
+        LevelAt(450).Height(6700).Temperature(kMissingT).DewPoint(kMissingT).Wind(270, 40),
+        LevelAt(400).Height(7600).Temperature(-20).DewPoint(-30).Wind(270, 40)},
+       {LevelAt(500).Height(5910).Temperature(-10).DewPoint(-20).Wind(270, 40),
+        LevelAt(475).Height(6300).Temperature(-12.5f).DewPoint(-22.5f).Wind(270, 40),
+        LevelAt(450).Height(6700).Temperature(-15).DewPoint(-25).Wind(270, 40),
+        LevelAt(400).Height(7600).Temperature(-20).DewPoint(-30).Wind(270, 40)}},
   };
   for (const auto& c : cases) {
     UpperairRecord record;
@@ -213,9 +242,11 @@ TEST(InterpolateLevels, RunOfMissingValuesBetweenTheSameBrackets) {
 
 TEST(InterpolateLevels, EndsWithoutABracketStayMissing) {
   UpperairRecord record;
-  record.Levels = {Level(1000, kMissingH, kMissingT, kMissingT, kNoWind, kNoWind),
-                   Level(955, 0, 7, 1, 250, 7), Level(925, 740, 6, 0, 260, 15),
-                   Level(500, kMissingH, kMissingT, kMissingT, kNoWind, kNoWind)};
+  record.Levels = {
+      LevelAt(1000).Height(kMissingH).Temperature(kMissingT).DewPoint(kMissingT).Wind(kNoWind, kNoWind),
+      LevelAt(955).Height(0).Temperature(7).DewPoint(1).Wind(250, 7),
+      LevelAt(925).Height(740).Temperature(6).DewPoint(0).Wind(260, 15),
+      LevelAt(500).Height(kMissingH).Temperature(kMissingT).DewPoint(kMissingT).Wind(kNoWind, kNoWind)};
   const auto before = record.Levels;
   InterpolateLevels(&record);
   EXPECT_EQ(record.Levels, before);
@@ -231,8 +262,10 @@ TEST(CalcHumidity, MagnusOverWaterAndIce) {
       {kMissingT, 10.0f, kMissingT},
   };
   UpperairRecord record;
-  for (const auto& c : cases) record.Levels.push_back(Level(500, 5600, c.temperature, c.dewPoint, 0, 0));
-  record.Surface = Level(1000, 0, 20.0f, 10.0f, 0, 0);
+  for (const auto& c : cases)
+    record.Levels.push_back(
+        LevelAt(500).Height(5600).Temperature(c.temperature).DewPoint(c.dewPoint).Wind(0, 0));
+  record.Surface = LevelAt(1000).Height(0).Temperature(20.0f).DewPoint(10.0f).Wind(0, 0);
   EXPECT_TRUE(CalcHumidity(&record));
   for (std::size_t i = 0; i < record.Levels.size(); ++i) {
     EXPECT_NEAR(record.Levels[i].Humidity, cases[i].humidity, 0.05)

@@ -4,27 +4,19 @@
 #include <vector>
 
 #include "common/test_paths.h"
+#include "common/upper_level.h"
 #include "reports/upperair_records.h"
 #include "simlink/convert_weather.h"
 
 namespace {
 
-UpperLevel Level(std::int16_t pressure, std::int32_t height, float temperature, std::uint16_t direction,
-                 std::uint16_t speed = 20, float dewPoint = -20.0f) {
-  UpperLevel level;
-  level.Pressure = pressure;
-  level.Height = height;
-  level.Temperature = temperature;
-  level.DewPoint = dewPoint;
-  level.Direction = direction;
-  level.Speed = speed;
-  return level;
-}
+// A level whose dew point and speed the cases here leave alone unless they name their own.
+testsupport::LevelAt Aloft(int hpa) { return testsupport::LevelAt(hpa).DewPoint(-20.0f).Speed(20); }
 
 UpperairRecord Sounding(std::vector<UpperLevel> levels, std::uint16_t surfaceDirection = 220) {
   UpperairRecord sounding;
   sounding.Levels = std::move(levels);
-  sounding.Surface = Level(1013, 0, 15.0f, surfaceDirection, 10);
+  sounding.Surface = Aloft(1013).Height(0).Temperature(15.0f).Direction(surfaceDirection).Speed(10);
   sounding.Tropopause.Pressure = 0;
   sounding.MaxWind.Pressure = kNoMaxWindPressure;
   return sounding;
@@ -65,7 +57,8 @@ std::uint16_t Word(int degrees) { return static_cast<std::uint16_t>(degrees * 65
 TEST(ConvertUpperair, FewerThanThreeLevelsLeaveTheRecordAsItWas) {
   testsupport::ScopedWorkDir dir;
   const MetarRecord metar = Metar(0);
-  const UpperairRecord sounding = Sounding({Level(850, 1500, 5.0f, 250), Level(700, 3000, 999.0f, 260)});
+  const UpperairRecord sounding = Sounding({Aloft(850).Height(1500).Temperature(5.0f).Direction(250),
+                                            Aloft(700).Height(3000).Temperature(999.0f).Direction(260)});
   ClConvertWeather converter(Options(true));
   NewWeather before;
   converter.ConvertMetar(&before, &metar);
@@ -80,12 +73,12 @@ TEST(ConvertUpperair, FewerThanThreeLevelsLeaveTheRecordAsItWas) {
 TEST(ConvertUpperair, StandardLevelsReplaceTheLayersAboveTheStation) {
   testsupport::ScopedWorkDir dir;
   const UpperairRecord sounding = Sounding({
-      Level(1000, 110, 14.0f, 230),  // no altitude for 1000 hPa
-      Level(925, 760, 12.9f, 235),   // above a station at 1000 ft (304 m)
-      Level(850, 1500, 8.7f, 250, 25, -1.6f),
-      Level(800, 2000, 6.0f, 255),  // not a standard level
-      Level(700, 3050, -2.5f, 260, 30),
-      Level(500, 5600, -17.0f, 270, 45),
+      Aloft(1000).Height(110).Temperature(14.0f).Direction(230),  // no altitude for 1000 hPa
+      Aloft(925).Height(760).Temperature(12.9f).Direction(235),   // above a station at 1000 ft (304 m)
+      Aloft(850).Height(1500).Temperature(8.7f).Direction(250).Speed(25).DewPoint(-1.6f),
+      Aloft(800).Height(2000).Temperature(6.0f).Direction(255),  // not a standard level
+      Aloft(700).Height(3050).Temperature(-2.5f).Direction(260).Speed(30),
+      Aloft(500).Height(5600).Temperature(-17.0f).Direction(270).Speed(45),
   });
   const Converted got = Convert(sounding, Metar(1000), Options(false));
   ASSERT_TRUE(got.result);
@@ -115,16 +108,16 @@ TEST(ConvertUpperair, StandardLevelsReplaceTheLayersAboveTheStation) {
 TEST(ConvertUpperair, LevelsBelowTheStationOrUnplacedArePassedOver) {
   testsupport::ScopedWorkDir dir;
   UpperairRecord sounding = Sounding({
-      Level(925, 300, 12.0f, 235),     // below a station at 1000 ft
-      Level(270, 10200, -50.0f, 280),  // the maximum wind: its own height
-      Level(850, 99999, 8.0f, 250),    // height still missing
-      Level(700, 3000, 999.0f, 260),   // temperature still missing
-      Level(600, 4200, -10.0f, 999),   // wind still missing
-      Level(500, 5600, -17.0f, 270, 999),
-      Level(400, 7200, -30.0f, 275, 40, 999.0f),
-      Level(0, 9000, -40.0f, 275),
-      Level(1200, 9000, -40.0f, 275),
-      Level(300, 9200, -45.0f, 275),
+      Aloft(925).Height(300).Temperature(12.0f).Direction(235),     // below a station at 1000 ft
+      Aloft(270).Height(10200).Temperature(-50.0f).Direction(280),  // the maximum wind: its own height
+      Aloft(850).Height(99999).Temperature(8.0f).Direction(250),    // height still missing
+      Aloft(700).Height(3000).Temperature(999.0f).Direction(260),   // temperature still missing
+      Aloft(600).Height(4200).Temperature(-10.0f).Direction(999),   // wind still missing
+      Aloft(500).Height(5600).Temperature(-17.0f).Direction(270).Speed(999),
+      Aloft(400).Height(7200).Temperature(-30.0f).Direction(275).Speed(40).DewPoint(999.0f),
+      Aloft(0).Height(9000).Temperature(-40.0f).Direction(275),
+      Aloft(1200).Height(9000).Temperature(-40.0f).Direction(275),
+      Aloft(300).Height(9200).Temperature(-45.0f).Direction(275),
   });
   sounding.MaxWind.Pressure = 270;
   const Converted got = Convert(sounding, Metar(1000), Options(false));
@@ -160,9 +153,9 @@ TEST(ConvertUpperair, AlignedWindsTurnAndShiftAtMostTheLimit) {
   for (const Case& c : cases) {
     const std::int16_t pressures[] = {850, 700};
     const std::int32_t heights[] = {1500, 3000};
-    std::vector<UpperLevel> levels = {Level(1000, 100, 15.0f, 0)};
+    std::vector<UpperLevel> levels = {Aloft(1000).Height(100).Temperature(15.0f).Direction(0)};
     for (std::size_t i = 0; i < c.levels.size(); ++i) {
-      levels.push_back(Level(pressures[i], heights[i], 0.0f, c.levels[i]));
+      levels.push_back(Aloft(pressures[i]).Height(heights[i]).Temperature(0.0f).Direction(c.levels[i]));
     }
     UpperairRecord sounding = Sounding(levels, c.surfaceDirection);
     const Converted got =
@@ -177,8 +170,9 @@ TEST(ConvertUpperair, AlignedWindsTurnAndShiftAtMostTheLimit) {
 
 TEST(ConvertUpperair, WithoutAlignmentDirectionsStayAsReported) {
   testsupport::ScopedWorkDir dir;
-  const UpperairRecord sounding =
-      Sounding({Level(850, 1500, 5.0f, 360), Level(700, 3000, 0.0f, 10), Level(500, 5600, -20.0f, 200)});
+  const UpperairRecord sounding = Sounding({Aloft(850).Height(1500).Temperature(5.0f).Direction(360),
+                                            Aloft(700).Height(3000).Temperature(0.0f).Direction(10),
+                                            Aloft(500).Height(5600).Temperature(-20.0f).Direction(200)});
   const Converted got = Convert(sounding, Metar(0, 240), Options(false, 10));
   ASSERT_TRUE(got.result);
   EXPECT_EQ(got.record.Wind[2].Direction, 0);  // 360 is north
@@ -188,11 +182,11 @@ TEST(ConvertUpperair, WithoutAlignmentDirectionsStayAsReported) {
 
 TEST(ConvertUpperair, MoreLevelsThanTheRecordHoldsFail) {
   testsupport::ScopedWorkDir dir;
-  std::vector<UpperLevel> levels(22, Level(500, 5600, -20.0f, 270));
+  std::vector<UpperLevel> levels(22, Aloft(500).Height(5600).Temperature(-20.0f).Direction(270));
   const Converted full = Convert(Sounding(levels), Metar(0), Options(false));
   EXPECT_TRUE(full.result);
   EXPECT_EQ(full.record.WindCount, 24);
-  levels.push_back(Level(500, 5600, -20.0f, 270));
+  levels.push_back(Aloft(500).Height(5600).Temperature(-20.0f).Direction(270));
   const Converted over = Convert(Sounding(levels), Metar(0), Options(false));
   EXPECT_FALSE(over.result);
   EXPECT_LE(over.record.WindCount, 24);
@@ -200,8 +194,9 @@ TEST(ConvertUpperair, MoreLevelsThanTheRecordHoldsFail) {
 
 TEST(ConvertUpperair, EndsWithTheRangeCheck) {
   testsupport::ScopedWorkDir dir;
-  const UpperairRecord sounding =
-      Sounding({Level(850, 1500, 5.0f, 250), Level(700, 3000, -160.0f, 260), Level(500, 5600, -20.0f, 270)});
+  const UpperairRecord sounding = Sounding({Aloft(850).Height(1500).Temperature(5.0f).Direction(250),
+                                            Aloft(700).Height(3000).Temperature(-160.0f).Direction(260),
+                                            Aloft(500).Height(5600).Temperature(-20.0f).Direction(270)});
   ClConvertWeather converter(Options(false));
   const MetarRecord metar = Metar(0);
   NewWeather record;
@@ -214,8 +209,10 @@ TEST(ConvertUpperair, EndsWithTheRangeCheck) {
 // A jet stronger than the simulator takes is written at its limit; the station is not lost.
 TEST(ConvertUpperair, JetsAboveTheLimitAreWrittenAtTheLimit) {
   testsupport::ScopedWorkDir dir;
-  const UpperairRecord sounding = Sounding(
-      {Level(850, 1500, 5.0f, 250), Level(300, 9100, -45.0f, 270, 215), Level(250, 10400, -52.0f, 275, 200)});
+  const UpperairRecord sounding =
+      Sounding({Aloft(850).Height(1500).Temperature(5.0f).Direction(250),
+                Aloft(300).Height(9100).Temperature(-45.0f).Direction(270).Speed(215),
+                Aloft(250).Height(10400).Temperature(-52.0f).Direction(275).Speed(200)});
   const Converted out = Convert(sounding, Metar(0), Options(false));
   ASSERT_TRUE(out.result);
   EXPECT_EQ(out.record.Wind[3].Speed, 200);

@@ -11,10 +11,7 @@
 
 namespace {
 
-wxString ReadLatin1(const std::string& path) {
-  const std::string bytes = testsupport::ReadBytes(path);
-  return Latin1ToString(bytes.data(), bytes.size());
-}
+using testsupport::ReadLatin1;
 
 // METARs of different skies to lay under each real report: clear, low cumulus with rain, three
 // layers up to cirrus level, and a thunderstorm at a high station.

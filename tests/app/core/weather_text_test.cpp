@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/test_paths.h"
+#include "common/upper_level.h"
 #include "reports/metar.h"
 #include "reports/ttaa_decoder.h"
 #include "reports/upperair.h"
@@ -149,19 +150,8 @@ TEST(MetarText, ReportTextsAreNeverAFormat) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Weather phenomena: %x%p "), lines.end());
 }
 
-// A level as the profile holds it; humidity as CalcHumidity would leave it.
-UpperLevel Level(std::int16_t hpa, std::int32_t heightM, std::uint16_t direction, std::uint16_t speed,
-                 float temperature, float dewPoint, float humidity) {
-  UpperLevel level;
-  level.Pressure = hpa;
-  level.Height = heightM;
-  level.Direction = direction;
-  level.Speed = speed;
-  level.Temperature = temperature;
-  level.DewPoint = dewPoint;
-  level.Humidity = humidity;
-  return level;
-}
+// Levels as the profile holds them; humidity as CalcHumidity would leave it.
+using testsupport::LevelAt;
 
 UpperairRecord Sounding(std::vector<UpperLevel> levels, std::int32_t elevationFt = 0) {
   UpperairRecord sounding;
@@ -179,8 +169,10 @@ struct RowCase {
 };
 
 TEST(UpperairRows, TableAsTheWindowShowsIt) {
-  const UpperLevel surface = Level(1013, 0, 250, 5, 15.0f, 10.0f, 72.0f);
-  const UpperLevel at850 = Level(850, 1541, 350, 25, 8.2f, 1.4f, 62.3f);
+  const UpperLevel surface =
+      LevelAt(1013).Height(0).Wind(250, 5).Temperature(15.0f).DewPoint(10.0f).Humidity(72.0f);
+  const UpperLevel at850 =
+      LevelAt(850).Height(1541).Wind(350, 25).Temperature(8.2f).DewPoint(1.4f).Humidity(62.3f);
   const RowCase cases[] = {
       {"the surface row shows the METAR's wind, heights in feet above sea level",
        [&](UpperairRecord& s, MetarRecord& m) {
@@ -200,15 +192,18 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
        {"5056 ft | 850 mb | 10° | 25 kt | 8.2 °C | 1.4 °C | 62.3"}},
       {"METAR 10°, surface 350°: turned by -340, 100° shows as 120°",
        [&](UpperairRecord& s, MetarRecord& m) {
-         s = Sounding({Level(850, 1541, 100, 25, 8.2f, 1.4f, 62.3f)});
-         s.Surface = Level(1013, 0, 350, 5, 15.0f, 10.0f, 72.0f);
+         s = Sounding(
+             {LevelAt(850).Height(1541).Wind(100, 25).Temperature(8.2f).DewPoint(1.4f).Humidity(62.3f)});
+         s.Surface = LevelAt(1013).Height(0).Wind(350, 5).Temperature(15.0f).DewPoint(10.0f).Humidity(72.0f);
          m = Wind(10, 4);
        },
        true,
        {"5056 ft | 850 mb | 120° | 25 kt | 8.2 °C | 1.4 °C | 62.3"}},
       {"variable METAR wind: turned by -1 less the surface's 250°; its surface row says VRB",
        [&](UpperairRecord& s, MetarRecord& m) {
-         s = Sounding({surface, Level(850, 1541, 300, 25, 8.2f, 1.4f, 62.3f)});
+         s = Sounding(
+             {surface,
+              LevelAt(850).Height(1541).Wind(300, 25).Temperature(8.2f).DewPoint(1.4f).Humidity(62.3f)});
          s.Surface = surface;
          m = Wind(kVariableWindDirection, 3);
        },
@@ -217,8 +212,9 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
         "5056 ft | 850 mb | 49° | 25 kt | 8.2 °C | 1.4 °C | 62.3"}},
       {"a turn of a whole circle still shows 0-359: METAR 360°, surface 0°, level 360°",
        [&](UpperairRecord& s, MetarRecord& m) {
-         s = Sounding({Level(850, 1541, 360, 25, 8.2f, 1.4f, 62.3f)});
-         s.Surface = Level(1013, 0, 0, 5, 15.0f, 10.0f, 72.0f);
+         s = Sounding(
+             {LevelAt(850).Height(1541).Wind(360, 25).Temperature(8.2f).DewPoint(1.4f).Humidity(62.3f)});
+         s.Surface = LevelAt(1013).Height(0).Wind(0, 5).Temperature(15.0f).DewPoint(10.0f).Humidity(72.0f);
          m = Wind(360, 10);
        },
        true,
@@ -226,7 +222,12 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
       {"a surface without a wind turns nothing",
        [&](UpperairRecord& s, MetarRecord& m) {
          s = Sounding({at850});
-         s.Surface = Level(1013, 0, kMissingWind, kMissingWind, 15.0f, 10.0f, 72.0f);
+         s.Surface = LevelAt(1013)
+                         .Height(0)
+                         .Wind(kMissingWind, kMissingWind)
+                         .Temperature(15.0f)
+                         .DewPoint(10.0f)
+                         .Humidity(72.0f);
          m = Wind(270, 12);
        },
        true,
@@ -241,11 +242,30 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
        {"5056 ft | 850 mb | 350° | 25 kt | 8.2 °C | 1.4 °C | 62.3"}},
       {"missing wind, height and temperatures are shown as --, never as numbers",
        [&](UpperairRecord& s, MetarRecord& m) {
-         s = Sounding(
-             {Level(700, 3012, kMissingWind, kMissingWind, -2.5f, -9.0f, 60.1f),
-              Level(500, kMissingHeightM, 270, 40, -20.1f, -31.0f, 37.2f),
-              Level(400, 7180, 270, 45, kMissingTemperatureC, kMissingTemperatureC, kMissingTemperatureC),
-              Level(300, 9160, 265, 50, -45.3f, kMissingTemperatureC, kMissingTemperatureC)});
+         s = Sounding({LevelAt(700)
+                           .Height(3012)
+                           .Wind(kMissingWind, kMissingWind)
+                           .Temperature(-2.5f)
+                           .DewPoint(-9.0f)
+                           .Humidity(60.1f),
+                       LevelAt(500)
+                           .Height(kMissingHeightM)
+                           .Wind(270, 40)
+                           .Temperature(-20.1f)
+                           .DewPoint(-31.0f)
+                           .Humidity(37.2f),
+                       LevelAt(400)
+                           .Height(7180)
+                           .Wind(270, 45)
+                           .Temperature(kMissingTemperatureC)
+                           .DewPoint(kMissingTemperatureC)
+                           .Humidity(kMissingTemperatureC),
+                       LevelAt(300)
+                           .Height(9160)
+                           .Wind(265, 50)
+                           .Temperature(-45.3f)
+                           .DewPoint(kMissingTemperatureC)
+                           .Humidity(kMissingTemperatureC)});
          s.Surface = surface;
          m = Wind(270, 12);
        },
@@ -256,9 +276,11 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
         "30052 ft | 300 mb | 285° | 50 kt | -- | -- | --"}},
       {"calm levels and levels at exactly 0.0 °C get no row",
        [&](UpperairRecord& s, MetarRecord& m) {
-         s = Sounding({Level(925, 760, 0, 0, 12.0f, 8.0f, 76.0f),
-                       Level(850, 1500, 200, 10, 0.0f, -3.0f, 80.0f),
-                       Level(700, 3100, 210, 15, -5.0f, 0.0f, 50.0f), at850});
+         s = Sounding(
+             {LevelAt(925).Height(760).Wind(0, 0).Temperature(12.0f).DewPoint(8.0f).Humidity(76.0f),
+              LevelAt(850).Height(1500).Wind(200, 10).Temperature(0.0f).DewPoint(-3.0f).Humidity(80.0f),
+              LevelAt(700).Height(3100).Wind(210, 15).Temperature(-5.0f).DewPoint(0.0f).Humidity(50.0f),
+              at850});
          m = Wind(270, 12);
        },
        false,
@@ -267,7 +289,12 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
        [&](UpperairRecord& s, MetarRecord& m) {
          s = Sounding({});
          s.Surface = surface;
-         s.MaxWind = Level(250, kMissingHeightM, 270, 235, kMissingTemperatureC, kMissingTemperatureC, 0.0f);
+         s.MaxWind = LevelAt(250)
+                         .Height(kMissingHeightM)
+                         .Wind(270, 235)
+                         .Temperature(kMissingTemperatureC)
+                         .DewPoint(kMissingTemperatureC)
+                         .Humidity(0.0f);
          m = Wind(270, 12);
        },
        true,
@@ -275,8 +302,14 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
       {"no maximum wind (9999 hPa), none without a speed, no tropopause at 999 hPa",
        [&](UpperairRecord& s, MetarRecord& m) {
          s = Sounding({});
-         s.MaxWind = Level(kNoMaxWindPressure, 0, 270, 80, 0.0f, 0.0f, 0.0f);
-         s.Tropopause = Level(999, 0, 250, 40, -55.3f, -60.1f, 0.0f);
+         s.MaxWind = LevelAt(kNoMaxWindPressure)
+                         .Height(0)
+                         .Wind(270, 80)
+                         .Temperature(0.0f)
+                         .DewPoint(0.0f)
+                         .Humidity(0.0f);
+         s.Tropopause =
+             LevelAt(999).Height(0).Wind(250, 40).Temperature(-55.3f).DewPoint(-60.1f).Humidity(0.0f);
          m = Wind(270, 12);
        },
        false,
@@ -284,7 +317,8 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
       {"a maximum wind without its speed gets no row",
        [&](UpperairRecord& s, MetarRecord& m) {
          s = Sounding({});
-         s.MaxWind = Level(250, 0, 270, kMissingWind, 0.0f, 0.0f, 0.0f);
+         s.MaxWind =
+             LevelAt(250).Height(0).Wind(270, kMissingWind).Temperature(0.0f).DewPoint(0.0f).Humidity(0.0f);
          m = Wind(270, 12);
        },
        false,
@@ -292,7 +326,12 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
       {"the tropopause with its temperatures; a speed it lacks is --",
        [&](UpperairRecord& s, MetarRecord& m) {
          s = Sounding({});
-         s.Tropopause = Level(200, 0, 250, kMissingWind, -55.3f, -60.1f, 0.0f);
+         s.Tropopause = LevelAt(200)
+                            .Height(0)
+                            .Wind(250, kMissingWind)
+                            .Temperature(-55.3f)
+                            .DewPoint(-60.1f)
+                            .Humidity(0.0f);
          m = Wind(270, 12);
        },
        false,

@@ -229,8 +229,7 @@ TEST_F(WeatherStart, AWindowOffEveryScreenOrTooSmallComesBack) {
 TEST_F(WeatherStart, TheLoaderReportsThroughTheWindow) {
   PutCatalogues();
   Open();
-  const std::string bytes = ReadBytes(testsupport::SharedDataPath("metar-cycle-sample.txt"));
-  window->MetarText = wxString(bytes.data(), wxConvISO8859_1, bytes.size());
+  window->MetarText = testsupport::ReadLatin1(testsupport::SharedDataPath("metar-cycle-sample.txt"));
   window->ProgressGauge->Show();
   window->Loader->HandOver().Request({window->MetarText, window->UpperairText, window->SynopText});
   ASSERT_TRUE(SettleUntil([&] { return window->ProgressLabel->GetLabel() == "Ready"; }));

@@ -1,3 +1,6 @@
+// The stand-ins' own rules: other processes, runtime directories, sockets and descriptors. What
+// both implementations give is in ../platform_contract_test.cpp.
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -11,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "atom_name.h"
 #include "platform/link_cancel.h"
 #include "platform/posix/runtime_dir.h"
 #include "platform/win_ipc.h"
@@ -21,29 +25,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string AtomName(WinAtom atom) {
-  char buffer[256] = {};
-  return GlobalGetAtomNameA(atom, buffer, sizeof buffer) == 0 ? std::string() : std::string(buffer);
-}
-
 TEST_F(PlatformTest, RegisteredMessageIdsAreEqualInEveryProcess) {
   const WinUint id = RegisterWindowMessageA("FsasmLib:IPC");
-  EXPECT_GE(id, 0xC000u);
-  EXPECT_LE(id, 0xFFFFu);
-  EXPECT_EQ(RegisterWindowMessageA("FsasmLib:IPC"), id);
-  EXPECT_NE(RegisterWindowMessageA("Another message"), id);
+  ASSERT_NE(id, 0u);
   EXPECT_EQ(InChild([id] { return RegisterWindowMessageA("FsasmLib:IPC") == id ? 0 : 1; }), 0);
-  SetPlatformFault(PlatformFault::kRegisterMessage, true);
-  EXPECT_EQ(RegisterWindowMessageA("FsasmLib:IPC"), 0u);
 }
 
-TEST_F(PlatformTest, AtomsAreCountedAndSeenByOtherProcesses) {
+TEST_F(PlatformTest, AtomsAreSeenByOtherProcessesAndADeletedOneIsNoAtom) {
   const WinAtom atom = GlobalAddAtomA("FsasmLib:IPC:1F:1");
   ASSERT_NE(atom, 0);
-  EXPECT_EQ(GlobalAddAtomA("FsasmLib:IPC:1F:1"), atom);
-  EXPECT_EQ(AtomName(atom), "FsasmLib:IPC:1F:1");
-  EXPECT_EQ(GlobalDeleteAtom(atom), 0);
-  EXPECT_EQ(AtomName(atom), "FsasmLib:IPC:1F:1");  // one use left
   EXPECT_EQ(GlobalDeleteAtom(atom), 0);
   EXPECT_EQ(AtomName(atom), "");
   EXPECT_EQ(GlobalDeleteAtom(atom), atom);
@@ -65,32 +55,20 @@ TEST_F(PlatformTest, AtomsOfAnotherRuntimeDirectoryAreNotSeen) {
   EXPECT_EQ(AtomName(atom), "");
   UseDir(Dir());
   EXPECT_EQ(AtomName(atom), "isolated");
-  SetPlatformFault(PlatformFault::kAddAtom, true);
-  EXPECT_EQ(GlobalAddAtomA("refused"), 0);
 }
 
-TEST_F(PlatformTest, ExistingMappingGives183AndClosingItLeavesTheOwnersObject) {
+// A new object's last error is 0; the object goes with the last of its handles.
+TEST_F(PlatformTest, AViewPastTheEndIsRefusedAndTheLastCloseRemovesTheMapping) {
   WinHandle owner = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 4096, "area:1");
   ASSERT_NE(owner, nullptr);
   EXPECT_EQ(GetLastError(), 0u);
   WinHandle second = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 4096, "area:1");
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(GetLastError(), kWinErrorAlreadyExists);
 
   EXPECT_EQ(MapViewOfFile(owner, kWinFileMapWrite, 0, 0, 4097), nullptr);  // past the object's end
   auto* mine = static_cast<char*>(MapViewOfFile(owner, kWinFileMapWrite, 0, 0, 0));
-  auto* other = static_cast<char*>(MapViewOfFile(second, kWinFileMapWrite, 0, 0, 0));
   ASSERT_NE(mine, nullptr);
-  ASSERT_NE(other, nullptr);
-  std::strcpy(mine, "shared");
-  EXPECT_STREQ(other, "shared");
-  EXPECT_TRUE(UnmapViewOfFile(other));
   EXPECT_TRUE(CloseHandle(second));
-
-  WinHandle opened = OpenFileMappingA(kWinFileMapWrite, false, "area:1");
-  ASSERT_NE(opened, nullptr);
-  EXPECT_TRUE(CloseHandle(opened));
-  EXPECT_STREQ(mine, "shared");
   EXPECT_TRUE(UnmapViewOfFile(mine));
   EXPECT_TRUE(CloseHandle(owner));
   EXPECT_EQ(OpenFileMappingA(kWinFileMapWrite, false, "area:1"), nullptr);
@@ -107,18 +85,11 @@ TEST_F(PlatformTest, MappingsOfAnotherRuntimeDirectoryAreApart) {
   EXPECT_EQ(GetLastError(), 0u);
   CloseHandle(there);
   UseDir(Dir());
-  SetPlatformFault(PlatformFault::kMapView, true);
-  EXPECT_EQ(MapViewOfFile(here, kWinFileMapWrite, 0, 0, 0), nullptr);
   CloseHandle(here);
 }
 
-TEST_F(PlatformTest, LastErrorIsPerThreadAndSleepLeavesIt) {
+TEST_F(PlatformTest, ANewThreadBeginsWithLastErrorZero) {
   SetLastError(1400);
-  SetPlatformTimeScale(0.001);
-  const auto start = Clock::now();
-  Sleep(1000);
-  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(500));
-  EXPECT_EQ(GetLastError(), 1400u);
   WinDword seen = 99;
   std::thread([&seen] {
     seen = GetLastError();
@@ -128,15 +99,14 @@ TEST_F(PlatformTest, LastErrorIsPerThreadAndSleepLeavesIt) {
   EXPECT_EQ(GetLastError(), 1400u);
 }
 
-TEST_F(PlatformTest, SendReachesTheWindowAndBringsBackItsReply) {
+// A window is found by its class in its own runtime directory only; a closed one is an invalid
+// handle, and so is none.
+TEST_F(PlatformTest, AWindowIsFoundInItsRuntimeDirectoryAndAClosedOneIsAnInvalidHandle) {
   WindowEndpoint window;
-  std::atomic<WinWparam> lastWparam{0};
-  ASSERT_TRUE(window.Open("UIPCMAIN",
-                          [&lastWparam](WinUint message, WinWparam wparam, WinLparam, WinDwordPtr* reply) {
-                            lastWparam = wparam;
-                            *reply = message + 1;
-                            return true;
-                          }));
+  ASSERT_TRUE(window.Open("UIPCMAIN", [](WinUint message, WinWparam, WinLparam, WinDwordPtr* reply) {
+    *reply = message + 1;
+    return true;
+  }));
   const WinWindow found = FindWindowExA(0, 0, "UIPCMAIN", nullptr);
   ASSERT_NE(found, 0u);
   EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), found);
@@ -144,16 +114,12 @@ TEST_F(PlatformTest, SendReachesTheWindowAndBringsBackItsReply) {
   WinDwordPtr reply = 0;
   EXPECT_NE(SendMessageTimeoutA(found, 0xC123, 0xC001, 0, kWinSmtoBlock, 2000, &reply), 0u);
   EXPECT_EQ(reply, 0xC124u);
-  EXPECT_EQ(lastWparam, 0xC001u);
 
   UseDir(MakeDir());
   EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0u);
   UseDir(Dir());
-  WindowEndpoint rival;
-  EXPECT_FALSE(rival.Open("UIPCMAIN", [](WinUint, WinWparam, WinLparam, WinDwordPtr*) { return true; }));
 
   window.Close();
-  EXPECT_EQ(FindWindowExA(0, 0, "UIPCMAIN", nullptr), 0u);
   SetLastError(0);
   EXPECT_EQ(SendMessageTimeoutA(found, 0xC123, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
   EXPECT_EQ(GetLastError(), kWinErrorInvalidWindowHandle);
@@ -218,13 +184,12 @@ TEST_F(PlatformTest, WindowsOpenedAgainAndAgainLeaveNoConnectionsBehind) {
   EXPECT_LE(OpenDescriptors(), before + 2);
 }
 
-TEST_F(PlatformTest, TimedOutSendLeavesLastErrorZeroAndALateReplyIsNotTakenForTheNext) {
+TEST_F(PlatformTest, ALateReplyIsNotTakenForTheNextSend) {
   WindowEndpoint window;
   std::atomic<int> calls{0};
   ASSERT_TRUE(window.Open("UIPCMAIN", [&calls](WinUint, WinWparam, WinLparam, WinDwordPtr* reply) {
     const int call = ++calls;
-    if (call == 1) return false;  // never answered
-    if (call == 2) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (call == 1) std::this_thread::sleep_for(std::chrono::milliseconds(300));
     *reply = static_cast<WinDwordPtr>(call);
     return true;
   }));
@@ -232,14 +197,11 @@ TEST_F(PlatformTest, TimedOutSendLeavesLastErrorZeroAndALateReplyIsNotTakenForTh
   SetPlatformTimeScale(0.05);  // 2000 ms become 100 ms
   WinDwordPtr reply = 0;
   SetLastError(7);
-  EXPECT_EQ(SendMessageTimeoutA(found, 1, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
-  EXPECT_EQ(GetLastError(), 0u);
-  SetLastError(7);
   EXPECT_EQ(SendMessageTimeoutA(found, 1, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);  // late
   EXPECT_EQ(GetLastError(), 0u);
   SetPlatformTimeScale(1.0);
   EXPECT_NE(SendMessageTimeoutA(found, 1, 0, 0, kWinSmtoBlock, 2000, &reply), 0u);
-  EXPECT_EQ(reply, 3u);
+  EXPECT_EQ(reply, 2u);
 }
 
 TEST_F(PlatformTest, StaleEndpointOfADeadProcessIsNotAWindow) {

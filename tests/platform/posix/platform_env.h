@@ -8,8 +8,12 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/test_knobs.h"
+
+// The window class of the contract's windows: the one the link talks to.
+constexpr char kTestWindowClass[] = "UIPCMAIN";
 
 // A runtime directory of its own for every test.
 class PlatformTest : public ::testing::Test {

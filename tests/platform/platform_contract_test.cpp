@@ -1,40 +1,26 @@
-// The real calls as the link makes them, with the test knobs on top.
-
-#include <gtest/gtest.h>
+// What both implementations of the platform layer give the link: the real calls on Windows and
+// the stand-ins elsewhere pass these same cases, each under its implementation's fixture
+// (platform_env.h in posix/ or windows/, beside the cases only that implementation shows).
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
 
+#include "atom_name.h"
 #include "platform/test_knobs.h"
 #include "platform/win_ipc.h"
 #include "platform/window_endpoint.h"
+#include "platform_env.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char kClass[] = "NubivanePlatformTest";
+class PlatformContract : public PlatformTest {};
 
-class WindowsPlatformTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ClearPlatformFaults();
-    SetPlatformTimeScale(1.0);
-  }
-  void TearDown() override {
-    ClearPlatformFaults();
-    SetPlatformTimeScale(1.0);
-  }
-};
-
-std::string AtomName(WinAtom atom) {
-  char buffer[256] = {};
-  return GlobalGetAtomNameA(atom, buffer, sizeof buffer) == 0 ? std::string() : std::string(buffer);
-}
-
-TEST_F(WindowsPlatformTest, RegisteredMessageIdsAreTheSystemsAndTheFaultKnobRefuses) {
+TEST_F(PlatformContract, RegisteredMessageIdsAreStableAndTheFaultKnobRefuses) {
   const WinUint id = RegisterWindowMessageA("FsasmLib:IPC");
   EXPECT_GE(id, 0xC000u);
   EXPECT_LE(id, 0xFFFFu);
@@ -44,7 +30,7 @@ TEST_F(WindowsPlatformTest, RegisteredMessageIdsAreTheSystemsAndTheFaultKnobRefu
   EXPECT_EQ(RegisterWindowMessageA("FsasmLib:IPC"), 0u);
 }
 
-TEST_F(WindowsPlatformTest, GlobalAtomsAreCounted) {
+TEST_F(PlatformContract, GlobalAtomsAreCounted) {
   const WinAtom atom = GlobalAddAtomA("FsasmLib:IPC:1F:1");
   ASSERT_NE(atom, 0);
   EXPECT_GE(atom, 0xC000);
@@ -58,7 +44,7 @@ TEST_F(WindowsPlatformTest, GlobalAtomsAreCounted) {
   EXPECT_EQ(GlobalAddAtomA("refused"), 0);
 }
 
-TEST_F(WindowsPlatformTest, ExistingMappingGives183AndSharesItsMemory) {
+TEST_F(PlatformContract, ExistingMappingGives183AndSharesItsMemory) {
   WinHandle owner = CreateFileMappingA(kWinInvalidHandle, nullptr, kWinPageReadWrite, 0, 32768, "nub:area:1");
   ASSERT_NE(owner, nullptr);
   EXPECT_NE(GetLastError(), kWinErrorAlreadyExists);
@@ -86,20 +72,22 @@ TEST_F(WindowsPlatformTest, ExistingMappingGives183AndSharesItsMemory) {
   EXPECT_TRUE(CloseHandle(owner));
 }
 
-TEST_F(WindowsPlatformTest, SendReachesTheTopLevelWindowAndBringsBackItsReply) {
+TEST_F(PlatformContract, SendReachesTheTopLevelWindowAndBringsBackItsReply) {
   const WinUint message = RegisterWindowMessageA("FsasmLib:IPC");
   std::atomic<WinWparam> seen{0};
   WindowEndpoint endpoint;
-  ASSERT_TRUE(endpoint.Open(kClass, [&](WinUint m, WinWparam wparam, WinLparam, WinDwordPtr* reply) {
-    if (m != message) return true;
-    seen = wparam;
-    *reply = wparam + 1;
-    return true;
-  }));
+  ASSERT_TRUE(
+      endpoint.Open(kTestWindowClass, [&](WinUint m, WinWparam wparam, WinLparam, WinDwordPtr* reply) {
+        if (m != message) return true;
+        seen = wparam;
+        *reply = wparam + 1;
+        return true;
+      }));
   WindowEndpoint sameClass;
-  EXPECT_FALSE(sameClass.Open(kClass, [](WinUint, WinWparam, WinLparam, WinDwordPtr*) { return true; }));
+  EXPECT_FALSE(
+      sameClass.Open(kTestWindowClass, [](WinUint, WinWparam, WinLparam, WinDwordPtr*) { return true; }));
 
-  const WinWindow window = FindWindowExA(0, 0, kClass, nullptr);
+  const WinWindow window = FindWindowExA(0, 0, kTestWindowClass, nullptr);
   ASSERT_NE(window, 0u);
   WinDwordPtr reply = 0;
   ASSERT_NE(SendMessageTimeoutA(window, message, 0xC123, 0, kWinSmtoBlock, 2000, &reply), 0u);
@@ -107,7 +95,7 @@ TEST_F(WindowsPlatformTest, SendReachesTheTopLevelWindowAndBringsBackItsReply) {
   EXPECT_EQ(reply, 0xC124u);
 
   endpoint.Close();
-  EXPECT_EQ(FindWindowExA(0, 0, kClass, nullptr), 0u);
+  EXPECT_EQ(FindWindowExA(0, 0, kTestWindowClass, nullptr), 0u);
   SetLastError(0);
   EXPECT_EQ(SendMessageTimeoutA(window, message, 1, 0, kWinSmtoBlock, 2000, &reply), 0u);
   EXPECT_NE(GetLastError(), 0u);  // gone, not timed out
@@ -115,16 +103,16 @@ TEST_F(WindowsPlatformTest, SendReachesTheTopLevelWindowAndBringsBackItsReply) {
 
 // A message the window leaves unanswered times out on the sender's (scaled) time with last
 // error 0, and the window serves the next one.
-TEST_F(WindowsPlatformTest, UnansweredSendTimesOutWithLastErrorZero) {
+TEST_F(PlatformContract, UnansweredSendTimesOutWithLastErrorZero) {
   const WinUint message = RegisterWindowMessageA("FsasmLib:IPC");
   std::atomic<int> received{0};
   WindowEndpoint endpoint;
-  ASSERT_TRUE(endpoint.Open(kClass, [&](WinUint m, WinWparam, WinLparam, WinDwordPtr* reply) {
+  ASSERT_TRUE(endpoint.Open(kTestWindowClass, [&](WinUint m, WinWparam, WinLparam, WinDwordPtr* reply) {
     if (m != message) return true;
     *reply = 1;
     return ++received > 1;  // the first one gets no reply
   }));
-  const WinWindow window = FindWindowExA(0, 0, kClass, nullptr);
+  const WinWindow window = FindWindowExA(0, 0, kTestWindowClass, nullptr);
   ASSERT_NE(window, 0u);
   SetPlatformTimeScale(0.05);
   WinDwordPtr reply = 0;
@@ -138,7 +126,7 @@ TEST_F(WindowsPlatformTest, UnansweredSendTimesOutWithLastErrorZero) {
   EXPECT_EQ(received.load(), 2);
 }
 
-TEST_F(WindowsPlatformTest, LastErrorIsPerThreadAndSleepIsScaledAndLeavesIt) {
+TEST_F(PlatformContract, LastErrorIsPerThreadAndSleepIsScaledAndLeavesIt) {
   std::atomic<int> step{0};
   std::atomic<WinDword> otherSaw{0};
   std::thread other([&] {
