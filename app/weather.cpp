@@ -279,27 +279,21 @@ void Weather::StopThreads() {
 }
 
 void Weather::BindWorkerEvents() {
-  Bind(EVT_LOADER_PROGRESS, &Weather::OnLoaderProgress, this);
+  Bind(EVT_LOADER_PROGRESS, [this](wxThreadEvent&) { ApplyLoaderProgress(); });
   Bind(EVT_LOADER_MESSAGE, &Weather::OnLoaderMessage, this);
   Bind(EVT_LOADER_LISTS, &Weather::OnLoaderLists, this);
-  Bind(EVT_WRITER_LABEL, &Weather::OnWriterLabel, this);
-  Bind(EVT_WRITER_GAUGE, &Weather::OnWriterGauge, this);
-  Bind(EVT_WRITER_GAUGE_SHOWN, &Weather::OnWriterGaugeShown, this);
-  Bind(EVT_WRITER_STATUS, &Weather::OnWriterStatus, this);
-  Bind(EVT_WRITER_SEND_ITEM, &Weather::OnWriterSendItem, this);
+  Bind(EVT_WRITER_PROGRESS, [this](wxThreadEvent&) { ApplyWriterProgress(); });
 }
-
-void Weather::OnLoaderProgress(wxThreadEvent&) { ApplyLoaderProgress(); }
 
 void Weather::ApplyLoaderProgress() {
   if (Loader == nullptr) return;  // an event that was still on its way at shut-down
-  LoaderProgress progress;
-  if (!Loader->Progress().TakeUnread(progress)) return;
-  ProgressLabel->SetLabel(progress.Label);
-  ProgressGauge->SetRange(std::max(progress.GaugeRange, 0));
-  ProgressGauge->SetValue(std::clamp(progress.GaugeValue, 0, std::max(progress.GaugeRange, 0)));
-  SetStatusText(progress.Counts, kStatusCountsField);
-  if (progress.GaugeHidden) ShowGauge(false);
+  for (const LoaderProgress& progress : Loader->Progress().TakeUnread()) {
+    ProgressLabel->SetLabel(progress.Label);
+    ProgressGauge->SetRange(std::max(progress.GaugeRange, 0));
+    ProgressGauge->SetValue(std::clamp(progress.GaugeValue, 0, std::max(progress.GaugeRange, 0)));
+    SetStatusText(progress.Counts, kStatusCountsField);
+    if (progress.GaugeHidden) ShowGauge(false);
+  }
 }
 
 void Weather::OnLoaderMessage(wxThreadEvent& event) {
@@ -309,21 +303,22 @@ void Weather::OnLoaderMessage(wxThreadEvent& event) {
 
 void Weather::OnLoaderLists(wxThreadEvent&) { TakeLoadedLists(); }
 
-void Weather::OnWriterLabel(wxThreadEvent& event) { ProgressLabel->SetLabel(event.GetString()); }
-
-void Weather::OnWriterGauge(wxThreadEvent& event) {
-  const int range = static_cast<int>(std::max<long>(event.GetExtraLong(), 0));
-  ProgressGauge->SetRange(range);
-  ProgressGauge->SetValue(std::clamp(event.GetInt(), 0, range));
-}
-
-void Weather::OnWriterGaugeShown(wxThreadEvent& event) { ShowGauge(event.GetInt() != 0); }
-
-void Weather::OnWriterStatus(wxThreadEvent& event) { SetStatusText(event.GetString(), kStatusLinkField); }
-
-void Weather::OnWriterSendItem(wxThreadEvent& event) {
-  MainMenu->Enable(kIdSendWxToFs, event.GetInt() != 0);
-  if (event.GetInt() != 0) KeepPictureAfterSend();
+void Weather::ApplyWriterProgress() {
+  if (Writer == nullptr) return;  // an event that was still on its way at shut-down
+  for (const WriterProgress& update : Writer->Progress().TakeUnread()) {
+    if (update.Changes(WriterProgress::kLabel)) ProgressLabel->SetLabel(update.Label);
+    if (update.Changes(WriterProgress::kGauge)) {
+      const int range = std::max(update.GaugeRange, 0);
+      ProgressGauge->SetRange(range);
+      ProgressGauge->SetValue(std::clamp(update.GaugeValue, 0, range));
+    }
+    if (update.Changes(WriterProgress::kGaugeShown)) ShowGauge(update.GaugeShown);
+    if (update.Changes(WriterProgress::kStatus)) SetStatusText(update.Status, kStatusLinkField);
+    if (update.Changes(WriterProgress::kSendItem)) {
+      MainMenu->Enable(kIdSendWxToFs, update.SendItemEnabled);
+      if (update.SendItemEnabled) KeepPictureAfterSend();
+    }
+  }
 }
 
 void Weather::OnShow(wxShowEvent& event) {

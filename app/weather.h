@@ -114,16 +114,12 @@ class Weather : public NubivaneFrame {
   // and the nearest station has been shown after it.
   void KeepPictureAfterSend();
   void KeepPicture();
-  void OnLoaderProgress(wxThreadEvent& event);
   // The loader's newest progress on the controls, unless it has been shown already.
   void ApplyLoaderProgress();
   void OnLoaderMessage(wxThreadEvent& event);
   void OnLoaderLists(wxThreadEvent& event);
-  void OnWriterLabel(wxThreadEvent& event);
-  void OnWriterGauge(wxThreadEvent& event);
-  void OnWriterGaugeShown(wxThreadEvent& event);
-  void OnWriterStatus(wxThreadEvent& event);
-  void OnWriterSendItem(wxThreadEvent& event);
+  // The writer's updates not applied yet, each in its order.
+  void ApplyWriterProgress();
 
   void ShowGauge(bool shown);
   void OnShow(wxShowEvent& event);
