@@ -26,11 +26,6 @@ namespace {
 constexpr int kTimerIntervalMs = 1000;
 // While a close waits for a step to end, it looks again this often.
 constexpr int kCloseCheckMs = 20;
-constexpr int kStatusCountsField = 1;
-constexpr int kStatusLinkField = 2;
-constexpr int kStatusVersionField = 3;
-// What a status field's text needs around it.
-constexpr int kStatusFieldPadding = 16;
 constexpr int kSizeGripWidth = 16;
 // The longest text field 2 shows while all is well.
 const wxString kLinkTextSample = wxS("FS2004 - FSUIPC-Ver: 3.650");
@@ -45,9 +40,7 @@ void DebugOutput(const wxString& text) { wxMessageOutputDebug().Output(text); }
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer) wxEND_EVENT_TABLE()
-
-    Weather::Weather(wxWindow* parent, wxWindowID /*id*/)
+Weather::Weather(wxWindow* parent, wxWindowID /*id*/)
     : NubivaneFrame(parent) {
   // Bound first: a signal may come in the first box of the start-up.
   Bind(wxEVT_CLOSE_WINDOW, &Weather::OnCloseWindow, this);
@@ -57,6 +50,7 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   PreviousSupportUi = InstallSupportUi(&SupportWindows);
   BindWorkerEvents();
   Bind(wxEVT_SHOW, &Weather::OnShow, this);
+  Bind(wxEVT_TIMER, &Weather::OnTimer, this, kTimerId);
 
   Log = std::make_unique<ClLog>(wxS("nubivane.log"));
   CheckLastRun();
@@ -217,8 +211,8 @@ void Weather::PlaceFromOptions() {
 void Weather::ShowFileVersion() {
   ClFileVersion version;
   version.Load(wxString());
-  SetStatusText(wxS("v") + version.GetFileVersion(true) + wxS(" BETA"), kStatusVersionField);
-  Log->WriteToFile(wxS("Program Version: ") + StatusBar->GetStatusText(kStatusVersionField));
+  SetStatusText(wxS("v") + version.GetFileVersion(true) + wxS(" BETA"), kVersionField);
+  Log->WriteToFile(wxS("Program Version: ") + StatusBar->GetStatusText(kVersionField));
 }
 
 void Weather::StartLoader() {
@@ -291,7 +285,7 @@ void Weather::ApplyLoaderProgress() {
     ProgressLabel->SetLabel(progress.Label);
     ProgressGauge->SetRange(std::max(progress.GaugeRange, 0));
     ProgressGauge->SetValue(std::clamp(progress.GaugeValue, 0, std::max(progress.GaugeRange, 0)));
-    SetStatusText(progress.Counts, kStatusCountsField);
+    SetStatusText(progress.Counts, kCountsField);
     if (progress.GaugeHidden) ShowGauge(false);
   }
 }
@@ -313,7 +307,7 @@ void Weather::ApplyWriterProgress() {
       ProgressGauge->SetValue(std::clamp(update.GaugeValue, 0, range));
     }
     if (update.Changes(WriterProgress::kGaugeShown)) ShowGauge(update.GaugeShown);
-    if (update.Changes(WriterProgress::kStatus)) SetStatusText(update.Status, kStatusLinkField);
+    if (update.Changes(WriterProgress::kStatus)) SetStatusText(update.Status, kLinkField);
     if (update.Changes(WriterProgress::kSendItem)) {
       MainMenu->Enable(kIdSendWxToFs, update.SendItemEnabled);
       if (update.SendItemEnabled) KeepPictureAfterSend();
@@ -335,7 +329,7 @@ wxSize Weather::SmallestUsableSize() {
   // Status fields 2 and 3 share what the two fixed fields leave: the link's version text must
   // show whole in its half.
   const int linkText = StatusBar->GetTextExtent(kLinkTextSample).x + kStatusFieldPadding;
-  const int fixedFields = StatusBar->GetStatusWidth(0) + StatusBar->GetStatusWidth(1);
+  const int fixedFields = StatusBar->GetStatusWidth(kCountdownField) + StatusBar->GetStatusWidth(kCountsField);
   smallest.x = std::max(smallest.x, fixedFields + 2 * linkText + kSizeGripWidth);
   return smallest;
 }
