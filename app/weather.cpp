@@ -40,8 +40,7 @@ void DebugOutput(const wxString& text) { wxMessageOutputDebug().Output(text); }
 
 }  // namespace
 
-Weather::Weather(wxWindow* parent, wxWindowID /*id*/)
-    : NubivaneFrame(parent) {
+Weather::Weather(wxWindow* parent, wxWindowID /*id*/) : NubivaneFrame(parent) {
   // Bound first: a signal may come in the first box of the start-up.
   Bind(wxEVT_CLOSE_WINDOW, &Weather::OnCloseWindow, this);
   Bind(wxEVT_IDLE, &Weather::OnIdle, this);
@@ -329,7 +328,8 @@ wxSize Weather::SmallestUsableSize() {
   // Status fields 2 and 3 share what the two fixed fields leave: the link's version text must
   // show whole in its half.
   const int linkText = StatusBar->GetTextExtent(kLinkTextSample).x + kStatusFieldPadding;
-  const int fixedFields = StatusBar->GetStatusWidth(kCountdownField) + StatusBar->GetStatusWidth(kCountsField);
+  const int fixedFields =
+      StatusBar->GetStatusWidth(kCountdownField) + StatusBar->GetStatusWidth(kCountsField);
   smallest.x = std::max(smallest.x, fixedFields + 2 * linkText + kSizeGripWidth);
   return smallest;
 }

@@ -87,8 +87,7 @@ class Weather::CycleHost : public TickHost {
     if (window_.Loader != nullptr) window_.Loader->SetSleep(ms);
   }
   void ShowCountdown(std::int32_t seconds) override {
-    window_.SetStatusText(wxString::Format(wxS("Update in %is"), static_cast<int>(seconds)),
-                          kCountdownField);
+    window_.SetStatusText(wxString::Format(wxS("Update in %is"), static_cast<int>(seconds)), kCountdownField);
   }
   void ShowNearest() override { window_.ShowNearestStation(); }
 

@@ -8,8 +8,8 @@
 
 #include "simlink/fsuipc.h"
 #include "simlink/new_weather.h"
-#include "simlink/writer_progress.h"
 #include "simlink/writer_handover.h"
+#include "simlink/writer_progress.h"
 
 // The thread that owns the conversation with the simulator for the whole run of the main window:
 // it connects, polls readiness and position once a second, clears the weather the first time the

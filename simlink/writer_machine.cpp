@@ -143,7 +143,7 @@ void WriterMachine::SendStations(const std::vector<NewWeather>& records) {
 bool WriterMachine::SendRecord(const NewWeather& record, int number, int count, std::uint32_t* previousAck) {
   progress_.Gauge(count, number);
   progress_.Label(wxS("Send Station ") + IcaoOf(record) + wxS(", ") +
-                wxString::Format(wxS("%i from %i"), number, count));
+                  wxString::Format(wxS("%i from %i"), number, count));
   const std::uint32_t code = link_.WriteNewWeather(&record);
   if (Stopping()) return false;
   if (code != kFsuipcOk) {

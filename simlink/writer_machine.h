@@ -10,8 +10,8 @@
 #include "platform/link_cancel.h"
 #include "simlink/fsuipc.h"
 #include "simlink/new_weather.h"
-#include "simlink/writer_progress.h"
 #include "simlink/writer_handover.h"
+#include "simlink/writer_progress.h"
 
 // The writer's work, one pass at a time, by the state word: connect once a second, poll
 // readiness and position once a second, clear the weather the first time the simulator is

@@ -44,7 +44,8 @@ wxDECLARE_EVENT(EVT_WRITER_PROGRESS, wxThreadEvent);
 // never touches a window. Without a sink nothing is put or posted.
 class WriterProgressPublisher {
  public:
-  WriterProgressPublisher(WriterProgressMailbox& mailbox, wxEvtHandler* sink) : mailbox_(mailbox), sink_(sink) {}
+  WriterProgressPublisher(WriterProgressMailbox& mailbox, wxEvtHandler* sink)
+      : mailbox_(mailbox), sink_(sink) {}
 
   void Label(const wxString& text);
   void Gauge(int range, int value);

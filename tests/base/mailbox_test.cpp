@@ -1,9 +1,9 @@
+#include "base/mailbox.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "base/mailbox.h"
 
 namespace {
 
