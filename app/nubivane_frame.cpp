@@ -32,11 +32,10 @@ constexpr int kCountdownWidth = 130;
 constexpr int kCountsWidth = 220;
 constexpr char kLongestCountdown[] = "Update in 99999s";
 constexpr char kLongestCounts[] = "Metar: 99999 Upperair: 9999 Synop: 99999";
-// What a status field needs around its text.
-constexpr int kStatusFieldPadding = 16;
 
 int FieldWidthFor(wxStatusBar* bar, int width, const char* longest) {
-  return std::max(width, bar->GetTextExtent(wxString::FromAscii(longest)).x + kStatusFieldPadding);
+  return std::max(width,
+                  bar->GetTextExtent(wxString::FromAscii(longest)).x + NubivaneFrame::kStatusFieldPadding);
 }
 
 // GTK's fonts are wider than the ones the field's width was chosen for: it must show four
@@ -73,9 +72,13 @@ NubivaneFrame::NubivaneFrame(wxWindow* parent)
   for (const Column& column : kUpperairColumns) {
     UpperairList->InsertColumn(index++, wxString::FromAscii(column.heading), column.alignment, column.width);
   }
-  const int widths[] = {FieldWidthFor(StatusBar, kCountdownWidth, kLongestCountdown),
-                        FieldWidthFor(StatusBar, kCountsWidth, kLongestCounts), -1, -1};
-  StatusBar->SetStatusWidths(4, widths);
+  // The link's and the version's fields share what the two fixed ones leave.
+  int widths[kStatusFieldCount] = {};
+  widths[kCountdownField] = FieldWidthFor(StatusBar, kCountdownWidth, kLongestCountdown);
+  widths[kCountsField] = FieldWidthFor(StatusBar, kCountsWidth, kLongestCounts);
+  widths[kLinkField] = -1;
+  widths[kVersionField] = -1;
+  StatusBar->SetStatusWidths(kStatusFieldCount, widths);
   FitIcaoField(IcaoText);
   KeepRoomForScrollBars(StationList);
   Panel->Layout();

@@ -9,6 +9,17 @@
 // class consume their event here and do nothing.
 class NubivaneFrame : public MainFrame {
  public:
+  // The status bar's fields, left to right.
+  enum StatusField : int {
+    kCountdownField,  // "Update in %is"
+    kCountsField,     // the loader's counts of identified reports
+    kLinkField,       // the simulator link: its version, or what went wrong
+    kVersionField,    // the program's version
+    kStatusFieldCount,
+  };
+  // What a status field needs around its text, in pixels.
+  static constexpr int kStatusFieldPadding = 16;
+
   explicit NubivaneFrame(wxWindow* parent);
   ~NubivaneFrame() override = default;
 

@@ -26,11 +26,6 @@ namespace {
 constexpr int kTimerIntervalMs = 1000;
 // While a close waits for a step to end, it looks again this often.
 constexpr int kCloseCheckMs = 20;
-constexpr int kStatusCountsField = 1;
-constexpr int kStatusLinkField = 2;
-constexpr int kStatusVersionField = 3;
-// What a status field's text needs around it.
-constexpr int kStatusFieldPadding = 16;
 constexpr int kSizeGripWidth = 16;
 // The longest text field 2 shows while all is well.
 const wxString kLinkTextSample = wxS("FS2004 - FSUIPC-Ver: 3.650");
@@ -45,10 +40,7 @@ void DebugOutput(const wxString& text) { wxMessageOutputDebug().Output(text); }
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer) wxEND_EVENT_TABLE()
-
-    Weather::Weather(wxWindow* parent, wxWindowID /*id*/)
-    : NubivaneFrame(parent) {
+Weather::Weather(wxWindow* parent, wxWindowID /*id*/) : NubivaneFrame(parent) {
   // Bound first: a signal may come in the first box of the start-up.
   Bind(wxEVT_CLOSE_WINDOW, &Weather::OnCloseWindow, this);
   Bind(wxEVT_IDLE, &Weather::OnIdle, this);
@@ -57,6 +49,7 @@ wxBEGIN_EVENT_TABLE(Weather, NubivaneFrame) EVT_TIMER(kTimerId, Weather::OnTimer
   PreviousSupportUi = InstallSupportUi(&SupportWindows);
   BindWorkerEvents();
   Bind(wxEVT_SHOW, &Weather::OnShow, this);
+  Bind(wxEVT_TIMER, &Weather::OnTimer, this, kTimerId);
 
   Log = std::make_unique<ClLog>(wxS("nubivane.log"));
   CheckLastRun();
@@ -217,8 +210,8 @@ void Weather::PlaceFromOptions() {
 void Weather::ShowFileVersion() {
   ClFileVersion version;
   version.Load(wxString());
-  SetStatusText(wxS("v") + version.GetFileVersion(true) + wxS(" BETA"), kStatusVersionField);
-  Log->WriteToFile(wxS("Program Version: ") + StatusBar->GetStatusText(kStatusVersionField));
+  SetStatusText(wxS("v") + version.GetFileVersion(true) + wxS(" BETA"), kVersionField);
+  Log->WriteToFile(wxS("Program Version: ") + StatusBar->GetStatusText(kVersionField));
 }
 
 void Weather::StartLoader() {
@@ -279,27 +272,21 @@ void Weather::StopThreads() {
 }
 
 void Weather::BindWorkerEvents() {
-  Bind(EVT_LOADER_PROGRESS, &Weather::OnLoaderProgress, this);
+  Bind(EVT_LOADER_PROGRESS, [this](wxThreadEvent&) { ApplyLoaderProgress(); });
   Bind(EVT_LOADER_MESSAGE, &Weather::OnLoaderMessage, this);
   Bind(EVT_LOADER_LISTS, &Weather::OnLoaderLists, this);
-  Bind(EVT_WRITER_LABEL, &Weather::OnWriterLabel, this);
-  Bind(EVT_WRITER_GAUGE, &Weather::OnWriterGauge, this);
-  Bind(EVT_WRITER_GAUGE_SHOWN, &Weather::OnWriterGaugeShown, this);
-  Bind(EVT_WRITER_STATUS, &Weather::OnWriterStatus, this);
-  Bind(EVT_WRITER_SEND_ITEM, &Weather::OnWriterSendItem, this);
+  Bind(EVT_WRITER_PROGRESS, [this](wxThreadEvent&) { ApplyWriterProgress(); });
 }
-
-void Weather::OnLoaderProgress(wxThreadEvent&) { ApplyLoaderProgress(); }
 
 void Weather::ApplyLoaderProgress() {
   if (Loader == nullptr) return;  // an event that was still on its way at shut-down
-  LoaderProgress progress;
-  if (!Loader->Progress().TakeUnread(progress)) return;
-  ProgressLabel->SetLabel(progress.Label);
-  ProgressGauge->SetRange(std::max(progress.GaugeRange, 0));
-  ProgressGauge->SetValue(std::clamp(progress.GaugeValue, 0, std::max(progress.GaugeRange, 0)));
-  SetStatusText(progress.Counts, kStatusCountsField);
-  if (progress.GaugeHidden) ShowGauge(false);
+  for (const LoaderProgress& progress : Loader->Progress().TakeUnread()) {
+    ProgressLabel->SetLabel(progress.Label);
+    ProgressGauge->SetRange(std::max(progress.GaugeRange, 0));
+    ProgressGauge->SetValue(std::clamp(progress.GaugeValue, 0, std::max(progress.GaugeRange, 0)));
+    SetStatusText(progress.Counts, kCountsField);
+    if (progress.GaugeHidden) ShowGauge(false);
+  }
 }
 
 void Weather::OnLoaderMessage(wxThreadEvent& event) {
@@ -309,21 +296,22 @@ void Weather::OnLoaderMessage(wxThreadEvent& event) {
 
 void Weather::OnLoaderLists(wxThreadEvent&) { TakeLoadedLists(); }
 
-void Weather::OnWriterLabel(wxThreadEvent& event) { ProgressLabel->SetLabel(event.GetString()); }
-
-void Weather::OnWriterGauge(wxThreadEvent& event) {
-  const int range = static_cast<int>(std::max<long>(event.GetExtraLong(), 0));
-  ProgressGauge->SetRange(range);
-  ProgressGauge->SetValue(std::clamp(event.GetInt(), 0, range));
-}
-
-void Weather::OnWriterGaugeShown(wxThreadEvent& event) { ShowGauge(event.GetInt() != 0); }
-
-void Weather::OnWriterStatus(wxThreadEvent& event) { SetStatusText(event.GetString(), kStatusLinkField); }
-
-void Weather::OnWriterSendItem(wxThreadEvent& event) {
-  MainMenu->Enable(kIdSendWxToFs, event.GetInt() != 0);
-  if (event.GetInt() != 0) KeepPictureAfterSend();
+void Weather::ApplyWriterProgress() {
+  if (Writer == nullptr) return;  // an event that was still on its way at shut-down
+  for (const WriterProgress& update : Writer->Progress().TakeUnread()) {
+    if (update.Changes(WriterProgress::kLabel)) ProgressLabel->SetLabel(update.Label);
+    if (update.Changes(WriterProgress::kGauge)) {
+      const int range = std::max(update.GaugeRange, 0);
+      ProgressGauge->SetRange(range);
+      ProgressGauge->SetValue(std::clamp(update.GaugeValue, 0, range));
+    }
+    if (update.Changes(WriterProgress::kGaugeShown)) ShowGauge(update.GaugeShown);
+    if (update.Changes(WriterProgress::kStatus)) SetStatusText(update.Status, kLinkField);
+    if (update.Changes(WriterProgress::kSendItem)) {
+      MainMenu->Enable(kIdSendWxToFs, update.SendItemEnabled);
+      if (update.SendItemEnabled) KeepPictureAfterSend();
+    }
+  }
 }
 
 void Weather::OnShow(wxShowEvent& event) {
@@ -340,7 +328,8 @@ wxSize Weather::SmallestUsableSize() {
   // Status fields 2 and 3 share what the two fixed fields leave: the link's version text must
   // show whole in its half.
   const int linkText = StatusBar->GetTextExtent(kLinkTextSample).x + kStatusFieldPadding;
-  const int fixedFields = StatusBar->GetStatusWidth(0) + StatusBar->GetStatusWidth(1);
+  const int fixedFields =
+      StatusBar->GetStatusWidth(kCountdownField) + StatusBar->GetStatusWidth(kCountsField);
   smallest.x = std::max(smallest.x, fixedFields + 2 * linkText + kSizeGripWidth);
   return smallest;
 }

@@ -64,7 +64,15 @@ class Weather : public NubivaneFrame {
   // returned object lives: the library dispatches timer events inside such steps.
   [[nodiscard]] TimerTick::Hold HoldTick() { return TimerTick::Hold(Tick); }
 
-  // The decoded station in the report text, its missing lookups on the label (weather_display.cpp).
+  // What ShowStation does with a report that does not decode.
+  enum class FailedDecode {
+    kShowAnyway,  // the nearest station: shown as far as it decoded
+    kLogAndStop,  // the ICAO entry: a log line, and the controls stay as they are
+  };
+  // The station decoded, with its upper air and its SYNOP as the options ask, in the report text
+  // and the table (weather_display.cpp).
+  void ShowStation(MetarRecord& station, FailedDecode failed);
+  // The decoded station in the report text, its missing lookups on the label.
   void ShowMetar(MetarRecord* metar);
   // The station's upper-air profile in the table.
   void ShowUpperair(UpperairRecord* upperair, MetarRecord* metar);
@@ -114,16 +122,12 @@ class Weather : public NubivaneFrame {
   // and the nearest station has been shown after it.
   void KeepPictureAfterSend();
   void KeepPicture();
-  void OnLoaderProgress(wxThreadEvent& event);
   // The loader's newest progress on the controls, unless it has been shown already.
   void ApplyLoaderProgress();
   void OnLoaderMessage(wxThreadEvent& event);
   void OnLoaderLists(wxThreadEvent& event);
-  void OnWriterLabel(wxThreadEvent& event);
-  void OnWriterGauge(wxThreadEvent& event);
-  void OnWriterGaugeShown(wxThreadEvent& event);
-  void OnWriterStatus(wxThreadEvent& event);
-  void OnWriterSendItem(wxThreadEvent& event);
+  // The writer's updates not applied yet, each in its order.
+  void ApplyWriterProgress();
 
   void ShowGauge(bool shown);
   void OnShow(wxShowEvent& event);
@@ -151,6 +155,4 @@ class Weather : public NubivaneFrame {
   wxTimer PictureTimer;
   std::optional<wxString> PicturePath;
   bool PictureAfterSend = false;
-
-  wxDECLARE_EVENT_TABLE();
 };

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int kStatusCountdownField = 0;
 // The controls show the end of the send once the event loop has drawn them.
 constexpr int kPictureDelayMs = 500;
 const wxString kNoStationLabel = wxS("No station within 10000 km of the aircraft");
@@ -88,8 +87,7 @@ class Weather::CycleHost : public TickHost {
     if (window_.Loader != nullptr) window_.Loader->SetSleep(ms);
   }
   void ShowCountdown(std::int32_t seconds) override {
-    window_.SetStatusText(wxString::Format(wxS("Update in %is"), static_cast<int>(seconds)),
-                          kStatusCountdownField);
+    window_.SetStatusText(wxString::Format(wxS("Update in %is"), static_cast<int>(seconds)), kCountdownField);
   }
   void ShowNearest() override { window_.ShowNearestStation(); }
 
@@ -253,14 +251,7 @@ void Weather::ShowNearestStation() {
   StationList->Clear();
   StationList->Insert(station.Raw, 0);
   StationList->Insert(DistanceLine(km), 1);
-  ClMetar decoder;
-  decoder.DecodeMetar(&station);
-  UpperairRecord upperair;
-  SynopRecord synop;
-  if (Options.DwlUpperair) DecodeUpperairFor(&station, &upperair, LookupLists(), CycleLog());
-  if (Options.DwlAddWeather) DecodeSynopFor(&station, &synop, LookupLists(), CycleLog());
-  ShowMetar(&station);
-  ShowUpperair(&upperair, &station);
+  ShowStation(station, FailedDecode::kShowAnyway);
   if (std::exchange(PictureAfterSend, false)) KeepPicture();
 }
 

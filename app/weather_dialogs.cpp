@@ -8,7 +8,6 @@
 #include "app/option_dialog.h"
 #include "app/update_check.h"
 #include "app/weather.h"
-#include "cycle/conversion_run.h"
 #include "support/gui/modal_runs.h"
 #include "support/log_file.h"
 
@@ -63,18 +62,6 @@ void Weather::OnEnterICAO(wxCommandEvent&) {
     ReportText->Clear();
     return;
   }
-  MetarRecord& station = *found;
-  StationList->Insert(station.Raw, 0);
-  ClMetar decoder;
-  UpperairRecord upperair;
-  SynopRecord synop;
-  if (!decoder.DecodeMetar(&station)) {
-    Log->WriteToFile(wxS("Main: Error: Decode Metar -> ") + station.Raw);
-    return;
-  }
-  // A station without a sounding or a SYNOP report is shown all the same.
-  if (Options.DwlUpperair) DecodeUpperairFor(&station, &upperair, LookupLists(), CycleLog());
-  if (Options.DwlAddWeather) DecodeSynopFor(&station, &synop, LookupLists(), CycleLog());
-  ShowMetar(&station);
-  ShowUpperair(&upperair, &station);
+  StationList->Insert(found->Raw, 0);
+  ShowStation(*found, FailedDecode::kLogAndStop);
 }

@@ -5,6 +5,8 @@
 
 #include "app/core/weather_text.h"
 #include "app/weather.h"
+#include "cycle/conversion_run.h"
+#include "support/log_file.h"
 
 namespace {
 
@@ -22,6 +24,21 @@ void WidenColumnsToContent(wxListCtrl* list) {
 }
 
 }  // namespace
+
+void Weather::ShowStation(MetarRecord& station, FailedDecode failed) {
+  ClMetar decoder;
+  if (!decoder.DecodeMetar(&station) && failed == FailedDecode::kLogAndStop) {
+    Log->WriteToFile(wxS("Main: Error: Decode Metar -> ") + station.Raw);
+    return;
+  }
+  // A station without a sounding or a SYNOP report is shown all the same.
+  UpperairRecord upperair;
+  SynopRecord synop;
+  if (Options.DwlUpperair) DecodeUpperairFor(&station, &upperair, LookupLists(), CycleLog());
+  if (Options.DwlAddWeather) DecodeSynopFor(&station, &synop, LookupLists(), CycleLog());
+  ShowMetar(&station);
+  ShowUpperair(&upperair, &station);
+}
 
 void Weather::ShowMetar(MetarRecord* metar) {
   ProgressLabel->SetLabel(MissingStationNotes(*metar));

@@ -3,8 +3,8 @@
 #include <wx/string.h>
 
 #include <chrono>
-#include <mutex>
-#include <utility>
+
+#include "base/mailbox.h"
 
 class wxEvtHandler;
 
@@ -15,44 +15,18 @@ struct LoaderProgress {
   int GaugeValue = 0;
   wxString Counts;           // status field 1: "Metar: %i Upperair: %i Synop: %i" as far as it got
   bool GaugeHidden = false;  // the split has ended: the gauge goes away
+
+  LoaderProgress DeepCopy() const {
+    LoaderProgress copy = *this;
+    copy.Label = Label.Clone();
+    copy.Counts = Counts.Clone();
+    return copy;
+  }
 };
 
-// Keeps only the newest progress; the GUI thread is woken once per unread value.
-class ProgressMailbox {
- public:
-  // Loader: true when the GUI thread has read everything before, so an event should be posted.
-  bool Put(LoaderProgress progress) {
-    std::lock_guard<std::mutex> guard(lock_);
-    latest_ = std::move(progress);
-    return !std::exchange(unread_, true);
-  }
-  // GUI thread.
-  LoaderProgress Take() {
-    std::lock_guard<std::mutex> guard(lock_);
-    unread_ = false;
-    return CopyOfLatest();
-  }
-  // GUI thread: the newest progress if it has not been taken yet. Its event may still be on its
-  // way: once taken here, the event finds nothing and changes nothing.
-  bool TakeUnread(LoaderProgress& progress) {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (!std::exchange(unread_, false)) return false;
-    progress = CopyOfLatest();
-    return true;
-  }
-
- private:
-  LoaderProgress CopyOfLatest() const {
-    LoaderProgress taken = latest_;
-    taken.Label = taken.Label.Clone();
-    taken.Counts = taken.Counts.Clone();
-    return taken;
-  }
-
-  std::mutex lock_;
-  LoaderProgress latest_;
-  bool unread_ = false;
-};
+// Thousands of per-report updates collapse into the newest; the GUI thread is woken once per
+// unread value.
+using ProgressMailbox = Mailbox<LoaderProgress, MailboxKeeps::kNewest>;
 
 // The loader's side of the mailbox: thousands of per-report updates become a few a second, and
 // the update that ends a step always goes out.

@@ -7,9 +7,10 @@
 #include "simlink/writer_machine.h"
 
 struct FSUIPCWorker::Impl {
-  Impl(FSUIPC& link, wxEvtHandler* sink) : machine(link, handOver, poll, stop, sink) {}
+  Impl(FSUIPC& link, wxEvtHandler* sink) : machine(link, handOver, poll, stop, progress, sink) {}
 
   LinkCancel stop;
+  WriterProgressMailbox progress;
   WriterHandOver handOver;
   PollSnapshot poll;
   WriterMachine machine;
@@ -21,6 +22,8 @@ FSUIPCWorker::FSUIPCWorker(const WriterOptions& options, wxEvtHandler* sink)
 }
 
 FSUIPCWorker::~FSUIPCWorker() { FSUIPC::Close(); }
+
+WriterProgressMailbox& FSUIPCWorker::Progress() { return impl_->progress; }
 
 void FSUIPCWorker::SetOptions(const WriterOptions& options) { impl_->handOver.SetOptions(options); }
 

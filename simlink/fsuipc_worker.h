@@ -8,13 +8,13 @@
 
 #include "simlink/fsuipc.h"
 #include "simlink/new_weather.h"
-#include "simlink/writer_events.h"
 #include "simlink/writer_handover.h"
+#include "simlink/writer_progress.h"
 
 // The thread that owns the conversation with the simulator for the whole run of the main window:
 // it connects, polls readiness and position once a second, clears the weather the first time the
-// simulator is ready, and sends the records handed over to it. Its control updates arrive at the
-// sink as posted events (simlink/writer_events.h).
+// simulator is ready, and sends the records handed over to it. Its control updates wait in its
+// mailbox, and the sink is told of them by a posted event (simlink/writer_progress.h).
 //
 // Life, from the GUI thread: construct, Run(), StartConnecting(); HandOver() for each send;
 // at the end Delete() (it cuts every pause and the exchange in progress short, then joins) and
@@ -24,6 +24,9 @@ class FSUIPCWorker : public wxThread, public FSUIPC {
   // Joinable. The sink receives the control updates.
   FSUIPCWorker(const WriterOptions& options, wxEvtHandler* sink);
   ~FSUIPCWorker() override;
+
+  // The control updates not applied yet; the GUI thread takes them on EVT_WRITER_PROGRESS.
+  WriterProgressMailbox& Progress();
 
   // GUI thread, at any time: a copy of the options the writer uses from its next connect or poll.
   void SetOptions(const WriterOptions& options);

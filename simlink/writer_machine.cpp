@@ -31,8 +31,8 @@ wxString IcaoOf(const NewWeather& record) {
 }  // namespace
 
 WriterMachine::WriterMachine(FSUIPC& link, WriterHandOver& handOver, PollSnapshot& poll,
-                             const LinkCancel& stop, wxEvtHandler* sink)
-    : link_(link), handOver_(handOver), poll_(poll), stop_(stop), events_(sink) {}
+                             const LinkCancel& stop, WriterProgressMailbox& progress, wxEvtHandler* sink)
+    : link_(link), handOver_(handOver), poll_(poll), stop_(stop), progress_(progress, sink) {}
 
 void WriterMachine::Pass() {
   switch (handOver_.State()) {
@@ -71,7 +71,7 @@ void WriterMachine::ConnectPass() {
   const std::uint32_t code = OpenLink();
   if (Stopping()) return;
   if (code != kFsuipcOk) {
-    events_.Status(lastError_);
+    progress_.Status(lastError_);
     link_.Close();
     Pause(kConnectPauseMs);
     return;
@@ -80,7 +80,7 @@ void WriterMachine::ConnectPass() {
   link_.GetVersionText(&version);
   if (WindSmoothing()) link_.SetWindSmoothing();
   if (Stopping()) return;
-  events_.Status(wxString::FromUTF8(version.c_str()));
+  progress_.Status(wxString::FromUTF8(version.c_str()));
   handOver_.Connected();
   if (!Pause(kConnectPauseMs)) return;
   PollPass();
@@ -92,7 +92,7 @@ void WriterMachine::PollPass() {
   if (Stopping()) return;
   if (code != kFsuipcOk) {
     poll_.PublishNotReady();
-    events_.Status(lastError_);
+    progress_.Status(lastError_);
     link_.Close();
     handOver_.LinkLost();
     return;
@@ -117,9 +117,9 @@ void WriterMachine::ClearWeatherOnFirstReady() {
 // The records are the writer's own from here on: a hand-over during the send waits for its end.
 void WriterMachine::SendStations(const std::vector<NewWeather>& records) {
   const int count = static_cast<int>(records.size());
-  events_.Label(wxS("Send Station to FS"));
-  events_.Gauge(count, 0);
-  events_.GaugeShown(true);
+  progress_.Label(wxS("Send Station to FS"));
+  progress_.Gauge(count, 0);
+  progress_.GaugeShown(true);
   // An acknowledgement that cannot be read is a link error, not a value to wait on.
   std::uint32_t previousAck = 0;
   const std::uint32_t ackCode = link_.ReadWeatherAck(&previousAck);
@@ -133,7 +133,7 @@ void WriterMachine::SendStations(const std::vector<NewWeather>& records) {
     }
     if (!Pause(kRecordPauseMs)) return;
   }
-  events_.GaugeShown(false);
+  progress_.GaugeShown(false);
   if (!Pause(kClosePauseMs)) return;
   const std::uint32_t closeCode = link_.WriteWeatherCommand(kWeatherCommandClose);
   if (Stopping()) return;
@@ -141,9 +141,9 @@ void WriterMachine::SendStations(const std::vector<NewWeather>& records) {
 }
 
 bool WriterMachine::SendRecord(const NewWeather& record, int number, int count, std::uint32_t* previousAck) {
-  events_.Gauge(count, number);
-  events_.Label(wxS("Send Station ") + IcaoOf(record) + wxS(", ") +
-                wxString::Format(wxS("%i from %i"), number, count));
+  progress_.Gauge(count, number);
+  progress_.Label(wxS("Send Station ") + IcaoOf(record) + wxS(", ") +
+                  wxString::Format(wxS("%i from %i"), number, count));
   const std::uint32_t code = link_.WriteNewWeather(&record);
   if (Stopping()) return false;
   if (code != kFsuipcOk) {
@@ -154,7 +154,7 @@ bool WriterMachine::SendRecord(const NewWeather& record, int number, int count, 
   const AckWait ack = link_.WaitWeatherAck(*previousAck, [&](std::uint32_t ms) {
     if (!Pause(ms)) return false;
     if (waits > kAckWaitsBeforeWarning) {
-      events_.Label(wxS("can not send Station!"));
+      progress_.Label(wxS("can not send Station!"));
       waits = 0;
     }
     ++waits;
@@ -171,21 +171,21 @@ bool WriterMachine::SendRecord(const NewWeather& record, int number, int count, 
 
 // The link is left open and the writer polls again; the poll finds out whether it still works.
 void WriterMachine::SendFailed(std::uint32_t code) {
-  events_.Status(TextOf(code));
-  events_.SendItem(false);
+  progress_.Status(TextOf(code));
+  progress_.SendItem(false);
   handOver_.SendEnded();
 }
 
 void WriterMachine::EndSend(std::uint32_t closeCode, int written, int count) {
   if (closeCode != kFsuipcOk) return SendFailed(closeCode);
-  events_.SendItem(true);
+  progress_.SendItem(true);
   handOver_.SendEnded();
   if (count == 0) {
-    events_.Label(kNothingToSendText);
+    progress_.Label(kNothingToSendText);
   } else if (written == 0) {
-    events_.Label(kSimNotReadyText);
+    progress_.Label(kSimNotReadyText);
   } else {
-    events_.Label(wxS("Success! All Stations written"));
+    progress_.Label(wxS("Success! All Stations written"));
   }
 }
 

@@ -10,8 +10,8 @@
 #include "platform/link_cancel.h"
 #include "simlink/fsuipc.h"
 #include "simlink/new_weather.h"
-#include "simlink/writer_events.h"
 #include "simlink/writer_handover.h"
+#include "simlink/writer_progress.h"
 
 // The writer's work, one pass at a time, by the state word: connect once a second, poll
 // readiness and position once a second, clear the weather the first time the simulator is
@@ -22,8 +22,9 @@
 // cancel of the thread running the machine); a pass cut short that way reports nothing more.
 class WriterMachine {
  public:
+  // The control updates go into progress, and the sink is told when they wait there.
   WriterMachine(FSUIPC& link, WriterHandOver& handOver, PollSnapshot& poll, const LinkCancel& stop,
-                wxEvtHandler* sink);
+                WriterProgressMailbox& progress, wxEvtHandler* sink);
 
   void Pass();
 
@@ -56,7 +57,7 @@ class WriterMachine {
   WriterHandOver& handOver_;
   PollSnapshot& poll_;
   const LinkCancel& stop_;
-  WriterEvents events_;
+  WriterProgressPublisher progress_;
   std::function<void(std::uint32_t)> pauseObserver_;
 
   wxString lastError_;

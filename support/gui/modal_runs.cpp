@@ -46,20 +46,13 @@ class OnStack {
 
 #ifdef __WXGTK__
 // The library's GTK message box waits in gtk_dialog_run and offers no call that ends it; GTK's own
-// answer to the dialog does. The symbol is in the process with the library (no GTK headers are
-// needed to build).
+// answer to the dialog does.
 void EndNativeBox(wxDialog* box, long style) {
-  constexpr int kGtkResponseOk = -5;
-  constexpr int kGtkResponseCancel = -6;
-  constexpr int kGtkResponseNo = -9;
-  using Respond = void (*)(void* dialog, int response);
-  static const auto respond = reinterpret_cast<Respond>(::dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
-  void* handle = box->GetHandle();
-  if (respond == nullptr || handle == nullptr) return;
+  using namespace modal_runs;
   const int response = (style & wxCANCEL)   ? kGtkResponseCancel
                        : (style & wxYES_NO) ? kGtkResponseNo
                                             : kGtkResponseOk;
-  respond(handle, response);
+  AnswerNativeBox(box, response);
 }
 #else
 // Windows' message box runs in the system's own call: it ends when it is answered.
@@ -137,5 +130,16 @@ void EndAll() {
 void Refuse(bool refuse) { RefusedFlag() = refuse; }
 
 bool Refused() { return RefusedFlag(); }
+
+#ifdef __WXGTK__
+bool AnswerNativeBox(wxDialog* box, int gtkResponse) {
+  using Respond = void (*)(void* dialog, int response);
+  static const auto respond = reinterpret_cast<Respond>(::dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+  void* handle = box->GetHandle();
+  if (respond == nullptr || handle == nullptr) return false;
+  respond(handle, gtkResponse);
+  return true;
+}
+#endif
 
 }  // namespace modal_runs

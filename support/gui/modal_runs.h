@@ -34,4 +34,15 @@ void EndAll();
 void Refuse(bool refuse);
 bool Refused();
 
+#ifdef __WXGTK__
+// GTK's answers to a dialog, as its buttons give them.
+constexpr int kGtkResponseOk = -5;
+constexpr int kGtkResponseCancel = -6;
+constexpr int kGtkResponseNo = -9;
+// What a click on a button of the library's GTK message box does: GTK's answer to the dialog. The
+// symbol is looked up in the process, which has it with the library (no GTK headers are needed to
+// build). False when GTK's call is not found or the box has no window.
+bool AnswerNativeBox(wxDialog* box, int gtkResponse);
+#endif
+
 }  // namespace modal_runs

@@ -75,7 +75,7 @@ class WriterMachineTest : public LinkTest {
   PollSnapshot poll_;
   FSUIPC link_;
   ControlRecorder controls_;
-  WriterMachine machine_{link_, handOver_, poll_, stop_, &controls_};
+  WriterMachine machine_{link_, handOver_, poll_, stop_, controls_.Box(), &controls_};
 
  private:
   std::unique_ptr<ScopedLinkCancel> bound_;
@@ -143,7 +143,7 @@ TEST_F(WriterMachineTest, FirstReadyClearsTheWeatherBelowTwoAndNeverAgain) {
   for (const ClearingCase& c : cases) {
     LinkCancel stop;
     WriterHandOver handOver;
-    WriterMachine machine(link_, handOver, poll_, stop, &controls_);
+    WriterMachine machine(link_, handOver, poll_, stop, controls_.Box(), &controls_);
     SimStubScript script;
     script.offset333E = c.offset333E;
     StartStub(script);

@@ -12,22 +12,23 @@
 
 #include "link_test_env.h"
 #include "simlink/new_weather.h"
-#include "simlink/writer_events.h"
+#include "simlink/writer_progress.h"
 
 // Stands in for the main window: records each control update of the writer as one line, the way
 // a person would read the controls change ("label Send Station EDDB, 1 from 3", "gauge 3/1",
-// "gauge shown", "status not connected", "item on").
+// "gauge shown", "status not connected", "item on"). It reads the updates from its own mailbox
+// (Box(), for a machine the test runs) or from the one a writer thread holds (Follow).
 class ControlRecorder : public wxEvtHandler {
  public:
   ControlRecorder() {
-    Bind(EVT_WRITER_LABEL, [this](wxThreadEvent& e) { Add("label " + e.GetString()); });
-    Bind(EVT_WRITER_GAUGE,
-         [this](wxThreadEvent& e) { Add(wxString::Format("gauge %ld/%d", e.GetExtraLong(), e.GetInt())); });
-    Bind(EVT_WRITER_GAUGE_SHOWN,
-         [this](wxThreadEvent& e) { Add(e.GetInt() == 1 ? "gauge shown" : "gauge hidden"); });
-    Bind(EVT_WRITER_STATUS, [this](wxThreadEvent& e) { Add("status " + e.GetString()); });
-    Bind(EVT_WRITER_SEND_ITEM, [this](wxThreadEvent& e) { Add(e.GetInt() == 1 ? "item on" : "item off"); });
+    Bind(EVT_WRITER_PROGRESS, [this](wxThreadEvent&) {
+      for (const WriterProgress& update : box_->TakeUnread()) Record(update);
+    });
   }
+
+  WriterProgressMailbox& Box() { return own_; }
+  // The mailbox to read from now on; nullptr: its own again (before the followed one goes).
+  void Follow(WriterProgressMailbox* box) { box_ = box != nullptr ? box : &own_; }
 
   // GUI side: applies what the writer posted so far. The application's call takes every
   // handler with pending events (here only recorders), each one's own call only one event.
@@ -50,11 +51,22 @@ class ControlRecorder : public wxEvtHandler {
   }
 
  private:
+  void Record(const WriterProgress& update) {
+    if (update.Changes(WriterProgress::kLabel)) Add("label " + update.Label);
+    if (update.Changes(WriterProgress::kGauge))
+      Add(wxString::Format("gauge %d/%d", update.GaugeRange, update.GaugeValue));
+    if (update.Changes(WriterProgress::kGaugeShown)) Add(update.GaugeShown ? "gauge shown" : "gauge hidden");
+    if (update.Changes(WriterProgress::kStatus)) Add("status " + update.Status);
+    if (update.Changes(WriterProgress::kSendItem)) Add(update.SendItemEnabled ? "item on" : "item off");
+  }
+
   void Add(const wxString& line) {
     fresh_.push_back(line.utf8_string());
     all_.push_back(line.utf8_string());
   }
 
+  WriterProgressMailbox own_;
+  WriterProgressMailbox* box_ = &own_;
   std::vector<std::string> fresh_;
   std::vector<std::string> all_;
 };

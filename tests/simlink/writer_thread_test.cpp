@@ -33,12 +33,14 @@ class WriterThreadTest : public LinkTest {
  protected:
   void TearDown() override {
     if (worker_) worker_->Delete();
+    controls_.Follow(nullptr);
     worker_.reset();
     LinkTest::TearDown();
   }
 
   FSUIPCWorker& StartWorker(bool connect = true) {
     worker_ = std::make_unique<FSUIPCWorker>(WriterOptions{}, &controls_);
+    controls_.Follow(&worker_->Progress());
     EXPECT_EQ(worker_->Run(), wxTHREAD_NO_ERROR);
     if (connect) worker_->StartConnecting();
     return *worker_;
@@ -58,6 +60,7 @@ class WriterThreadTest : public LinkTest {
     const auto start = Clock::now();
     worker_->Delete();
     const auto elapsed = Clock::now() - start;
+    controls_.Follow(nullptr);
     worker_.reset();
     return std::chrono::duration<double, std::milli>(elapsed).count();
   }

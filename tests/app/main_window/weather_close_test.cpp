@@ -1,4 +1,3 @@
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@
 #include "gui_common/real_modal.h"
 #include "peers/http_peer.h"
 #include "peers/update_doubles.h"
+#include "support/gui/modal_runs.h"
 #include "weather_test_env.h"
 
 namespace {
@@ -33,14 +33,9 @@ bool IsBox(const wxDialog* dialog, const char* caption) {
   return box != nullptr && box->GetCaption() == caption;
 }
 
-// What a person's click on the box's own button does: GTK's answer to the dialog.
-void AnswerBox(wxDialog* box, int gtkResponse) {
-  using Respond = void (*)(void*, int);
-  static const auto respond = reinterpret_cast<Respond>(::dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
-  ASSERT_NE(respond, nullptr);
-  respond(box->GetHandle(), gtkResponse);
-}
-constexpr int kGtkResponseOk = -5;
+// What a person's click on the box's own button does.
+void AnswerBox(wxDialog* box, int gtkResponse) { ASSERT_TRUE(modal_runs::AnswerNativeBox(box, gtkResponse)); }
+using modal_runs::kGtkResponseOk;
 
 std::string LastMessage(const std::string& log) {
   if (log.size() < 2) return std::string();

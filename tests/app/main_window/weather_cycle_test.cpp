@@ -416,3 +416,32 @@ TEST_F(WeatherCycle, ADownloadThatEndsWithoutAFeedClaimsNoConnection) {
 }
 
 }  // namespace
+
+namespace {
+
+// The nearest station's report that does not decode (it has no pressure) is still shown, as far as
+// it decoded, and nothing is logged: unlike a station entered by its ICAO code.
+TEST_F(WeatherCycle, TheNearestStationIsShownEvenWhenItsReportDoesNotDecode) {
+  const wxString undecodable = wxS("EDDF 141520Z 09009KT CAVOK 16/02 NOSIG");
+  StartSimulator();
+  Ini(false);
+  Open();
+  ASSERT_TRUE(SettleUntil([&] { return window->Writer->IsSimReady(); }));
+  // More than ten stations, or the nearest is never shown; Frankfurt is the nearest.
+  std::vector<wxString> reports{undecodable};
+  for (const char* icao : {"EDDB", "EDDH", "EDDM", "EDDK", "EDDL", "EDDS", "EDDN", "EDDW", "EDDV", "EDDP"})
+    reports.push_back(wxString(icao) + wxS(" 171150Z 12009KT 9999 FEW030 10/05 Q1012"));
+  for (const wxString& raw : reports) {
+    MetarRecord station;
+    station.Raw = raw;
+    ASSERT_TRUE(window->Metar->FindMetarStation(&station)) << raw;
+    window->Stations.push_back(station);
+  }
+  window->ReportText->SetValue(wxS("earlier station"));
+  ASSERT_TRUE(TickUntil(window, [&] { return window->StationList->GetCount() == 2; }));
+  EXPECT_EQ(window->StationList->GetString(0), undecodable);
+  EXPECT_TRUE(window->ReportText->GetValue().StartsWith("ICAO: EDDF")) << window->ReportText->GetValue();
+  EXPECT_FALSE(Contains(Log(), "Main: Error: Decode Metar")) << Log();
+}
+
+}  // namespace

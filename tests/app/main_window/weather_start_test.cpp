@@ -260,19 +260,14 @@ TEST_F(WeatherStart, TheLoadersAirportBoxIsShownByTheWindow) {
 TEST_F(WeatherStart, TheWritersReportsReachTheControls) {
   PutCatalogues();
   Open();
-  std::thread worker([sink = window] {
-    auto post = [sink](wxEventType type, const wxString& text, int value, long extra) {
-      auto* event = new wxThreadEvent(type);
-      event->SetString(text);
-      event->SetInt(value);
-      event->SetExtraLong(extra);
-      wxQueueEvent(sink, event);
-    };
-    post(EVT_WRITER_STATUS, "not connected", 0, 0);
-    post(EVT_WRITER_GAUGE_SHOWN, "", 1, 0);
-    post(EVT_WRITER_GAUGE, "", 2, 3);
-    post(EVT_WRITER_LABEL, "Send Station EDDB, 2 from 3", 0, 0);
-    post(EVT_WRITER_SEND_ITEM, "", 1, 0);
+  ASSERT_NE(window->Writer, nullptr);
+  std::thread worker([sink = window, &box = window->Writer->Progress()] {
+    WriterProgressPublisher post(box, sink);
+    post.Status("not connected");
+    post.GaugeShown(true);
+    post.Gauge(3, 2);
+    post.Label("Send Station EDDB, 2 from 3");
+    post.SendItem(true);
   });
   worker.join();
   ASSERT_TRUE(SettleUntil([&] { return window->MainMenu->IsEnabled(kIdSendWxToFs); }));
