@@ -160,19 +160,50 @@ TEST_F(LinkTest, ProgramTakesCommandsOnItsInput) {
   EXPECT_EQ(program.Stop(), 0);
 }
 
+// One word, one meaning: the option starts the simulator in the state the command puts it in.
+TEST_F(LinkTest, ProgramReadyOptionMeansWhatTheReadyCommandMeans) {
+  const struct {
+    const char* word;
+    const char* other;
+    bool ready;
+  } cases[] = {{"1", "0", true}, {"0", "1", false}};
+  for (const auto& c : cases) {
+    StubProgram program;
+    ASSERT_TRUE(program.Start({"--quiet", "--ready", c.word})) << c.word;
+    FSUIPC link;
+    bool connected = false;
+    ASSERT_EQ(link.Open(&connected), kFsuipcOk);
+    bool ready = !c.ready;
+    EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+    EXPECT_EQ(ready, c.ready) << "--ready " << c.word;
+    ASSERT_TRUE(program.Command(std::string("ready ") + c.other, true));
+    ASSERT_TRUE(program.Command(std::string("ready ") + c.word, true));
+    ready = !c.ready;
+    EXPECT_EQ(link.GetReadyToFly(&ready), kFsuipcOk);
+    EXPECT_EQ(ready, c.ready) << "ready " << c.word;
+    link.Close();
+    EXPECT_EQ(program.Stop(), 0);
+  }
+}
+
 TEST_F(LinkTest, ProgramHelpListsItsCommands) {
   StubProgram program;
   EXPECT_FALSE(program.Start({"--help"}));
   program.Stop();
-  for (const char* command : {"position LAT LON", "ready 0|1", "ack on|off"}) {
+  for (const char* command : {"position LAT LON", "ready 0|1", "ack on|off", "--ready 0|1"}) {
     EXPECT_NE(program.Output().find(command), std::string::npos) << command;
   }
 }
 
 TEST_F(LinkTest, ProgramRefusesUnknownOptions) {
-  StubProgram program;
-  EXPECT_FALSE(program.Start({"--windows", "sideways"}));
-  EXPECT_EQ(program.Stop(), 2);
+  // The ready byte takes the command's two words only, not the raw byte it once took.
+  const std::vector<std::vector<std::string>> refused = {
+      {"--windows", "sideways"}, {"--ready", "2"}, {"--ready", "yes"}, {"--ready", ""}};
+  for (const auto& options : refused) {
+    StubProgram program;
+    EXPECT_FALSE(program.Start(options)) << options[0] << " " << options[1];
+    EXPECT_EQ(program.Stop(), 2) << options[0] << " " << options[1];
+  }
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ constexpr char kUsage[] =
     "  --module-version HEX   word at 0x3304 (default 36500000: 3.650)\n"
     "  --sim-version HEX      word at 0x3308 (default FADE0007: FS2004; FADE0008: FSX)\n"
     "  --lat DEG --lon DEG    aircraft position\n"
-    "  --ready N              byte at 0x3364 (0 ready to fly, default 0)\n"
+    "  --ready 0|1            1: ready to fly (0x3364 reads 0; the default); 0: not ready\n"
+    "                         (0x3364 reads 1), as the command \"ready\" on standard input\n"
     "  --offset-333e N        word at 0x333E (default 0)\n"
     "  --no-ack               never change the acknowledgement word 0xC824\n"
     "  --reply N              reply value (default 1; anything else: requests not carried out)\n"
@@ -84,6 +85,7 @@ bool SetWindows(const std::string& which, SimStubScript* script) {
 bool ParseOption(const std::string& option, const std::string& value, SimStubScript* script, long* seconds) {
   const char* text = value.c_str();
   if (option == "--windows") return SetWindows(value, script);
+  if (option == "--ready") return ReadyFlagOf(value, &script->readyFlag);
   if (option == "--module-version")
     script->moduleVersion = static_cast<std::uint32_t>(std::strtoul(text, nullptr, 16));
   else if (option == "--sim-version")
@@ -92,8 +94,6 @@ bool ParseOption(const std::string& option, const std::string& value, SimStubScr
     script->latitude = std::atof(text);
   else if (option == "--lon")
     script->longitude = std::atof(text);
-  else if (option == "--ready")
-    script->readyFlag = static_cast<std::uint8_t>(std::atoi(text));
   else if (option == "--offset-333e")
     script->offset333E = static_cast<std::uint16_t>(std::atoi(text));
   else if (option == "--reply")

@@ -40,6 +40,12 @@ std::string JsonString(const std::string& text) {
 
 }  // namespace
 
+bool ReadyFlagOf(const std::string& word, std::uint8_t* flag) {
+  if (word != "0" && word != "1") return false;
+  *flag = word == "1" ? kReadyToFly : kNotReady;
+  return true;
+}
+
 bool ApplyStubCommand(const std::string& line, SimStub& stub) {
   std::istringstream in(line);
   std::string command;
@@ -53,8 +59,9 @@ bool ApplyStubCommand(const std::string& line, SimStub& stub) {
   }
   std::string value;
   if (!(in >> value) || !AtEnd(in)) return false;
-  if (command == "ready" && (value == "0" || value == "1")) {
-    stub.SetReadyFlag(value == "1" ? kReadyToFly : kNotReady);
+  std::uint8_t flag = 0;
+  if (command == "ready" && ReadyFlagOf(value, &flag)) {
+    stub.SetReadyFlag(flag);
     return true;
   }
   if (command == "ack" && (value == "on" || value == "off")) {
