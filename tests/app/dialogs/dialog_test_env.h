@@ -72,7 +72,9 @@ inline void TypeInto(wxWindow* field, const char* text) {
   Click(field);
   field->SetFocus();
   wxUIActionSimulator person;
-  person.Char('a', wxMOD_CONTROL);
+  // Home and Shift+End select a line's text in every edit control; Ctrl+A does not in Windows' own.
+  person.Char(WXK_HOME);
+  person.Char(WXK_END, wxMOD_SHIFT);
   person.Text(text);
 }
 
