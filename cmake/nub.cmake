@@ -19,7 +19,7 @@ endfunction()
 # joins by adding its name here.
 set(NUB_THREAD_SUITES base simlink platform support tools cycle main_window app_dialogs)
 
-option(NUB_WINE_WINDOW_TESTS "Windows build: run the window suites under wine's X11 driver" OFF)
+option(NUB_WINE_WINDOW_TESTS "Windows build: run the window suites under wine's X11 driver" ON)
 
 # nub_test_suite(NAME [OWN_MAIN] [OWN_DISPLAY] [PRIVATE_DISPLAY] LINKS...): one test program per
 # folder of tests/, from every .cpp in it, each test registered with CTest on its own. A suite with

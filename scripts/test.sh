@@ -16,7 +16,8 @@ if [[ ${1:-} == windows ]]; then
     cmake --build "$top/build/Release" -j"$(nproc)" --target nubivane-decode >/dev/null
     linux_tool=$top/build/Release/tools/nubivane-decode
   fi
-  # Further arguments are the build's settings (-DNUB_WINE_WINDOW_TESTS=ON: the window suites too).
+  # Further arguments are the build's settings (-DNUB_WINE_WINDOW_TESTS=OFF: without the window
+  # suites, which run under wine's X11 driver on X servers of their own).
   bash "$top/scripts/build.sh" windows -DNUB_LINUX_DECODE_TOOL="$linux_tool" "${@:2}"
   prefix=$top/build/windows/wineprefix
   # Every wine process of the run has ended once its server has (the window tests end their own).
@@ -24,6 +25,7 @@ if [[ ${1:-} == windows ]]; then
   # The prefix is made once before the tests, so that its making (minutes on a busy machine) is
   # not counted against the first test's time-out.
   bash "$top/scripts/wine-run.sh" "$prefix"
+  bash "$top/scripts/wine-run.sh" --x11 "$prefix-x11"
   cd "$top/build/windows"
   ctest --output-on-failure -j"$(nproc)" --timeout 300
   exit 0

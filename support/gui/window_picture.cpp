@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <vector>
 
+#ifndef __WXMSW__
 namespace {
 
 // The parts of a top-level window that draw themselves: its children, and a frame's menu bar and
@@ -27,12 +28,19 @@ std::vector<wxWindow*> DrawnParts(wxWindow* window) {
 }
 
 }  // namespace
+#endif
 
 wxBitmap PictureOfWindow(wxWindow* window) {
   const wxRect frame = window->GetScreenRect();
   if (frame.width <= 0 || frame.height <= 0 || !window->IsShownOnScreen()) return wxBitmap();
   wxBitmap picture(frame.GetSize());
   wxMemoryDC target(picture);
+#ifdef __WXMSW__
+  // Here the menu bar is no window of its own but part of the frame's border, which the system
+  // draws; the window's own surface holds it and every child.
+  wxWindowDC source(window);
+  target.Blit(0, 0, frame.width, frame.height, &source, 0, 0);
+#else
   target.SetBackground(*wxWHITE_BRUSH);
   target.Clear();
   for (wxWindow* part : DrawnParts(window)) {
@@ -42,6 +50,7 @@ wxBitmap PictureOfWindow(wxWindow* window) {
     wxClientDC source(part);
     target.Blit(area.x - frame.x, area.y - frame.y, area.width, area.height, &source, 0, 0);
   }
+#endif
   target.SelectObject(wxNullBitmap);
   return picture;
 }

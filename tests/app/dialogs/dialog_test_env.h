@@ -5,14 +5,17 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
+#include <wx/evtloop.h>
 #include <wx/log.h>
 #include <wx/radiobut.h>
+#include <wx/sizer.h>
 #include <wx/slider.h>
 #include <wx/spinctrl.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/time.h>
+#include <wx/timer.h>
 #include <wx/toplevel.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
@@ -44,6 +47,20 @@ inline void Settle() {
 // condition holds; false after the bound. Runs inside a dialog's modal loop too.
 inline bool WaitUntil(const std::function<bool()>& done, int boundMs = 5000) {
   const wxLongLong end = wxGetLocalTimeMillis() + boundMs;
+#ifdef __WXMSW__
+  // Outside a running loop Yield hands keys to the window without the loop's own steps (menu
+  // shortcuts, a dialog's keys): wait in a loop of our own, as the program's keys arrive.
+  if (wxEventLoopBase::GetActive() == nullptr) {
+    wxEventLoop loop;
+    wxTimer check;
+    check.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+      if (done() || wxGetLocalTimeMillis() > end) loop.ScheduleExit();
+    });
+    check.Start(2);
+    loop.Run();
+    return done();
+  }
+#endif
   while (!done()) {
     if (wxGetLocalTimeMillis() > end) return false;
     wxTheApp->Yield(true);
@@ -72,7 +89,9 @@ inline void TypeInto(wxWindow* field, const char* text) {
   Click(field);
   field->SetFocus();
   wxUIActionSimulator person;
-  person.Char('a', wxMOD_CONTROL);
+  // Home and Shift+End select a line's text in every edit control; Ctrl+A does not in Windows' own.
+  person.Char(WXK_HOME);
+  person.Char(WXK_END, wxMOD_SHIFT);
   person.Text(text);
 }
 
@@ -155,6 +174,16 @@ inline wxSize NeededForSpin(wxSpinCtrl* spin) {
   return needed;
 }
 
+// What a slider with the same range and style needs: the best size of one given no size, since
+// the given height stands in the real one's best size.
+inline wxSize NeededForSlider(wxSlider* slider) {
+  auto* twin = new wxSlider(slider->GetParent(), wxID_ANY, slider->GetValue(), slider->GetMin(), slider->GetMax(),
+                            wxDefaultPosition, wxDefaultSize, slider->GetWindowStyleFlag());
+  const wxSize needed = twin->GetBestSize();
+  twin->Destroy();
+  return needed;
+}
+
 // Controls cut short by their parent or smaller than their text needs, by their label or value.
 inline std::vector<std::string> ClippedControls(wxWindow* top) {
   std::vector<std::string> clipped;
@@ -163,7 +192,12 @@ inline std::vector<std::string> ClippedControls(wxWindow* top) {
     const wxWindowList children = parent->GetChildren();
     for (wxWindow* child : children) {
       if (!child->IsShown()) continue;
-      const wxRect rect = child->GetRect();
+      wxRect rect = child->GetRect();
+      if (auto* slider = dynamic_cast<wxSlider*>(child)) {
+        // Windows reports the extent of the slider's drawn parts, not the room it was given.
+        wxSizer* sizer = slider->GetContainingSizer();
+        if (wxSizerItem* item = sizer != nullptr ? sizer->GetItem(slider) : nullptr) rect = item->GetRect();
+      }
       wxString name =
           child->GetLabel().empty() ? wxString(child->GetClassInfo()->GetClassName()) : child->GetLabel();
       const bool inside = rect.x >= 0 && rect.y >= 0 && rect.GetRight() < room.x && rect.GetBottom() < room.y;
@@ -174,6 +208,8 @@ inline std::vector<std::string> ClippedControls(wxWindow* top) {
       } else if (auto* spin = dynamic_cast<wxSpinCtrl*>(child)) {
         name = spin->GetTextValue();
         needed = NeededForSpin(spin);
+      } else if (auto* slider = dynamic_cast<wxSlider*>(child)) {
+        needed = NeededForSlider(slider);
       }
       if (!inside || rect.width < needed.x || rect.height < needed.y) {
         clipped.push_back(name.utf8_string() + " (" + std::to_string(rect.width) + "x" +

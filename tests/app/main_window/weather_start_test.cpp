@@ -198,7 +198,8 @@ TEST_F(WeatherStart, TheStoredPlaceIsWhereTheFrameStoodWhenItWasClosed) {
   ASSERT_TRUE(SettleUntil([&] {
     return std::find(wxTopLevelWindows.begin(), wxTopLevelWindows.end(), going) == wxTopLevelWindows.end();
   }));
-  const std::string ini = ReadBytes("Nubivane.ini");
+  std::string ini = ReadBytes("Nubivane.ini");
+  for (std::size_t at; (at = ini.find("\r\n")) != std::string::npos;) ini.erase(at, 1);  // Windows line ends
   for (const char* key : {"FramePosX=50\n", "FramePosY=70\n", "FrameSizeX=910\n", "FrameSizeY=610\n"}) {
     EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
   }
