@@ -383,8 +383,6 @@ TEST(Download, HeadOfTheAnswerIsBoundedLikeItsBody) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
-    // The size of the head is known from the connection's byte count, which wine does not keep.
-    if (c.result == DownloadResult::kTooLarge && testsupport::RunningUnderWine()) continue;
     DownloadStop stop;
     DownloadOptions options = c.options;
     options.stop = &stop;
