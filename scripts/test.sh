@@ -27,7 +27,10 @@ if [[ ${1:-} == windows ]]; then
   bash "$top/scripts/wine-run.sh" "$prefix"
   bash "$top/scripts/wine-run.sh" --x11 "$prefix-x11"
   cd "$top/build/windows"
-  ctest --output-on-failure -j"$(nproc)" --timeout 300
+  # Under load wine now and then stalls a test program, once even after its test had passed (seen
+  # in two of seven full runs here, never in the same program run alone): a test that runs out of
+  # time runs once more, and one that runs out twice fails.
+  ctest --output-on-failure -j"$(nproc)" --timeout 300 --repeat after-timeout:2
   exit 0
 fi
 
