@@ -9,16 +9,16 @@ set -euo pipefail
 
 cache=${NUBIVANE_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/nubivane}
 host=x86_64-w64-mingw32
-jobs=$(($(nproc) < 6 ? $(nproc) : 6))
+jobs=$(nproc)
 
 # The installed GTK library's source version, so that both builds use the same sources.
 version=$(dpkg-query -W -f='${source:Version}' libwxbase3.2-1 2>/dev/null || true)
 configure_flags=(--host=$host --build=x86_64-linux-gnu --disable-shared --with-msw --without-libtiff
   --without-libjpeg --without-libpng --disable-svg --without-expat --with-zlib=sys
   --with-regex=builtin --without-opengl --disable-webview --disable-mediactrl)
-# wx-config's link line names the editor component's library even when nothing uses it, so it is
-# built as well.
-libraries=(wxregexu wx_baseu wx_baseu_net wx_mswu_core wxscintilla)
+# Only what the programs link: wx-config's link line also names the editor component's library,
+# which cmake/windows.cmake takes off it instead of building it.
+libraries=(wxregexu wx_baseu wx_baseu_net wx_mswu_core)
 compiler=$($host-g++-posix -dumpfullversion)
 key=$(printf '%s\n' "$version" "$compiler" "${configure_flags[@]}" "${libraries[@]}" | sha256sum | cut -c1-12)
 prefix=$cache/wx-msw-${version:-newest}-$key
@@ -72,13 +72,13 @@ mkdir -p "$build"
 # Only these libraries; the make targets are their absolute paths.
 targets=()
 for library in "${libraries[@]}"; do targets+=("$build/lib/lib$library-3.2-$host.a"); done
-if ! (cd "$build" && nice make -j"$jobs" "${targets[@]}" >>"$log" 2>&1); then
+if ! (cd "$build" && make -j"$jobs" "${targets[@]}" >>"$log" 2>&1); then
   tail -n 30 "$log" >&2
   exit 1
 fi
 
 rm -rf "$prefix"
-(cd "$build" && make install_wxregex install_baselib install_netlib install_corelib install_wxscintilla \
+(cd "$build" && make install_wxregex install_baselib install_netlib install_corelib \
   install-wxconfig >>"$log" 2>&1)
 toolchain=$(basename "$build"/lib/wx/include/*)
 mkdir -p "$prefix/include/wx-3.2" "$prefix/lib/wx/include/$toolchain/wx/msw"
