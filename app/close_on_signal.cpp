@@ -25,3 +25,9 @@ void CloseMainWindowOnSignals() {
   wxTheApp->SetSignalHandler(SIGINT, CloseTopWindow);
 #endif
 }
+
+void ServeCaughtSignals() {
+#ifdef __UNIX__
+  if (wxTheApp != nullptr) wxTheApp->CheckSignal();
+#endif
+}

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/close_on_signal.h"
 #include "app/download_stop.h"
 #include "app/frame_placement.h"
 #include "app/option_dialog.h"
@@ -51,7 +52,8 @@ Weather::Weather(wxWindow* parent, wxWindowID /*id*/) : NubivaneFrame(parent) {
   Bind(wxEVT_SHOW, &Weather::OnShow, this);
   Bind(wxEVT_TIMER, &Weather::OnTimer, this, kTimerId);
 
-  Log = std::make_unique<ClLog>(wxS("nubivane.log"));
+  // The previous log can be large: a signal while it is read ends the reading.
+  Log = std::make_unique<ClLog>(wxS("nubivane.log"), [this] { return GoOnWaiting(); });
   CheckLastRun();
   Log->WriteToFile(wxS("Nubivane Start"));
   // Not through wxPlatformInfo::Get(): on Linux it also asks lsb_release for the distribution,
@@ -193,10 +195,16 @@ bool Weather::TakeLoadedLists() {
 }
 
 void Weather::CheckLastRun() {
-  const wxString previous = Log->GetLastLog();
-  if (!PreviousRunFailed(previous)) return;
+  if (!Log->GetLastRun().Failed()) return;
   const int answer = modal_runs::ShowBox(kErrorReportOffer, wxS("Debug"), wxYES_NO | wxICON_QUESTION, this);
-  if (answer == wxYES) Log->SendErrorMail(ErrorReportBody(previous));
+  // The start-up waits for the mail; a signal meanwhile ends it at once.
+  if (answer == wxYES && !Closing)
+    Log->SendErrorMail(ErrorReportBody(Log->GetLastRun()), [this] { return GoOnWaiting(); });
+}
+
+bool Weather::GoOnWaiting() {
+  ServeCaughtSignals();
+  return !Closing;
 }
 
 void Weather::PlaceFromOptions() {

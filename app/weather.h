@@ -101,6 +101,9 @@ class Weather : public NubivaneFrame {
 
  private:
   void CheckLastRun();
+  // For a wait of the start-up outside the event loop: serves a signal that came, then says
+  // whether the wait may go on (not once the window is closing).
+  bool GoOnWaiting();
   void PlaceFromOptions();
   void ShowFileVersion();
   void StartLoader();

@@ -46,6 +46,9 @@ class TcpClient {
   // kOk with received > 0; kPending when nothing came; kClosed at an orderly end; kReset when the
   // peer reset the connection, even after data (a reset is never taken for an end).
   SocketResult ReceiveSome(char* buffer, std::size_t capacity, int waitMs, std::size_t& received);
+  // kOk with sent > 0 (some of the bytes, maybe not all); kPending when the connection took nothing
+  // within waitMs; kClosed when the peer has gone.
+  SocketResult SendSome(const char* data, std::size_t length, int waitMs, std::size_t& sent);
 
  private:
   enum class Await { kReadable, kWritable };

@@ -49,29 +49,46 @@ char ReplyClass(const std::string& line) {
 // A line "250-..." is followed by more lines of the same reply; "250 ..." or "250" ends it.
 bool IsLastReplyLine(const std::string& line) { return line.size() < 4 || line[3] != '-'; }
 
+// The longest any wait of the dialogue goes without asking the caller and looking at the clock.
+constexpr int kSliceMs = 25;
+// What a wait says when it may go on.
+constexpr MailResult kGoOn = MailResult::kSent;
+
+Clock::time_point After(int ms) { return Clock::now() + std::chrono::milliseconds(ms); }
+
 class SmtpSession {
  public:
-  explicit SmtpSession(const services::MailService& service) : service_(service) {}
+  SmtpSession(const services::MailService& service, const MailGoOn& goOn)
+      : service_(service), goOn_(goOn), deadline_(After(service.dialogueTimeoutMs)) {}
 
   MailResult Open() {
-    switch (client_.Connect(service_.serverAddress, service_.port, service_.connectTimeoutMs)) {
-      case platform::SocketResult::kOk:
-        break;
-      case platform::SocketResult::kBadAddress:
-        return MailResult::kBadService;
-      default:
-        return MailResult::kConnectFailed;
+    platform::SocketResult connected = client_.StartConnect(service_.serverAddress, service_.port);
+    if (connected == platform::SocketResult::kBadAddress) {
+      return MailResult::kBadService;
+    }
+    const Clock::time_point until = After(service_.connectTimeoutMs);
+    while (connected == platform::SocketResult::kPending) {
+      const MailResult going = Going(until, MailResult::kConnectFailed);
+      if (going != kGoOn) {
+        return Fail(going);
+      }
+      connected = client_.FinishConnect(kSliceMs);
+    }
+    if (connected != platform::SocketResult::kOk) {
+      return Fail(MailResult::kConnectFailed);
     }
     return Expect('2');
   }
 
-  // Sends one piece and, when expected is not 0, reads the reply and checks its class.
-  MailResult Exchange(const std::string& piece, char expected) {
-    // Every piece is echoed to the standard output on purpose: the only trace of the dialogue
-    // when a report does not arrive.
-    std::printf("%s\n", piece.c_str());
-    if (client_.SendAll(piece.data(), piece.size(), service_.replyTimeoutMs) != platform::SocketResult::kOk) {
-      return MailResult::kNoReply;
+  // Sends one piece and, when expected is not 0, reads the reply and checks its class. shown is
+  // what the standard output gets instead of the piece.
+  MailResult Exchange(const std::string& piece, char expected, const std::string& shown) {
+    // The commands are echoed to the standard output on purpose: the only trace of the dialogue
+    // when a report does not arrive. The log itself is not: it can be a megabyte.
+    std::printf("%s\n", shown.c_str());
+    const MailResult sent = Send(piece);
+    if (sent != kGoOn) {
+      return sent;
     }
     return expected == 0 ? MailResult::kSent : Expect(expected);
   }
@@ -79,23 +96,69 @@ class SmtpSession {
   // Ends the dialogue politely where the connection still stands; the answer is not needed.
   void Quit() {
     if (client_.IsOpen()) {
-      Exchange("QUIT\r\n", '2');
+      Exchange("QUIT\r\n", '2', "QUIT\r\n");
     }
     client_.Close();
   }
 
  private:
+  MailResult Fail(MailResult result) {
+    client_.Close();
+    return result;
+  }
+
+  // Whether the dialogue may wait on: the caller's word first, then the whole dialogue's time,
+  // then the wait's own (expired: what its end means).
+  MailResult Going(Clock::time_point until, MailResult expired) const {
+    if (goOn_ && !goOn_()) {
+      return MailResult::kStopped;
+    }
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline_) {
+      return MailResult::kTimedOut;
+    }
+    return now >= until ? expired : kGoOn;
+  }
+
+  // Every byte, in as many pieces as the connection takes; a stall is bounded by the reply time.
+  MailResult Send(const std::string& piece) {
+    std::size_t done = 0;
+    Clock::time_point until = After(service_.replyTimeoutMs);
+    for (;;) {
+      const MailResult going = Going(until, MailResult::kNoReply);
+      if (going != kGoOn) {
+        return Fail(going);
+      }
+      if (done == piece.size()) {
+        return kGoOn;
+      }
+      std::size_t sent = 0;
+      switch (client_.SendSome(piece.data() + done, piece.size() - done, kSliceMs, sent)) {
+        case platform::SocketResult::kOk:
+          done += sent;
+          until = After(service_.replyTimeoutMs);
+          break;
+        case platform::SocketResult::kPending:
+          break;
+        default:
+          return Fail(MailResult::kNoReply);
+      }
+    }
+  }
+
   MailResult Expect(char expected) {
     char replyClass = '0';
-    if (!ReadReply(replyClass)) {
-      return MailResult::kNoReply;
+    const MailResult read = ReadReply(replyClass);
+    if (read != kGoOn) {
+      return read;
     }
     return replyClass == expected ? MailResult::kSent : MailResult::kRejected;
   }
 
-  // Reads one whole reply, however many lines and packets it comes in, within the reply time.
-  bool ReadReply(char& replyClass) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(service_.replyTimeoutMs);
+  // Reads one whole reply, however many lines and packets it comes in, within the reply time. A
+  // reply that trickles in is asked about between its bytes as a silent one is between slices.
+  MailResult ReadReply(char& replyClass) {
+    const Clock::time_point until = After(service_.replyTimeoutMs);
     for (;;) {
       const std::size_t end = pending_.find('\n');
       if (end != std::string::npos) {
@@ -103,28 +166,34 @@ class SmtpSession {
         pending_.erase(0, end + 1);
         if (IsLastReplyLine(line)) {
           replyClass = ReplyClass(line);
-          return true;
+          return kGoOn;
         }
         continue;
       }
       if (pending_.size() > kMaxReplyBytes) {
-        client_.Close();
-        return false;
+        return Fail(MailResult::kNoReply);
       }
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      const MailResult going = Going(until, MailResult::kNoReply);
+      if (going != kGoOn) {
+        return Fail(going);
+      }
       char piece[kReceiveBytes];
       std::size_t received = 0;
-      if (left <= 0 || client_.Receive(piece, sizeof piece, static_cast<int>(left), received) !=
-                           platform::SocketResult::kOk) {
-        client_.Close();
-        return false;
+      switch (client_.ReceiveSome(piece, sizeof piece, kSliceMs, received)) {
+        case platform::SocketResult::kOk:
+          pending_.append(piece, received);
+          break;
+        case platform::SocketResult::kPending:
+          break;
+        default:
+          return Fail(MailResult::kNoReply);
       }
-      pending_.append(piece, received);
     }
   }
 
   const services::MailService& service_;
+  const MailGoOn& goOn_;
+  const Clock::time_point deadline_;
   platform::TcpClient client_;
   std::string pending_;
 };
@@ -161,36 +230,40 @@ std::string MailBodyPiece(const std::string& body) {
   return piece;
 }
 
-MailResult SendMailMessage(const services::MailService& service, const std::string& body) {
+MailResult SendMailMessage(const services::MailService& service, const std::string& body,
+                           const MailGoOn& goOn) {
   if (!IsUsableService(service)) {
     return MailResult::kBadService;
   }
-  SmtpSession session(service);
-  MailResult result = session.Open();
+  // Every piece is made before the connection: a megabyte of body takes its time.
   const struct {
     std::string piece;
     char expected;
+    std::string shown;
   } steps[] = {
-      {"HELO " + service.heloDomain + "\r\n", '2'},
-      {"MAIL FROM:" + service.sender + "\r\n", '2'},
-      {"RCPT TO:" + service.recipient + "\r\n", '2'},
-      {"DATA\r\n", '3'},
-      {MailHeaderPiece(service), 0},
-      {MailBodyPiece(body), '2'},
+      {"HELO " + service.heloDomain + "\r\n", '2', {}},
+      {"MAIL FROM:" + service.sender + "\r\n", '2', {}},
+      {"RCPT TO:" + service.recipient + "\r\n", '2', {}},
+      {"DATA\r\n", '3', {}},
+      {MailHeaderPiece(service), 0, {}},
+      {MailBodyPiece(body), '2', "(the log, " + std::to_string(body.size()) + " bytes)"},
   };
+  SmtpSession session(service, goOn);
+  MailResult result = session.Open();
   for (const auto& step : steps) {
     if (result != MailResult::kSent) {
       break;
     }
-    result = session.Exchange(step.piece, step.expected);
+    result = session.Exchange(step.piece, step.expected, step.shown.empty() ? step.piece : step.shown);
   }
-  if (result != MailResult::kConnectFailed && result != MailResult::kBadService) {
+  // A stop or the dialogue's time-out wants no further word with the server.
+  if (result == MailResult::kSent || result == MailResult::kRejected) {
     session.Quit();
   }
   return result;
 }
 
-int ClLog::SendErrorMail(std::string body) {
-  SendMailMessage(services::ErrorReportMailService(), body);
+int ClLog::SendErrorMail(std::string body, const std::function<bool()>& goOn) {
+  SendMailMessage(services::ErrorReportMailService(), body, goOn);
   return 0;
 }

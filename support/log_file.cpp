@@ -3,36 +3,37 @@
 #include <wx/log.h>
 #include <wx/time.h>
 
+#include <vector>
+
 #include "support/support_ui.h"
 
 namespace {
 
-constexpr std::size_t kReadPieceBytes = 255;
+// Large pieces: the previous log can be hundreds of megabytes, and every piece is a system call.
+constexpr std::size_t kReadPieceBytes = 64 * 1024;
 
 // The log has always written a 32-bit time: from 2038 on it wraps to negative numbers.
 std::int32_t LowWordAsSigned(std::int64_t value) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(value)));
 }
 
-// The previous content, each byte as the character of the same code. A read that fails ends
-// the reading with what came before it.
-wxString ReadPreviousContent(const wxString& fileName) {
-  wxString content;
+// The previous content through the check, piece by piece; goOn is asked before every piece. A
+// read that fails ends the reading with what came before it.
+void ReadPreviousContent(const wxString& fileName, LastRunCheck& check, const std::function<bool()>& goOn) {
   // A missing file is the normal first run: the library must not report the failed open.
   wxLogNull quiet;
   wxFile file;
   if (!file.Open(fileName, wxFile::read)) {
-    return content;
+    return;
   }
-  char piece[kReadPieceBytes];
-  while (!file.Eof()) {
-    const ssize_t n = file.Read(piece, sizeof piece);
+  std::vector<char> piece(kReadPieceBytes);
+  while (!goOn || goOn()) {
+    const ssize_t n = file.Read(piece.data(), piece.size());
     if (n == wxInvalidOffset || n <= 0) {
       break;
     }
-    content.append(wxString(piece, wxConvISO8859_1, static_cast<std::size_t>(n)));
+    check.Take(piece.data(), static_cast<std::size_t>(n));
   }
-  return content;
 }
 
 }  // namespace
@@ -43,8 +44,8 @@ wxString FormatLogLine(std::int64_t unixSeconds, const wxString& message) {
   return wxString::Format(wxS("%i - "), LowWordAsSigned(unixSeconds)) + message + wxS("\r\n");
 }
 
-ClLog::ClLog(wxString fileName) {
-  LastLog = ReadPreviousContent(fileName);
+ClLog::ClLog(wxString fileName, const std::function<bool()>& goOn) {
+  ReadPreviousContent(fileName, LastRun, goOn);
   bool created = false;
   {
     // Our own box says it; the library's report of the failed open would be a second one.
@@ -62,6 +63,11 @@ ClLog::~ClLog() {
   if (File.IsOpened()) {
     File.Close();
   }
+}
+
+wxString ClLog::GetLastLog() const {
+  const std::string tail = LastRun.Tail();
+  return wxString(tail.data(), wxConvISO8859_1, tail.size());
 }
 
 void ClLog::Write(wxString message, bool toFile, bool asMessage, bool asError) {

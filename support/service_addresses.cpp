@@ -48,6 +48,7 @@ MailService ErrorReportMailService() {
   service.recipient = EnvironmentOr("NUBIVANE_MAIL_TO", kDefaultRecipient);
   service.connectTimeoutMs = kMailConnectTimeoutMs;
   service.replyTimeoutMs = kMailReplyTimeoutMs;
+  service.dialogueTimeoutMs = kMailDialogueTimeoutMs;
   return service;
 }
 

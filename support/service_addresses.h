@@ -20,12 +20,18 @@ struct MailService {
   std::string recipient;
   int connectTimeoutMs = 0;
   int replyTimeoutMs = 0;
+  int dialogueTimeoutMs = 0;  // the whole mail, from the connection to the answer to QUIT
 };
 
 constexpr std::uint16_t kSmtpPort = 25;
 // A dead mail server must not hold the start-up for long.
 constexpr int kMailConnectTimeoutMs = 5000;
 constexpr int kMailReplyTimeoutMs = 5000;
+// The start-up waits for the mail. A server that drips its replies, each just within the reply
+// time, must not hold it for half a minute: one reply's full time-out and as much again for the
+// rest, which a server that answers at once needs a fraction of (and the report's megabyte
+// needs only at a line of 1 Mbit/s or better).
+constexpr int kMailDialogueTimeoutMs = 10000;
 
 MailService ErrorReportMailService();
 

@@ -102,6 +102,31 @@ SocketResult TcpClient::SendAll(const char* data, std::size_t length, int timeou
   return SocketResult::kOk;
 }
 
+SocketResult TcpClient::SendSome(const char* data, std::size_t length, int waitMs, std::size_t& sent) {
+  sent = 0;
+  if (fd_ < 0) {
+    return SocketResult::kClosed;
+  }
+  const SocketResult waited = WaitFor(Await::kWritable, waitMs);
+  if (waited != SocketResult::kOk) {
+    return waited == SocketResult::kTimedOut ? SocketResult::kPending : waited;
+  }
+  for (;;) {
+    const ssize_t n = ::send(fd_, data, length, MSG_NOSIGNAL);
+    if (n >= 0) {
+      sent = static_cast<std::size_t>(n);
+      return SocketResult::kOk;
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      return SocketResult::kPending;
+    }
+    return errno == EPIPE || errno == ECONNRESET ? SocketResult::kClosed : SocketResult::kFailed;
+  }
+}
+
 SocketResult TcpClient::TakeArrived(char* buffer, std::size_t capacity, std::size_t& received) {
   for (;;) {
     const ssize_t n = ::recv(fd_, buffer, capacity, MSG_DONTWAIT);

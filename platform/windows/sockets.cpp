@@ -114,6 +114,29 @@ SocketResult TcpClient::SendAll(const char* data, std::size_t length, int timeou
   return SocketResult::kOk;
 }
 
+SocketResult TcpClient::SendSome(const char* data, std::size_t length, int waitMs, std::size_t& sent) {
+  sent = 0;
+  if (fd_ == -1) {
+    return SocketResult::kClosed;
+  }
+  const SocketResult waited = WaitFor(Await::kWritable, waitMs);
+  if (waited != SocketResult::kOk) {
+    return waited == SocketResult::kTimedOut ? SocketResult::kPending : waited;
+  }
+  const std::size_t piece = length < 0x40000000 ? length : 0x40000000;
+  const int n = ::send(Native(fd_), data, static_cast<int>(piece), 0);
+  if (n >= 0) {
+    sent = static_cast<std::size_t>(n);
+    return SocketResult::kOk;
+  }
+  const int error = ::WSAGetLastError();
+  if (WouldBlock(error)) {
+    return SocketResult::kPending;
+  }
+  return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAESHUTDOWN ? SocketResult::kClosed
+                                                                                     : SocketResult::kFailed;
+}
+
 SocketResult TcpClient::TakeArrived(char* buffer, std::size_t capacity, std::size_t& received) {
   const int room = capacity < 0x40000000 ? static_cast<int>(capacity) : 0x40000000;
   const int n = ::recv(Native(fd_), buffer, room, 0);

@@ -83,6 +83,20 @@ void SmtpPeer::Listen(PeerSocket fd) {
   }
 }
 
+// A dripped reply ends early when the peer is being destroyed or the client has gone.
+bool SmtpPeer::Say(PeerSocket fd, const std::string& reply) {
+  if (script_.dripMs <= 0) {
+    return WriteAll(fd, reply);
+  }
+  for (const char c : reply) {
+    if (stop_ || !WriteAll(fd, std::string(1, c))) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(script_.dripMs));
+  }
+  return true;
+}
+
 bool SmtpPeer::Converse(PeerSocket fd) {
   const auto reply = [this](const std::string& verb) {
     const auto it = script_.replies.find(verb);
@@ -91,7 +105,9 @@ bool SmtpPeer::Converse(PeerSocket fd) {
     }
     return std::string(verb == "DATA" ? "354 go ahead\r\n" : verb == "QUIT" ? "221 bye\r\n" : "250 ok\r\n");
   };
-  WriteAll(fd, script_.greeting);
+  if (!Say(fd, script_.greeting)) {
+    return true;
+  }
   std::string pending;
   for (;;) {
     if (!ReadUntil(fd, pending, "\r\n", kSessionMs)) {
@@ -110,8 +126,16 @@ bool SmtpPeer::Converse(PeerSocket fd) {
       return false;
     }
     const std::string answer = reply(verb);
-    WriteAll(fd, answer);
+    if (!Say(fd, answer)) {
+      return true;
+    }
     if (verb == "QUIT") {
+      return true;
+    }
+    if (!script_.deafAfter.empty() && verb == script_.deafAfter) {
+      while (!stop_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+      }
       return true;
     }
     if (verb != "DATA" || answer.compare(0, 3, "354") != 0) {
@@ -131,7 +155,9 @@ bool SmtpPeer::Converse(PeerSocket fd) {
       transcript_ += data_;
     }
     pending.erase(0, dataEnd + 5);
-    WriteAll(fd, reply("."));
+    if (!Say(fd, reply("."))) {
+      return true;
+    }
   }
 }
 

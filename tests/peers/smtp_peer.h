@@ -15,8 +15,10 @@ namespace testpeers {
 struct SmtpScript {
   std::string greeting = "220 peer ready\r\n";
   std::map<std::string, std::string> replies;
-  bool silent = false;   // accepts the connection and never says a word
-  std::string hangUpAt;  // a verb at which the peer resets the connection instead of answering
+  bool silent = false;    // accepts the connection and never says a word
+  std::string hangUpAt;   // a verb at which the peer resets the connection instead of answering
+  int dripMs = 0;         // above 0: the greeting and every reply go out a byte at a time, this far apart
+  std::string deafAfter;  // a verb after whose reply the peer reads nothing more and says nothing
 };
 
 // One SMTP session on 127.0.0.1: records every byte the client sends.
@@ -37,6 +39,7 @@ class SmtpPeer {
   void Serve();
   bool Converse(PeerSocket fd);  // false when it reset the connection itself
   void Listen(PeerSocket fd);
+  bool Say(PeerSocket fd, const std::string& reply);
 
   SmtpScript script_;
   LoopbackListener listener_;

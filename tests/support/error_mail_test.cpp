@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
 #include "common/test_paths.h"
@@ -19,7 +20,8 @@ constexpr int kPeerWaitMs = 5000;
 constexpr char kHeader[] =
     "FROM: <errorlog@test.example>\r\nTO: <debug@test.example>\r\nSUBJECT: Nubivane Error log!!!\r\n\r\n";
 
-services::MailService LocalService(std::uint16_t port, int replyTimeoutMs = 3000) {
+services::MailService LocalService(std::uint16_t port, int replyTimeoutMs = 3000,
+                                   int dialogueTimeoutMs = 20000) {
   services::MailService service;
   service.serverAddress = "127.0.0.1";
   service.port = port;
@@ -28,6 +30,7 @@ services::MailService LocalService(std::uint16_t port, int replyTimeoutMs = 3000
   service.recipient = "debug@test.example";
   service.connectTimeoutMs = 3000;
   service.replyTimeoutMs = replyTimeoutMs;
+  service.dialogueTimeoutMs = dialogueTimeoutMs;
   return service;
 }
 
@@ -134,6 +137,76 @@ TEST(ErrorMail, SilentServerIsGivenUpAfterTheReplyTime) {
   EXPECT_EQ(peer.Transcript(), "");
 }
 
+using Clock = std::chrono::steady_clock;
+
+long long MsSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// Servers that keep the mail waiting though each of their waits stays within the reply time: one
+// that drips every reply a byte at a time, one that stops reading in the middle of a large body.
+// The dialogue's time-out ends the mail, and so does the caller's stop, each at once.
+TEST(ErrorMail, AServerThatKeepsTheMailWaitingIsLeftAtTheTimeOutOrAtAStop) {
+  struct Case {
+    const char* what;
+    SmtpScript script;
+    std::size_t bodyBytes;
+  };
+  SmtpScript dripping;
+  dripping.dripMs = 80;  // "220 peer ready\r\n": 1.3 s, the whole dialogue some 6 s
+  SmtpScript deaf;
+  deaf.deafAfter = "DATA";
+  const Case cases[] = {
+      {"dripping replies", dripping, 100},
+      {"a server that stops reading", deaf, 32 * 1024 * 1024},
+  };
+  constexpr int kReplyMs = 3000;
+  constexpr int kDialogueMs = 1500;
+  constexpr long long kStopAfterMs = 500;
+  for (const Case& c : cases) {
+    const std::string body(c.bodyBytes, 'x');
+    {
+      SmtpPeer peer(c.script);
+      const Clock::time_point start = Clock::now();
+      EXPECT_EQ(SendMailMessage(LocalService(peer.Port(), kReplyMs, kDialogueMs), body),
+                MailResult::kTimedOut)
+          << c.what;
+      const long long took = MsSince(start);
+      EXPECT_GE(took, kDialogueMs) << c.what;
+      EXPECT_LT(took, kDialogueMs + 2500) << c.what;  // the making of the body included
+    }
+    {
+      SmtpPeer peer(c.script);
+      int asked = 0;
+      Clock::time_point start;
+      const MailGoOn goOn = [&] {
+        if (asked++ == 0) start = Clock::now();
+        return MsSince(start) < kStopAfterMs;
+      };
+      EXPECT_EQ(SendMailMessage(LocalService(peer.Port(), kReplyMs, 20000), body, goOn), MailResult::kStopped)
+          << c.what;
+      const long long took = MsSince(start);
+      std::printf("%s: the mail ended %lld ms after the stop\n", c.what, took - kStopAfterMs);
+      EXPECT_LT(took, kStopAfterMs + 500) << c.what;
+      // Asked between the slices of every wait, not only between the pieces.
+      EXPECT_GE(asked, 5) << c.what;
+      EXPECT_EQ(peer.Transcript().find("QUIT"), std::string::npos) << c.what << ": a stop says no more";
+    }
+  }
+}
+
+// The log's bytes stay off the standard output; the commands are echoed there.
+TEST(ErrorMail, TheBodyIsNotEchoedToTheStandardOutput) {
+  SmtpPeer peer;
+  testing::internal::CaptureStdout();
+  const MailResult result = SendMailMessage(LocalService(peer.Port()), "1 - Main- the log's own words\r\n");
+  const std::string echoed = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(result, MailResult::kSent);
+  EXPECT_EQ(echoed.find("the log's own words"), std::string::npos) << echoed;
+  EXPECT_NE(echoed.find("HELO test.example"), std::string::npos) << echoed;
+  EXPECT_NE(echoed.find("QUIT"), std::string::npos) << echoed;
+}
+
 // A connection reset in the middle must not raise SIGPIPE (which would end the test program)
 // and nothing more is sent.
 TEST(ErrorMail, ResetConnectionEndsTheDialogueWithoutASignal) {
@@ -187,6 +260,9 @@ TEST(ErrorMail, ServiceComesFromTheEnvironmentWhereSet) {
     EXPECT_FALSE(service.serverAddress.empty());
     EXPECT_GT(service.connectTimeoutMs, 0);
     EXPECT_GT(service.replyTimeoutMs, 0);
+    // Longer than one reply's wait, and short enough not to hold the start-up for long.
+    EXPECT_GT(service.dialogueTimeoutMs, service.replyTimeoutMs);
+    EXPECT_LE(service.dialogueTimeoutMs, 15000);
   }
   const struct {
     const char* port;

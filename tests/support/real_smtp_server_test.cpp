@@ -27,6 +27,7 @@ TEST(RealSmtpServer, AcceptsTheMailAndStoresTheBodyUnchanged) {
   service.recipient = "debug@test.example";
   service.connectTimeoutMs = 3000;
   service.replyTimeoutMs = 5000;
+  service.dialogueTimeoutMs = 10000;
   const std::string body = "1 - Nubivane Start\r\n.\r\n..two\r\n2 - Main- Error- \xB0\r\n";
   EXPECT_EQ(SendMailMessage(service, body), MailResult::kSent);
 

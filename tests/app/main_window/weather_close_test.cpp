@@ -17,6 +17,7 @@
 #include "cycle/init_weather.h"
 #include "gui_common/real_modal.h"
 #include "peers/http_peer.h"
+#include "peers/smtp_peer.h"
 #include "peers/update_doubles.h"
 #include "support/gui/modal_runs.h"
 #include "weather_test_env.h"
@@ -172,6 +173,44 @@ TEST_F(WeatherClose, ASignalInTheReportOfferAtStartUpEndsItAsNo) {
   const std::string log = Log();
   EXPECT_NE(log.find("Nubivane Start"), std::string::npos);
   EXPECT_EQ(log.find("FSUIPC: deleting thread"), std::string::npos) << "a going window starts no writer";
+}
+
+// The report is accepted and the mail server drips every reply, each well within the reply time:
+// the whole dialogue would take some twenty seconds. A signal ends the mail at once, the start-up
+// runs to its end, and the window goes by the normal shut-down.
+TEST_F(WeatherClose, ASignalDuringADrippingErrorMailEndsItAtOnce) {
+  PutCatalogues();
+  testsupport::WriteBytes("nubivane.log", "1 - Nubivane Start\r\n2 - Error: Can't open airport.dat!\r\n");
+  testpeers::SmtpScript script;
+  script.dripMs = 250;  // the greeting alone takes 4 s
+  testpeers::SmtpPeer smtp(script);
+  testsupport::SetEnvironment("NUBIVANE_SMTP_SERVER", "127.0.0.1");
+  testsupport::SetEnvironment("NUBIVANE_SMTP_PORT", std::to_string(smtp.Port()));
+  guitest::DialogRecorder yes(wxID_YES);
+  constexpr auto kSignalAfter = std::chrono::milliseconds(1500);
+  std::thread signaller([kSignalAfter] {
+    std::this_thread::sleep_for(kSignalAfter);
+    ::kill(::getpid(), SIGTERM);
+  });
+  const Clock::time_point start = Clock::now();
+  Open(false);
+  const auto took = Clock::now() - start;
+  signaller.join();
+  testsupport::UnsetEnvironment("NUBIVANE_SMTP_SERVER");
+  testsupport::UnsetEnvironment("NUBIVANE_SMTP_PORT");
+  const long long afterSignalMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(took - kSignalAfter).count();
+  std::printf("signal during the dripping mail: the start-up ended %lld ms after it\n", afterSignalMs);
+  ASSERT_EQ(yes.boxes.size(), 1u);
+  EXPECT_EQ(yes.boxes[0].caption, "Debug");
+  EXPECT_LT(afterSignalMs, 1000) << "the start-up waited for the mail server";
+  EXPECT_TRUE(window->IsClosing());
+  Weather* going = window;
+  EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(20)));
+  window = nullptr;
+  Settle();
+  EXPECT_EQ(LastMessage(Log()), "Main: Nubivane Close") << Log();
+  EXPECT_EQ(smtp.Transcript().find("DATA"), std::string::npos) << smtp.Transcript();
 }
 
 TEST_F(WeatherClose, WithoutAirportsAndWithTheUpdateCheckEveryBoxIsAnsweredThenTheWindowGoes) {

@@ -138,6 +138,39 @@ TEST_F(WeatherStart, YesMailsThePreviousLogAsItsOwnBytes) {
       << data;
 }
 
+// A previous log of 3 MB: the mail carries its last megabyte after a line that says the log was
+// cut, and nothing of its start.
+TEST_F(WeatherStart, YesMailsOnlyTheLastMegabyteOfALargeLogAndSaysSo) {
+  constexpr std::size_t kMegabyte = 1024 * 1024;
+  std::string previous = "1 - Nubivane Start\r\n2 - Error: the first run's own words\r\n";
+  for (int i = 0; previous.size() < 3 * kMegabyte; ++i) {
+    previous += "3 - Main: Error: Decode Metar -> EDDF 121150Z " + std::to_string(i) + "\r\n";
+  }
+  previous += "4 - Main: the last words\r\n";
+  // The cut falls inside a line, not between its "\r" and "\n" (the mail would make that an
+  // empty line of its own).
+  ASSERT_NE(previous[previous.size() - kMegabyte], '\n');
+  PutCatalogues();
+  WriteBytes("nubivane.log", previous);
+  testpeers::SmtpPeer peer;
+  testsupport::SetEnvironment("NUBIVANE_SMTP_SERVER", "127.0.0.1");
+  testsupport::SetEnvironment("NUBIVANE_SMTP_PORT", std::to_string(peer.Port()));
+  guitest::DialogRecorder yes(wxID_YES);
+  Open();
+  testsupport::UnsetEnvironment("NUBIVANE_SMTP_SERVER");
+  testsupport::UnsetEnvironment("NUBIVANE_SMTP_PORT");
+  ASSERT_TRUE(peer.WaitDone(10000));
+  const std::string data = peer.Data();
+  const std::string note = "(the log was cut, only its last 1048576 bytes follow)\r\n";
+  const std::size_t noteAt = data.find("\r\n\r\n" + note);
+  ASSERT_NE(noteAt, std::string::npos) << data.substr(0, 300);
+  // After the note, up to the end of the data: the last megabyte, ":" made "-".
+  std::string tail = previous.substr(previous.size() - kMegabyte);
+  std::replace(tail.begin(), tail.end(), ':', '-');
+  EXPECT_EQ(data.substr(noteAt + 4 + note.size()), tail + "\r\n.\r\n");
+  EXPECT_EQ(data.find("the first run's own words"), std::string::npos);
+}
+
 TEST_F(WeatherStart, WithoutAirportDatTheWindowGoesAndTheSimulatorIsNotTouched) {
   PutCatalogues(false);
   SimStubScript script;
