@@ -47,6 +47,20 @@ std::size_t Advance(std::size_t matched, char c, const char* word) {
   return c == word[0] ? 1 : 0;
 }
 
+// The bytes a scan with no word begun must stop at: a line end or the first letter of a word.
+struct StopBytes {
+  bool at[256] = {};
+  constexpr StopBytes() {
+    for (const char c : {'\r', '\n', kClose[0], kError[0]}) at[static_cast<unsigned char>(c)] = true;
+  }
+};
+constexpr StopBytes kStopBytes;
+
+const char* NextStopByte(const char* p, const char* end) {
+  while (p < end && !kStopBytes.at[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
 bool Holds(const char* bytes, std::size_t count, const char* word) {
   return std::search(bytes, bytes + count, word, word + kWordLength) != bytes + count;
 }
@@ -63,10 +77,13 @@ void LastRunCheck::Take(const char* bytes, std::size_t count) {
   }
   const char* const end = bytes + count;
   for (const char* p = bytes; p < end && !error_; ++p) {
+    // Most bytes change nothing: they are passed over in bulk.
     if (stage_ == Stage::kSkip) {
       p = std::find_if(p, end, IsLineEnd);
-      if (p == end) break;
+    } else if (stage_ == Stage::kScan && closeMatched_ == 0 && errorMatched_ == 0) {
+      p = NextStopByte(p, end);
     }
+    if (p == end) break;
     TakeByte(*p);
   }
 }

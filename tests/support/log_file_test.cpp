@@ -33,7 +33,7 @@ TEST(LogFile, FirstRunShowsNothingAndCreatesAnEmptyFile) {
   EXPECT_TRUE(logged.entries.empty()) << logged.entries.front().text;
 }
 
-// 600 bytes come in pieces of 255, 255 and 90; every byte value must come back as its own
+// 600 bytes of every value: each must come back as its own
 // ISO 8859-1 character, and the file must be empty afterwards.
 TEST(LogFile, PreviousContentIsKeptByteForByteAndTheFileEmptied) {
   ScopedWorkDir dir;
@@ -51,6 +51,26 @@ TEST(LogFile, PreviousContentIsKeptByteForByteAndTheFileEmptied) {
   EXPECT_EQ(ReadBytes(kLogName), "");
   log.WriteToFile("Nubivane Start");
   EXPECT_EQ(log.GetLastLog(), last);
+}
+
+// The start-up asks before every piece of a large previous log: a stop ends the reading there, and
+// the file is emptied all the same.
+TEST(LogFile, AStopEndsTheReadingOfThePreviousContent) {
+  ScopedWorkDir dir;
+  RecordingUi ui;
+  const std::string previous(8 * 1024 * 1024, 'x');
+  WriteBytes(kLogName, previous);
+  int asked = 0;
+  {
+    ClLog log(kLogName, [&asked] { return ++asked <= 2; });
+    EXPECT_EQ(asked, 3);
+    EXPECT_GT(log.GetLastRun().LogBytes(), 0u);
+    EXPECT_LT(log.GetLastRun().LogBytes(), previous.size());
+  }
+  EXPECT_EQ(ReadBytes(kLogName), "");
+  WriteBytes(kLogName, previous);
+  ClLog whole(kLogName, [] { return true; });
+  EXPECT_EQ(whole.GetLastRun().LogBytes(), previous.size());
 }
 
 TEST(LogFile, LinesAreTimeDashMessageCrLfInUtf8) {
