@@ -144,7 +144,8 @@ long long MsSince(Clock::time_point start) {
 }
 
 // Servers that keep the mail waiting though each of their waits stays within the reply time: one
-// that drips every reply a byte at a time, one that stops reading in the middle of a large body.
+// that drips every reply a byte at a time, one whose long greeting comes a few bytes in every
+// slice of the wait, one that stops reading in the middle of a large body.
 // The dialogue's time-out ends the mail, and so does the caller's stop, each at once.
 TEST(ErrorMail, AServerThatKeepsTheMailWaitingIsLeftAtTheTimeOutOrAtAStop) {
   struct Case {
@@ -154,10 +155,14 @@ TEST(ErrorMail, AServerThatKeepsTheMailWaitingIsLeftAtTheTimeOutOrAtAStop) {
   };
   SmtpScript dripping;
   dripping.dripMs = 80;  // "220 peer ready\r\n": 1.3 s, the whole dialogue some 6 s
+  SmtpScript fastDrip;   // every slice of a wait gets a byte: the words of a whole reply, some 10 s
+  fastDrip.greeting = "220-" + std::string(2000, 'x') + "\r\n220 ready\r\n";
+  fastDrip.dripMs = 5;
   SmtpScript deaf;
   deaf.deafAfter = "DATA";
   const Case cases[] = {
       {"dripping replies", dripping, 100},
+      {"a long greeting that trickles in fast", fastDrip, 100},
       {"a server that stops reading", deaf, 32 * 1024 * 1024},
   };
   constexpr int kReplyMs = 3000;
