@@ -37,6 +37,14 @@ bool SmtpPeer::WaitDone(int timeoutMs) {
   return done_;
 }
 
+bool SmtpPeer::WaitConnected(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!connected_ && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return connected_;
+}
+
 std::string SmtpPeer::Transcript() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return transcript_;
@@ -55,6 +63,7 @@ void SmtpPeer::Serve() {
   if (fd == kNoSocket) {
     return;
   }
+  connected_ = true;
   if (script_.silent) {
     Listen(fd);
   } else {

@@ -30,6 +30,8 @@ class SmtpPeer {
   std::uint16_t Port() const { return listener_.Port(); }
   // Waits for the client to end the session (QUIT answered or the connection closed).
   bool WaitDone(int timeoutMs);
+  // Waits for the client's connection.
+  bool WaitConnected(int timeoutMs);
   // Everything the client sent, in order.
   std::string Transcript() const;
   // The message between the DATA reply and the end-of-data line, as it travelled.
@@ -44,6 +46,7 @@ class SmtpPeer {
   SmtpScript script_;
   LoopbackListener listener_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> connected_{false};
   std::atomic<bool> done_{false};
   mutable std::mutex mutex_;
   std::string transcript_;

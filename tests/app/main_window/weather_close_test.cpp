@@ -187,23 +187,27 @@ TEST_F(WeatherClose, ASignalDuringADrippingErrorMailEndsItAtOnce) {
   testsupport::SetEnvironment("NUBIVANE_SMTP_SERVER", "127.0.0.1");
   testsupport::SetEnvironment("NUBIVANE_SMTP_PORT", std::to_string(smtp.Port()));
   guitest::DialogRecorder yes(wxID_YES);
-  constexpr auto kSignalAfter = std::chrono::milliseconds(1500);
-  std::thread signaller([kSignalAfter] {
-    std::this_thread::sleep_for(kSignalAfter);
+  // The signal comes once the mail is under way, in the middle of the greeting.
+  Clock::time_point sent;
+  std::thread signaller([&smtp, &sent] {
+    if (!smtp.WaitConnected(30000)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    sent = Clock::now();
     ::kill(::getpid(), SIGTERM);
   });
-  const Clock::time_point start = Clock::now();
   Open(false);
-  const auto took = Clock::now() - start;
+  const Clock::time_point ended = Clock::now();
   signaller.join();
   testsupport::UnsetEnvironment("NUBIVANE_SMTP_SERVER");
   testsupport::UnsetEnvironment("NUBIVANE_SMTP_PORT");
-  const long long afterSignalMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(took - kSignalAfter).count();
+  ASSERT_NE(sent, Clock::time_point()) << "the mail never began";
+  const long long afterSignalMs = std::chrono::duration_cast<std::chrono::milliseconds>(ended - sent).count();
   std::printf("signal during the dripping mail: the start-up ended %lld ms after it\n", afterSignalMs);
   ASSERT_EQ(yes.boxes.size(), 1u);
   EXPECT_EQ(yes.boxes[0].caption, "Debug");
-  EXPECT_LT(afterSignalMs, 1000) << "the start-up waited for the mail server";
+  // The rest of the start-up runs after the mail: a bound well below the mail's own 10 s; the
+  // figure is printed.
+  EXPECT_LT(afterSignalMs, 5000) << "the start-up waited for the mail server";
   EXPECT_TRUE(window->IsClosing());
   Weather* going = window;
   EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(20)));
