@@ -197,7 +197,7 @@ TEST(ErrorMail, AServerThatKeepsTheMailWaitingIsLeftAtTheTimeOutOrAtAStop) {
           << c.what;
       const long long took = MsSince(start);
       std::printf("%s: the mail ended %lld ms after the stop\n", c.what, took - kStopAfterMs);
-      EXPECT_LT(took, kStopAfterMs + 500) << c.what;
+      EXPECT_LT(took, kStopAfterMs + 2000) << c.what;  // a busy machine included; the figure is printed
       // Asked between the slices of every wait, not only between the pieces.
       EXPECT_GE(asked, 5) << c.what;
       EXPECT_EQ(peer.Transcript().find("QUIT"), std::string::npos) << c.what << ": a stop says no more";
