@@ -321,6 +321,10 @@ TEST_F(WriterMachineTest, NextRecordWaitsForTheAcknowledgementOfThePreviousOne) 
   SimStubScript script;
   script.ackDelayReads = 3;
   SimStub& stub = Connect(script);
+  int pauses = 0;  // a stand-in that never acknowledges would hold the send: bounded here
+  machine_.ObservePauses([&](std::uint32_t) {
+    if (++pauses == 500) stop_.Raise();
+  });
   EXPECT_EQ(Send({"EDDB", "EDDT", "EDDH"}).back(), "label Success! All Stations written");
   Lines order;
   for (const SimStubEvent& event : stub.Events()) {
