@@ -301,6 +301,8 @@ TEST(ConvertMetar, RangeCheckSeesSaturatedValues) {
   const Case cases[] = {
       {"ordinary report", [](MetarRecord&) {}, true},
       {"EHAM below sea level", [](MetarRecord& m) { m.Elevation = -11; }, true},
+      {"Q0700, the lowest pressure sent", [](MetarRecord& m) { m.Pressure = 700; }, true},
+      {"Q0699", [](MetarRecord& m) { m.Pressure = 699; }, false},
       {"Q9012", [](MetarRecord& m) { m.Pressure = 9012; }, false},
       {"Q4097 would wrap to 16", [](MetarRecord& m) { m.Pressure = 4097; }, false},
       {"gust below the mean", [](MetarRecord& m) { m.WindSpeed = 15, m.WindGust = 12; }, false},
