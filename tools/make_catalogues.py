@@ -8,16 +8,23 @@ station.dat: one WMO station a line, 54 fixed columns: WMO number (0-4), ICAO (6
 (14-32), latitude DDMM and N/S (37-41), longitude DDDMM and E/W (43-48), elevation in metres
 (50-53, right-aligned). airport.dat: ICAO,name,elevation in feet,latitude,longitude with
 decimal degrees; NOAA's ICAO list first, then the airports of AIRPORTS_CSV (UTF-8,
-icao,name,elevation_ft,latitude,longitude; made by pin_airport_db.py) that NOAA lacks. Both are
-ISO 8859-1 text with CR LF line ends; the first of duplicates is kept.
+icao,name,elevation_ft,latitude,longitude; made by pin_airport_db.py) that NOAA lacks. Where
+both have a code and their positions lie more than 5 km apart, NOAA's line takes the position
+and elevation of AIRPORTS_CSV. Both are ISO 8859-1 text with CR LF line ends; the first of
+duplicates is kept.
 """
 
 import csv
+import math
 import re
 import sys
 import unicodedata
 
 FEET_PER_METRE = 3.28084
+EARTH_RADIUS_KM = 6378.137  # the program's own, so that its distances and these agree
+# NOAA's list often places a station at the town it is named after, or has a slip in it; the
+# airfield list has the airfield, where a METAR is observed.
+MOVE_BEYOND_KM = 5.0
 NAME_WIDTH = 19
 ANGLE = re.compile(r"^\s*(\d+)-(\d+)(?:-(\d+))?\s*([NSEW])\s*$")
 ICAO = re.compile(r"^[A-Z]{4}$")
@@ -117,7 +124,8 @@ def airport_line(fields):
     return icao, f"{icao},{clean_name(name)},{feet},{decimal_degrees(latitude):.4f},{decimal_degrees(longitude):.4f}"
 
 
-def airport_db_line(row):
+def airport_db_entry(row):
+    """(icao, name, feet or None when unknown, latitude, longitude) of a pinned row, or None."""
     # A short row has None for its missing columns.
     icao, name, elevation, latitude, longitude = (
         row.get(column) or "" for column in ("icao", "name", "elevation_ft", "latitude", "longitude"))
@@ -129,9 +137,51 @@ def airport_db_line(row):
         return None
     if not (abs(latitude) <= 90 and abs(longitude) <= 180):
         return None
+    feet = round(float(elevation)) if NUMBER.match(elevation) else None
+    return icao, clean_name(name), feet, latitude, longitude
+
+
+def airport_db_line(row):
+    entry = airport_db_entry(row)
+    if entry is None:
+        return None
+    icao, name, feet, latitude, longitude = entry
     # As in NOAA's rows, an airport without a known elevation is placed at 0 ft.
-    feet = round(float(elevation)) if NUMBER.match(elevation) else 0
-    return icao, f"{icao},{clean_name(name)},{feet},{latitude:.4f},{longitude:.4f}"
+    return icao, f"{icao},{name},{feet or 0},{latitude:.4f},{longitude:.4f}"
+
+
+def distance_km(latitude1, longitude1, latitude2, longitude2):
+    """Great-circle distance (haversine, which stays exact for short distances)."""
+    phi1, phi2 = math.radians(latitude1), math.radians(latitude2)
+    dphi, dlambda = phi2 - phi1, math.radians(longitude2 - longitude1)
+    h = math.sin(dphi / 2) ** 2 + math.cos(phi1) * math.cos(phi2) * math.sin(dlambda / 2) ** 2
+    return 2 * EARTH_RADIUS_KM * math.asin(min(1.0, math.sqrt(h)))
+
+
+def airfield_entries(rows):
+    """The first valid entry of each code of the pinned rows, by code."""
+    entries = {}
+    for row in rows:
+        entry = airport_db_entry(row)
+        if entry is not None:
+            entries.setdefault(entry[0], entry)
+    return entries
+
+
+def take_airfield_positions(lines, airfields):
+    """NOAA's lines, each with the airfield's position and elevation where the two lie more than
+    MOVE_BEYOND_KM apart (NOAA's name stays); also the codes so moved."""
+    placed, moved = [], []
+    for line in lines:
+        icao, name, feet, latitude, longitude = line.split(",")
+        airfield = airfields.get(icao)
+        if airfield and distance_km(float(latitude), float(longitude), airfield[3], airfield[4]) > MOVE_BEYOND_KM:
+            # An airfield without a known elevation keeps NOAA's.
+            feet = feet if airfield[2] is None else airfield[2]
+            line = f"{icao},{name},{feet},{airfield[3]:.4f},{airfield[4]:.4f}"
+            moved.append(icao)
+        placed.append(line)
+    return placed, moved
 
 
 def noaa_rows(path, separator):
@@ -169,14 +219,16 @@ def main(argv):
         sys.stderr.write(__doc__)
         return 2
     stations = build(noaa_rows(argv[1], ";"), station_line)
-    # NOAA's entry of a code comes first and stays the only one.
+    # NOAA's entry of a code comes first and stays the only one, with the airfield's position
+    # where NOAA's lies far from it.
     codes = set()
-    noaa_airports = build(noaa_rows(argv[2], "|"), airport_line, codes)
+    noaa_airports, moved = take_airfield_positions(build(noaa_rows(argv[2], "|"), airport_line, codes),
+                                                   airfield_entries(airport_db_rows(argv[3])))
     more_airports = build(airport_db_rows(argv[3]), airport_db_line, codes)
     write(f"{argv[4]}/station.dat", stations)
     write(f"{argv[4]}/airport.dat", noaa_airports + more_airports)
     print(f"station.dat: {len(stations)} stations, airport.dat: {len(noaa_airports)} airports from NOAA "
-          f"and {len(more_airports)} from {argv[3]}")
+          f"({len(moved)} placed as {argv[3]} places them) and {len(more_airports)} from {argv[3]}")
     return 0
 
 

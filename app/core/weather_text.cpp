@@ -102,9 +102,12 @@ bool IsShownLevel(const UpperLevel& level) {
          level.Speed != 0 && level.Temperature != 0.0f && level.DewPoint != 0.0f;
 }
 
+// The sounding's heights are above sea level already; only the surface row, at height 0, stands
+// for the station itself and shows its elevation.
 wxString HeightCell(const UpperLevel& level, const StationEntry& station) {
   if (level.Height == kMissingHeightM) return kNoValue;
-  return wxString::Format(wxS("%.0f ft"), level.Height * kFeetPerMetre + station.Elevation);
+  if (level.Height == 0) return wxString::Format(wxS("%i ft"), int{station.Elevation});
+  return wxString::Format(wxS("%.0f ft"), level.Height * kFeetPerMetre);
 }
 
 // The surface row shows the wind the METAR reports at the station.

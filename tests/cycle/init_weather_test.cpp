@@ -89,10 +89,13 @@ class InitWeatherTest : public ::testing::Test {
   InitWeather* loader = nullptr;
 };
 
+// With a SYNOP text of whole bulletins: every station of a bulletin counts, not only the
+// first, which alone carries the bulletin's "AAXX YYGGi".
 TEST_F(InitWeatherTest, SplitsTheRealSampleAndSaysReady) {
   Start();
   EXPECT_FALSE(loader->HandOver().IsReady());
-  loader->HandOver().Request({SampleFeed(), wxString(), wxString()});
+  loader->HandOver().Request(
+      {SampleFeed(), wxString(), testsupport::ReadLatin1(FixturePath("synop_multi_station_bulletins.txt"))});
   ASSERT_TRUE(DeliverUntil([&] { return !sink.lists.empty(); }));
   EXPECT_TRUE(loader->HandOver().IsReady());
   EXPECT_FALSE(loader->HandOver().IsBusy());
@@ -102,11 +105,29 @@ TEST_F(InitWeatherTest, SplitsTheRealSampleAndSaysReady) {
   // The last progress is the end of the split, whatever was coalesced before it.
   ASSERT_TRUE(DeliverUntil([&] { return !sink.progress.empty() && sink.progress.back().Label == "Ready"; }));
   const LoaderProgress& last = sink.progress.back();
-  EXPECT_EQ(last.Counts, wxString::Format("Metar: %i Upperair: 0 Synop: 0", stations));
+  EXPECT_EQ(last.Counts, wxString::Format("Metar: %i Upperair: 0 Synop: 11", stations));
   EXPECT_TRUE(last.GaugeHidden);
   // The thousands of items reached the window as a handful of updates.
   EXPECT_LT(sink.progress.size(), 100u);
   EXPECT_TRUE(sink.messages.empty());
+}
+
+// Each split identifies the stations by "airport.dat" as the file is at that split.
+TEST_F(InitWeatherTest, EachSplitReadsTheAirportCatalogueAsItIsThen) {
+  testsupport::ScopedWorkDir dir;
+  testsupport::WriteBytes("airport.dat", "EDDF,Frankfurt Main,364,50.0333,8.5706\r\n");
+  Start(wxS("airport.dat"));
+  const wxString text = wxS("EDDF 121150Z 27010KT\nEDDM 121150Z 27013KT\n");
+  loader->HandOver().Request({text, wxString(), wxString()});
+  ASSERT_TRUE(DeliverUntil([&] { return sink.lists.size() == 1u; }));
+  testsupport::WriteBytes("airport.dat", "EDDM,Muenchen,1487,48.3538,11.7861\r\n");
+  loader->HandOver().Request({text, wxString(), wxString()});
+  ASSERT_TRUE(DeliverUntil([&] { return sink.lists.size() == 2u; }));
+  ASSERT_EQ(sink.lists[0].Stations.size(), 1u);
+  EXPECT_EQ(sink.lists[0].Stations[0].Icao, "EDDF");
+  ASSERT_EQ(sink.lists[1].Stations.size(), 1u);
+  EXPECT_EQ(sink.lists[1].Stations[0].Icao, "EDDM");
+  StopLoader();
 }
 
 // The running split ends whole and publishes; the newer texts are split after it.

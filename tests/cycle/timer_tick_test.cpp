@@ -105,7 +105,8 @@ TEST(TimerTick, CountdownShowsFullIntervalDownloadsAtOneAndStartsAgain) {
 }
 
 // Out-of-range intervals from the ini are read as the nearest value the options allow, so the
-// countdown never overflows into a download on every tick.
+// countdown never overflows into a download on every tick. The interval's last tick, the one
+// that shows 1, downloads, and none before it.
 TEST(TimerTick, IntervalOutsideTheOptionsRangeIsReadAsItsNearestEnd) {
   const struct {
     std::int32_t minutes;
@@ -117,10 +118,14 @@ TEST(TimerTick, IntervalOutsideTheOptionsRangeIsReadAsItsNearestEnd) {
   for (const auto& c : cases) {
     ScriptedHost host;
     host.downloadStartsSplit = false;
+    host.stations = 0;  // no display calls among the counted ones
     TimerTick tick;
-    for (int i = 0; i < 100; ++i) tick.Run(host, Options(c.minutes));
+    for (int i = 1; i < c.firstShown; ++i) tick.Run(host, Options(c.minutes));
     EXPECT_EQ(host.countdowns.front(), c.firstShown) << c.minutes;
     EXPECT_EQ(host.Count("download"), 0u) << c.minutes;
+    tick.Run(host, Options(c.minutes));
+    EXPECT_EQ(host.countdowns.back(), 1) << c.minutes;
+    EXPECT_EQ(host.calls.back(), "download") << c.minutes;
   }
 }
 
@@ -193,8 +198,9 @@ TEST(TimerTick, MovementBeyondTheRangeSendsAndMovesTheReference) {
     tick.Run(host, Options(20, c.range));
     EXPECT_EQ(host.Count("send"), c.sends ? 1u : 0u) << c.range << " " << c.movedNm;
     if (!c.sends) continue;
-    // The reference is the new position now: a small step from there sends nothing more.
-    host.latitude += 0.1;
+    // The reference is the new position now: a small step from there, farther from the first
+    // reference, sends nothing more.
+    host.latitude -= 0.1;
     tick.Run(host, Options(20, c.range));
     EXPECT_EQ(host.Count("send"), 1u) << c.range;
   }

@@ -3,10 +3,13 @@
 Serves the folder given as its first argument to anonymous users, prints the port on the first
 line (and into the file named by the third argument, when given) and ends after the number of
 seconds given as its second argument, or as soon as the folder is gone. Besides the folder's
-files it serves two kinds of file that never end in order, by name:
+files it serves three kinds of file that never end in order, by name:
   endless-<bytes>-<pause ms>  <bytes> per piece, a pause between pieces, for ever;
-  stall-<bytes>               <bytes>, then nothing more while the connection stays open.
+  stall-<bytes>               <bytes>, then nothing more while the connection stays open;
+  broken-<bytes>              <bytes>, then a read error: the data connection closes as after a
+                              whole file, and the reply is "426 ...; transfer aborted."
 """
+import errno
 import logging
 import os
 import re
@@ -58,6 +61,22 @@ class Stall:
         self.closed = True
 
 
+class Broken:
+    def __init__(self, head):
+        self.head = b"b" * head
+        self.name = "broken"
+        self.closed = False
+
+    def read(self, size=-1):
+        if self.head:
+            head, self.head = self.head, b""
+            return head
+        raise OSError(errno.EIO, "disk read failed")
+
+    def close(self):
+        self.closed = True
+
+
 class ScriptedFS(AbstractedFS):
     def open(self, filename, mode):
         name = os.path.basename(filename)
@@ -67,6 +86,9 @@ class ScriptedFS(AbstractedFS):
         stall = re.fullmatch(r"stall-(\d+)", name)
         if stall:
             return Stall(int(stall.group(1)))
+        broken = re.fullmatch(r"broken-(\d+)", name)
+        if broken:
+            return Broken(int(broken.group(1)))
         return super().open(filename, mode)
 
 

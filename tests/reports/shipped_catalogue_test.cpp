@@ -91,17 +91,36 @@ TEST(ShippedCatalogues, AirportsOnlyOurAirportsHas) {
   for (const KnownAirport& k : known) ExpectPlaced(metar, k);
 }
 
-// Where both lists hold a code, NOAA's entry is the one in the catalogue, however far the
-// OurAirports row puts it (here 11 km, and another name).
-TEST(ShippedCatalogues, NoaaEntryWinsOverOurAirports) {
+// Where both lists hold a code, NOAA's entry is the one in the catalogue; where its position
+// lies more than 5 km from the airfield's, it takes the airfield's position and elevation and
+// keeps its name. The pinned rows these come from, and the reports that name them, as they came.
+TEST(ShippedCatalogues, FarFromTheAirfieldNoaaEntryTakesItsPlace) {
   const std::string pinned = testsupport::ReadBytes(testsupport::CataloguePath("sources/airport-db.csv"));
-  ASSERT_NE(pinned.find("\nKLAS,Harry Reid International Airport,2181,36.083361,-115.151817\n"),
-            std::string::npos);
+  for (const char* row : {"\nKLAS,Harry Reid International Airport,2181,36.083361,-115.151817\n",
+                          "\nPAOR,Northway Airport,1715,62.961300,-141.929001\n",
+                          "\nEGLC,London City Airport,19,51.505299,0.055278\n",
+                          "\nEDDF,Frankfurt Main Airport,364,50.026706,8.558350\n"}) {
+    ASSERT_NE(pinned.find(row), std::string::npos) << row;
+  }
 
   ClMetar metar;
   ASSERT_TRUE(metar.LoadAirports(testsupport::CataloguePath("airport.dat")));
-  ExpectPlaced(metar, {"KLAS 141456Z 00000KT 10SM CLR 17/03 A2995", "MCCARRAN INTERNATIONAL AIRPORT", 2175,
-                       36.1167, -115.2667});
+  const KnownAirport known[] = {
+      // NOAA: 36.1167 -115.2667, 11 km away.
+      {"KLAS 141456Z 00000KT 10SM CLR 17/03 A2995", "MCCARRAN INTERNATIONAL AIRPORT", 2181, 36.0834,
+       -115.1518},
+      // NOAA: 141.9333 E, on the other side of the date line.
+      {"PAOR 141553Z 00000KT 10SM SCT110 M09/M11 A2932 RMK AO2 SLP964 T10891106", "NORTHWAY AIRPORT", 1715,
+       62.9613, -141.929},
+      // NOAA: 47.6333 N, 1,784 km north.
+      {"KFHU 141456Z AUTO 27003KT 10SM CLR 14/02 A3000 RMK AO2 SLP114 T01440017 53015 TSNO",
+       "Fort Huachuca Libby AAF Ft Huachuca", 4719, 31.5874, -110.3482},
+      // NOAA: 51.5 -0.5, 2 NM from Heathrow.
+      {"EGLC 141450Z 15004KT CAVOK 18/10 Q1018", "London City Airport", 19, 51.5053, 0.0553},
+      // 3.9 km apart: NOAA's entry stays whole.
+      {"EDDF 121250Z 27015G25KT 9999 Q1013", "Frankfurt / M-Flughafen", 364, 50.05, 8.6},
+  };
+  for (const KnownAirport& k : known) ExpectPlaced(metar, k);
 }
 
 // The reader takes any bytes; the rules the file keeps are checked on its bytes.

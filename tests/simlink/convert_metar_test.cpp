@@ -6,6 +6,7 @@
 
 #include "common/test_paths.h"
 #include "record_bytes.h"
+#include "reports/metar.h"
 #include "simlink/convert_weather.h"
 
 namespace {
@@ -206,6 +207,12 @@ TEST(ConvertMetar, FieldsFollowTheReport) {
       {"SHSN at -2", [](MetarRecord& m) {
          m.Temperature = -2, m.Clouds = {{2, 2000, wxString()}}, m.PresentWeather = wxS("SHSN ");
        }, false, false, {U8(Cloud(0, 12), 2), U16(Cloud(0, 0), 6000)}},
+      {"-SHSN at 0 is snow", [](MetarRecord& m) {
+         m.Temperature = 0, m.Clouds = {{1, 2000, wxString()}}, m.PresentWeather = wxS("-SHSN "), m.Intensity = 1;
+       }, false, false, {U8(Cloud(0, 12), 2), U8(Cloud(0, 13), 1), U16(Cloud(0, 0), 6000)}},
+      {"SHRA at 1 is rain", [](MetarRecord& m) {
+         m.Temperature = 1, m.Clouds = {{2, 2000, wxString()}}, m.PresentWeather = wxS("SHRA ");
+       }, false, false, {U8(Cloud(0, 12), 1), U16(Cloud(0, 0), 6000)}},
       {"SHRA at 14", [](MetarRecord& m) {
          m.Temperature = 14, m.Clouds = {{2, 2000, wxString()}}, m.PresentWeather = wxS("SHRA ");
        }, false, false, {U8(Cloud(0, 12), 1), U16(Cloud(0, 0), 6000)}},
@@ -243,6 +250,35 @@ TEST(ConvertMetar, FieldsFollowTheReport) {
   }
 }
 
+// A shower falls as snow from 0 degrees down: the boundary as reports give it, M00 and 00 alike.
+TEST(ConvertMetar, ShowerAtFreezingFallsAsSnow) {
+  constexpr std::uint8_t kRainType = 1;
+  constexpr std::uint8_t kSnowType = 2;
+  const struct {
+    const char* report;
+    std::uint8_t precipitation;
+  } cases[] = {
+      {"EDDB 171150Z 12009KT 4000 -SHSN FEW020 00/M02 Q1012", kSnowType},
+      {"EDDB 171150Z 12009KT 4000 -SHSN FEW020 M00/M02 Q1012", kSnowType},
+      {"EDDB 171150Z 12009KT 4000 -SHRA FEW020 00/M02 Q1012", kSnowType},
+      {"EDDB 171150Z 12009KT 4000 -SHSN FEW020 M01/M03 Q1012", kSnowType},
+      {"EDDB 171150Z 12009KT 4000 -SHSN FEW020 01/M01 Q1012", kRainType},
+      {"EDDB 171150Z 12009KT 4000 -SHRA FEW020 01/M01 Q1012", kRainType},
+  };
+  for (const auto& c : cases) {
+    MetarRecord metar;
+    metar.Raw = wxString::FromUTF8(c.report);
+    ClMetar decoder;
+    ASSERT_TRUE(decoder.DecodeMetar(&metar)) << c.report;
+    NewWeather record = PatternRecord();
+    ClConvertWeather converter(Options(false, false));
+    ASSERT_TRUE(converter.ConvertMetar(&record, &metar));
+    ASSERT_EQ(record.CloudCount, 1) << c.report;
+    EXPECT_EQ(int{record.Cloud[0].PrecipType}, int{c.precipitation}) << c.report;
+    EXPECT_EQ(record.Cloud[0].UpperAlt, 6000) << c.report;
+  }
+}
+
 TEST(ConvertMetar, KeepsAtMostSixteenCloudLayers) {
   MetarRecord metar = Metar("EDDF", 364);
   for (int k = 0; k < 20; ++k) metar.Clouds.push_back({1, 1000 + 500 * k, wxString()});
@@ -265,6 +301,8 @@ TEST(ConvertMetar, RangeCheckSeesSaturatedValues) {
   const Case cases[] = {
       {"ordinary report", [](MetarRecord&) {}, true},
       {"EHAM below sea level", [](MetarRecord& m) { m.Elevation = -11; }, true},
+      {"Q0700, the lowest pressure sent", [](MetarRecord& m) { m.Pressure = 700; }, true},
+      {"Q0699", [](MetarRecord& m) { m.Pressure = 699; }, false},
       {"Q9012", [](MetarRecord& m) { m.Pressure = 9012; }, false},
       {"Q4097 would wrap to 16", [](MetarRecord& m) { m.Pressure = 4097; }, false},
       {"gust below the mean", [](MetarRecord& m) { m.WindSpeed = 15, m.WindGust = 12; }, false},

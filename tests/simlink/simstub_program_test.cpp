@@ -150,8 +150,19 @@ TEST_F(LinkTest, ProgramTakesCommandsOnItsInput) {
   EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
   EXPECT_NE(link.ReadWeatherAck(), ack);
 
-  for (const char* wrong :
-       {"position 91 0", "position 50", "position 50 8 9", "ready 2", "ack maybe", "fly", ""}) {
+  // A module that takes its time: the word changes at the second read after the record.
+  ASSERT_TRUE(program.Command("ack delay 2", true));
+  ack = link.ReadWeatherAck();
+  EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
+  EXPECT_EQ(link.ReadWeatherAck(), ack);
+  EXPECT_EQ(link.ReadWeatherAck(), ack + 1);
+  EXPECT_EQ(link.ReadWeatherAck(), ack + 1);
+  ASSERT_TRUE(program.Command("ack delay 0", true));
+  EXPECT_EQ(link.WriteNewWeather(&weather), kFsuipcOk);
+  EXPECT_EQ(link.ReadWeatherAck(), ack + 2);
+
+  for (const char* wrong : {"position 91 0", "position 50", "position 50 8 9", "ready 2", "ack maybe",
+                            "ack delay", "ack delay -1", "ack delay 2 3", "fly", ""}) {
     EXPECT_TRUE(program.Command(wrong, false)) << wrong;
   }
   EXPECT_EQ(link.ReadPosition(position), kFsuipcOk);
@@ -190,7 +201,8 @@ TEST_F(LinkTest, ProgramHelpListsItsCommands) {
   StubProgram program;
   EXPECT_FALSE(program.Start({"--help"}));
   program.Stop();
-  for (const char* command : {"position LAT LON", "ready 0|1", "ack on|off", "--ready 0|1"}) {
+  for (const char* command :
+       {"position LAT LON", "ready 0|1", "ack on|off", "ack delay N", "--ready 0|1", "--ack-delay N"}) {
     EXPECT_NE(program.Output().find(command), std::string::npos) << command;
   }
 }
@@ -198,7 +210,8 @@ TEST_F(LinkTest, ProgramHelpListsItsCommands) {
 TEST_F(LinkTest, ProgramRefusesUnknownOptions) {
   // The ready byte takes the command's two words only, not the raw byte it once took.
   const std::vector<std::vector<std::string>> refused = {
-      {"--windows", "sideways"}, {"--ready", "2"}, {"--ready", "yes"}, {"--ready", ""}};
+      {"--windows", "sideways"}, {"--ready", "2"},      {"--ready", "yes"}, {"--ready", ""},
+      {"--ack-delay", "-1"},     {"--ack-delay", "2x"}, {"--ack-delay", ""}};
   for (const auto& options : refused) {
     StubProgram program;
     EXPECT_FALSE(program.Start(options)) << options[0] << " " << options[1];

@@ -314,6 +314,27 @@ TEST_F(WriterMachineTest, SendWaitsForEachAcknowledgementThenClosesAndReportsSuc
   }
 }
 
+// A module that takes each record only at the third read of its acknowledgement: the next record
+// waits for that record's own acknowledgement, never for the one before (a record written before
+// it is taken replaces it, and a station is lost).
+TEST_F(WriterMachineTest, NextRecordWaitsForTheAcknowledgementOfThePreviousOne) {
+  SimStubScript script;
+  script.ackDelayReads = 3;
+  SimStub& stub = Connect(script);
+  int pauses = 0;  // a stand-in that never acknowledges would hold the send: bounded here
+  machine_.ObservePauses([&](std::uint32_t) {
+    if (++pauses == 500) stop_.Raise();
+  });
+  EXPECT_EQ(Send({"EDDB", "EDDT", "EDDH"}).back(), "label Success! All Stations written");
+  Lines order;
+  for (const SimStubEvent& event : stub.Events()) {
+    if (event.kind == "record") order.push_back("record " + event.icao);
+    if (event.kind == "ack") order.push_back("ack " + std::to_string(event.value));
+  }
+  EXPECT_EQ(order, (Lines{"record EDDB", "ack 2", "record EDDT", "ack 3", "record EDDH", "ack 4"}));
+  EXPECT_EQ(stub.WeatherAck(), 4u);
+}
+
 struct NothingWrittenCase {
   const char* what;
   std::uint8_t readyFlag;

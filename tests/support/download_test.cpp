@@ -630,6 +630,8 @@ TEST(DownloadFile, OnlyACompleteResourceReplacesTheFile) {
       {http.BaseUrl() + "/feed", DownloadResult::kComplete},
       {ftp.BaseUrl() + "/feed.txt", DownloadResult::kComplete},
       {http.BaseUrl() + "/cut", DownloadResult::kBroken},
+      // Its data connection ends as a whole file's would; only the 426 reply tells.
+      {ftp.BaseUrl() + "/broken-4096", DownloadResult::kBroken},
       {http.BaseUrl() + "/empty", DownloadResult::kBroken},
       {ftp.BaseUrl() + "/endless-1-20", DownloadResult::kTimedOut, Options(10s, 1s)},
       {ftp.BaseUrl() + "/endless-65536-0", DownloadResult::kTooLarge, Options(10s, 60s, 256 << 10)},

@@ -15,11 +15,13 @@ import pin_airport_db  # noqa: E402
 NOAA_CCCC = (
     "EDDF|10|637|Frankfurt / M-Flughafen||Germany|6|50-03N|008-36E|||111|111|P\n"
     "KLAS|72|386|MCCARRAN INTERNATIONAL AIRPORT|NV|United States|4|36-07N|115-16W|||663|663|P\n"
+    "PAOR|70|291|NORTHWAY AIRPORT|AK|United States|4|62-58N|141-56N|62-57-44N|141-56-10W|523|522|\n"
 )
 AIRPORT_DB = (
     "icao,name,elevation_ft,latitude,longitude\n"
-    "EDDF,Frankfurt am Main Airport,364,50.033333,8.570556\n"
+    "EDDF,Frankfurt Main Airport,364,50.026706,8.558350\n"
     "KLAS,Harry Reid International Airport,2181,36.083361,-115.151817\n"
+    "PAOR,Northway Airport,,62.961300,-141.929001\n"
     "UTAT,Daşoguz Airport,272,41.759900,59.836100\n"
     'ZZNC,"Mangole Airport, Falabisahaya",10,-1.782300,125.482200\n'
     "UTAT,Second row of a code,1,1.0,1.0\n"
@@ -85,11 +87,15 @@ class MergedAirports(unittest.TestCase):
         with open(os.path.join(out, "airport.dat"), "rb") as f:
             return f.read()
 
+    # EDDF lies 3.9 km from its airfield and stays as NOAA has it; KLAS, 11 km away, takes the
+    # airfield's place and elevation; PAOR (NOAA: east for west) takes its place and, as the
+    # airfield row has no elevation, keeps NOAA's.
     def test_noaa_first_then_new_codes_once(self):
         self.assertEqual(
             self.generate(),
             b"EDDF,Frankfurt / M-Flughafen,364,50.0500,8.6000\r\n"
-            b"KLAS,MCCARRAN INTERNATIONAL AIRPORT,2175,36.1167,-115.2667\r\n"
+            b"KLAS,MCCARRAN INTERNATIONAL AIRPORT,2181,36.0834,-115.1518\r\n"
+            b"PAOR,NORTHWAY AIRPORT,1716,62.9613,-141.9290\r\n"
             b"UTAT,Dasoguz Airport,272,41.7599,59.8361\r\n"
             b"ZZNC,Mangole Airport Falabisahaya,10,-1.7823,125.4822\r\n"
             b"ZZEL,No elevation,0,10.0000,10.0000\r\n"

@@ -26,6 +26,8 @@ constexpr char kUsage[] =
     "                         (0x3364 reads 1), as the command \"ready\" on standard input\n"
     "  --offset-333e N        word at 0x333E (default 0)\n"
     "  --no-ack               never change the acknowledgement word 0xC824\n"
+    "  --ack-delay N          change it only at the Nth read of it after each record; a record\n"
+    "                         written before then replaces the waiting one (default 0: at once)\n"
     "  --reply N              reply value (default 1; anything else: requests not carried out)\n"
     "  --silent N             the first N messages get no reply at all (-1: every one)\n"
     "  --late N --late-ms MS  the first N messages are answered only after MS milliseconds\n"
@@ -76,6 +78,15 @@ bool TakeValue(int argc, char** argv, int* i, std::string* value) {
   return true;
 }
 
+// A whole number from 0 up, nothing else on the word.
+bool ReadCount(const char* text, int* count) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < 0 || value > 1000000) return false;
+  *count = static_cast<int>(value);
+  return true;
+}
+
 bool SetWindows(const std::string& which, SimStubScript* script) {
   script->mainWindow = which == "uipc" || which == "both";
   script->fallbackWindow = which == "fs98" || which == "both";
@@ -96,6 +107,8 @@ bool ParseOption(const std::string& option, const std::string& value, SimStubScr
     script->longitude = std::atof(text);
   else if (option == "--offset-333e")
     script->offset333E = static_cast<std::uint16_t>(std::atoi(text));
+  else if (option == "--ack-delay")
+    return ReadCount(text, &script->ackDelayReads);
   else if (option == "--reply")
     script->replyValue = static_cast<WinDwordPtr>(std::strtoull(text, nullptr, 10));
   else if (option == "--silent")

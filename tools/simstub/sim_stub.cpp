@@ -239,6 +239,11 @@ void SimStub::SetAcknowledge(bool on) {
   script_.acknowledge = on;
 }
 
+void SimStub::SetAckDelay(int reads) {
+  std::lock_guard<std::mutex> guard(lock_);
+  script_.ackDelayReads = std::max(reads, 0);
+}
+
 void SimStub::SetReplyValue(WinDwordPtr value) {
   std::lock_guard<std::mutex> guard(lock_);
   script_.replyValue = value;
@@ -372,6 +377,7 @@ void SimStub::WalkRequests(std::uint8_t* area) {
     if (at + header + size > kAreaBytes) break;
     std::uint8_t* data = area + at + header;
     if (id == kReadId) {
+      CountAckRead(offset, size);
       for (std::uint32_t i = 0; i < size; ++i) {
         const std::uint64_t from = std::uint64_t{offset} + i;
         data[i] = from < kMemoryBytes ? memory_[from] : 0;
@@ -399,11 +405,33 @@ void SimStub::ApplyWrite(std::uint32_t offset, std::uint32_t size, const std::ui
     if (to < kMemoryBytes && !ModuleOwned(static_cast<std::uint32_t>(to))) memory_[to] = data[i];
   }
   if (offset == kOffsetWeather && size == kRecordBytes && script_.acknowledge) {
-    std::uint32_t ack;
-    std::memcpy(&ack, memory_.data() + kOffsetWeatherAck, 4);
-    ++ack;
-    StoreMemory(kOffsetWeatherAck, &ack, 4);
+    if (script_.ackDelayReads > 0) {
+      ackReadsLeft_ = script_.ackDelayReads;
+    } else {
+      Acknowledge(false);
+    }
   }
+}
+
+// The read that ends the delay already sees the new word.
+void SimStub::CountAckRead(std::uint32_t offset, std::uint32_t size) {
+  const bool readsAck = offset <= kOffsetWeatherAck && std::uint64_t{offset} + size >= kOffsetWeatherAck + 4;
+  if (!readsAck || ackReadsLeft_ == 0) return;
+  if (--ackReadsLeft_ == 0 && script_.acknowledge) Acknowledge(true);
+}
+
+void SimStub::Acknowledge(bool announce) {
+  std::uint32_t ack;
+  std::memcpy(&ack, memory_.data() + kOffsetWeatherAck, 4);
+  ++ack;
+  StoreMemory(kOffsetWeatherAck, &ack, 4);
+  if (!announce) return;
+  SimStubEvent event;
+  event.kind = "ack";
+  event.offset = kOffsetWeatherAck;
+  event.size = 4;
+  event.value = ack;
+  Record(std::move(event));
 }
 
 void SimStub::Record(SimStubEvent event) {

@@ -27,6 +27,9 @@ struct SimStubScript {
   std::uint16_t offset333E = 0;
   std::uint32_t firstAck = 1;  // 0xC824 before the first record
   bool acknowledge = true;     // change 0xC824 after each record
+  // 0: at once. N: only at the Nth read of 0xC824 after the record, as a module that takes its
+  // time; a record written before then takes the place of the one waiting (that one is lost).
+  int ackDelayReads = 0;
   WinDwordPtr replyValue = 1;  // anything but 1: the requests are not carried out
   int silentReplies = 0;       // this many messages never get a reply (-1: all)
   int lateReplies = 0;         // this many get their reply only after lateReplyMs
@@ -40,7 +43,9 @@ struct SimStubScript {
 };
 
 struct SimStubEvent {
-  std::string kind;  // "command", "record", "wind_smoothing", "lib_version", "write"
+  // "command", "record", "wind_smoothing", "lib_version", "write"; "ack" (value: the new word)
+  // when a delayed acknowledgement comes
+  std::string kind;
   std::uint32_t offset = 0;
   std::uint32_t size = 0;
   std::uint32_t value = 0;          // the word written (commands, smoothing, library version)
@@ -69,6 +74,7 @@ class SimStub {
   void SetOffset333E(std::uint16_t value);
   void SetVersions(std::uint32_t moduleVersion, std::uint32_t simVersion);
   void SetAcknowledge(bool on);
+  void SetAckDelay(int reads);
   void SetReplyValue(WinDwordPtr value);
   void SetSilentReplies(int count);
   void SetLateReplies(int count, std::uint32_t ms);
@@ -88,6 +94,8 @@ class SimStub {
   bool ServeArea(WinAtom atom);
   bool RefusesRecordIn(const std::uint8_t* area);
   void WalkRequests(std::uint8_t* area);
+  void CountAckRead(std::uint32_t offset, std::uint32_t size);
+  void Acknowledge(bool announce);
   void ApplyWrite(std::uint32_t offset, std::uint32_t size, const std::uint8_t* data);
   void Record(SimStubEvent event);
   void StoreMemory(std::uint32_t offset, const void* data, std::uint32_t size);
@@ -99,7 +107,8 @@ class SimStub {
   std::array<std::uint8_t, kMemoryBytes> memory_{};
   std::uint16_t libVersion_ = 0;
   std::uint32_t messages_ = 0;
-  int recordsSent_ = 0;  // records in the messages so far, refused ones included
+  int recordsSent_ = 0;   // records in the messages so far, refused ones included
+  int ackReadsLeft_ = 0;  // reads of 0xC824 until the waiting record is acknowledged; 0: none waits
   std::vector<SimStubEvent> events_;
   std::FILE* recordFile_ = nullptr;
   WindowEndpoint mainWindow_;

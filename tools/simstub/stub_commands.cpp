@@ -58,7 +58,14 @@ bool ApplyStubCommand(const std::string& line, SimStub& stub) {
     return true;
   }
   std::string value;
-  if (!(in >> value) || !AtEnd(in)) return false;
+  if (!(in >> value)) return false;
+  if (command == "ack" && value == "delay") {
+    int reads = -1;
+    if (!(in >> reads) || reads < 0 || !AtEnd(in)) return false;
+    stub.SetAckDelay(reads);
+    return true;
+  }
+  if (!AtEnd(in)) return false;
   std::uint8_t flag = 0;
   if (command == "ready" && ReadyFlagOf(value, &flag)) {
     stub.SetReadyFlag(flag);

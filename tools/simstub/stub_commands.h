@@ -13,6 +13,8 @@ inline constexpr char kStubCommandsHelp[] =
     "  ready 0|1              1: ready to fly (0x3364 reads 0); 0: not ready (0x3364 reads 1),\n"
     "                         as the option --ready\n"
     "  ack on|off             change the acknowledgement word after each record, or never\n"
+    "  ack delay N            change it only at the Nth read of it after the record (0: at once),\n"
+    "                         and print an \"ack\" line then, as the option --ack-delay\n"
     "Each line is answered with {\"kind\":\"input\",\"line\":...,\"ok\":true|false}.\n";
 
 // The ready-to-fly byte at 0x3364 for "1" (ready: 0) and "0" (not ready: 1), the word of the

@@ -174,14 +174,15 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
   const UpperLevel at850 =
       LevelAt(850).Height(1541).Wind(350, 25).Temperature(8.2f).DewPoint(1.4f).Humidity(62.3f);
   const RowCase cases[] = {
-      {"the surface row shows the METAR's wind, heights in feet above sea level",
+      {"the surface row shows the METAR's wind and the station's elevation; heights are above sea "
+       "level already, so 1541 m is 5056 ft whatever the station's elevation",
        [&](UpperairRecord& s, MetarRecord& m) {
          s = Sounding({surface, at850}, 1200);
          m = Wind(270, 12);
        },
        false,
        {"1200 ft | 1013 mb | 270° | 12 kt | 15.0 °C | 10.0 °C | 72.0",
-        "6256 ft | 850 mb | 350° | 25 kt | 8.2 °C | 1.4 °C | 62.3"}},
+        "5056 ft | 850 mb | 350° | 25 kt | 8.2 °C | 1.4 °C | 62.3"}},
       {"METAR 270°, surface 250°: turned by +20, 350° shows as 10°",
        [&](UpperairRecord& s, MetarRecord& m) {
          s = Sounding({at850});
@@ -352,42 +353,89 @@ TEST(UpperairRows, TableAsTheWindowShowsIt) {
   }
 }
 
-// Key West's sounding of the sample bulletin, decoded, merged, filled in and with humidities, as
-// the display gets it.
-TEST(UpperairRows, RealSoundingAsTheWindowShowsIt) {
+// A TTAA report decoded, merged, filled in and with humidities, as the display gets it.
+UpperairRecord ProfileOf(const wxString& raw) {
   Upperair stations(wxString::FromUTF8(testsupport::FixturePath("station_catalogue_small.dat")));
   UpperairRecord ttaa;
-  ttaa.Raw =
+  ttaa.Raw = raw;
+  UpperairRecord profile;
+  const UpperairPart noTtbb;
+  EXPECT_TRUE(stations.FindTTAAStation(&ttaa) && DecodeTTAA(&ttaa) && MergeUpperair(&profile, &ttaa, &noTtbb))
+      << raw;
+  InterpolateLevels(&profile);
+  CalcHumidity(&profile);
+  return profile;
+}
+
+// The height cell of the row of one pressure ("" when the level has no row).
+std::string HeightShownAt(const UpperairRecord& sounding, int pressureHpa) {
+  const wxString pressure = wxString::Format(wxS("%i mb"), pressureHpa);
+  for (const UpperairRow& row : BuildUpperairRows(sounding, Wind(270, 10), false)) {
+    if (row[1] == pressure && !row[0].StartsWith(wxS("max")) && !row[0].StartsWith(wxS("trop"))) {
+      return row[0].utf8_string();
+    }
+  }
+  return "";
+}
+
+// Heights of the German sample bulletin: a TEMP gives geopotential metres above sea level, so
+// only the surface row (height 0) is the station's elevation.
+TEST(UpperairRows, HeightsAreAboveSeaLevel) {
+  const wxString essen =
+      wxS("TTAA 12001 10410 99008 08458 24006 00073 07858 24007 92727 04257 25011 85448 00658 26013 "
+          "70035 06157 27017 50573 20157 27523 40741 31158 27528 30945 45556 27535 25065 53558 27540 "
+          "20209 55557 27533 15395 57357 27524 10651 59556 26517 88223 55357 27541 77265 27542 41011 "
+          "31313 58708 81104 51515 10164 00085 10194 26520 25516");
+  const wxString muenchen =
+      wxS("TTAA 12007 10868 99955 07256 25004 00044 ///// ///// 92740 06856 26008 85459 02457 27012 "
+          "70044 04563 27520 50574 18569 40742 185// 30945 ///// 25065 51766 20209 55765 15394 58166 "
+          "10650 60966 88200 57765 ///// 77999");
+  const UpperairRecord essenProfile = ProfileOf(essen);
+  const UpperairRecord muenchenProfile = ProfileOf(muenchen);
+  const struct {
+    const char* what;
+    const UpperairRecord& sounding;
+    int pressureHpa;
+    const char* height;
+  } cases[] = {
+      {"Essen's surface: the station, 152 m", essenProfile, 1008, "498 ft"},
+      {"Essen 1000 mb, 73 m", essenProfile, 1000, "240 ft"},
+      {"Essen 850 mb, 1448 m", essenProfile, 850, "4751 ft"},
+      {"Essen 700 mb, 3035 m", essenProfile, 700, "9957 ft"},
+      {"Munich's surface: the station, 484 m, at 955 mb", muenchenProfile, 955, "1587 ft"},
+      {"Munich 1000 mb, 44 m: under the ground, so below the surface row", muenchenProfile, 1000, "144 ft"},
+      {"Munich 925 mb, 740 m: above the surface", muenchenProfile, 925, "2428 ft"},
+      {"Munich 850 mb, 1459 m", muenchenProfile, 850, "4787 ft"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HeightShownAt(c.sounding, c.pressureHpa), c.height) << c.what;
+}
+
+// Key West's sounding of the sample bulletin as the display gets it.
+TEST(UpperairRows, RealSoundingAsTheWindowShowsIt) {
+  const UpperairRecord profile = ProfileOf(
       wxS("TTAA 62121 72201 99019 22856 13007 00141 22257 13508 92823 19656 16511 85526 17256 20010 70172 "
           "08263 25515 "
           "50591 06962 26522 40760 17962 26025 30963 33165 26531 25086 42559 26038 20213 55358 26544 15393 "
           "63958 26532 "
           "10654 73358 27515 88179 66173 24566 77216 25563 41316 31313 58708 82330 51515 10164 00087 10194 "
-          "13510 15510");
-  ASSERT_TRUE(stations.FindTTAAStation(&ttaa));
-  ASSERT_TRUE(DecodeTTAA(&ttaa));
-  const UpperairPart noTtbb;
-  UpperairRecord profile;
-  ASSERT_TRUE(MergeUpperair(&profile, &ttaa, &noTtbb));
-  InterpolateLevels(&profile);
-  CalcHumidity(&profile);
+          "13510 15510"));
 
   // METAR 140°, surface 130°: every upper wind turned by +10. The station lies 1 m (3 ft) high.
   const std::vector<std::string> expected = {
       "3 ft | 1019 mb | 140° | 8 kt | 22.8 °C | 16.8 °C | 68.9",
-      "466 ft | 1000 mb | 145° | 8 kt | 22.2 °C | 15.2 °C | 64.5",
-      "2703 ft | 925 mb | 175° | 11 kt | 19.6 °C | 13.6 °C | 68.3",
-      "5010 ft | 850 mb | 210° | 10 kt | 17.2 °C | 11.2 °C | 67.8",
-      "10410 ft | 700 mb | 265° | 15 kt | 8.2 °C | -4.8 °C | 39.3",
-      "19393 ft | 500 mb | 275° | 22 kt | -6.9 °C | -18.9 °C | 37.7",
-      "24937 ft | 400 mb | 270° | 25 kt | -17.9 °C | -29.9 °C | 34.1",
-      "31597 ft | 300 mb | 275° | 31 kt | -33.1 °C | -48.1 °C | 20.6",
-      "35633 ft | 250 mb | 270° | 38 kt | -42.5 °C | -51.5 °C | 36.4",
-      "38464 ft | 216 mb | 265° | 63 kt | -51.2 °C | -59.5 °C | 36.0",
-      "39800 ft | 200 mb | 275° | 44 kt | -55.3 °C | -63.3 °C | 35.9",
-      "42280 ft | 179 mb | 255° | 66 kt | -66.1 °C | -89.1 °C | 2.6",
-      "45705 ft | 150 mb | 275° | 32 kt | -63.9 °C | -71.9 °C | 32.3",
-      "54268 ft | 100 mb | 285° | 15 kt | -73.3 °C | -81.3 °C | 28.3",
+      "463 ft | 1000 mb | 145° | 8 kt | 22.2 °C | 15.2 °C | 64.5",
+      "2700 ft | 925 mb | 175° | 11 kt | 19.6 °C | 13.6 °C | 68.3",
+      "5007 ft | 850 mb | 210° | 10 kt | 17.2 °C | 11.2 °C | 67.8",
+      "10407 ft | 700 mb | 265° | 15 kt | 8.2 °C | -4.8 °C | 39.3",
+      "19390 ft | 500 mb | 275° | 22 kt | -6.9 °C | -18.9 °C | 37.7",
+      "24934 ft | 400 mb | 270° | 25 kt | -17.9 °C | -29.9 °C | 34.1",
+      "31594 ft | 300 mb | 275° | 31 kt | -33.1 °C | -48.1 °C | 20.6",
+      "35630 ft | 250 mb | 270° | 38 kt | -42.5 °C | -51.5 °C | 36.4",
+      "38461 ft | 216 mb | 265° | 63 kt | -51.2 °C | -59.5 °C | 36.0",
+      "39797 ft | 200 mb | 275° | 44 kt | -55.3 °C | -63.3 °C | 35.9",
+      "42277 ft | 179 mb | 255° | 66 kt | -66.1 °C | -89.1 °C | 2.6",
+      "45702 ft | 150 mb | 275° | 32 kt | -63.9 °C | -71.9 °C | 32.3",
+      "54265 ft | 100 mb | 285° | 15 kt | -73.3 °C | -81.3 °C | 28.3",
       "max Wind | 216 mb | 265° | 63 kt | -- | -- | ",
       "tropopause | 179 mb | 255° | 66 kt | -66.1 °C | -89.1 °C | ",
   };

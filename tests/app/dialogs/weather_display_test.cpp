@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <wx/modalhook.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -110,6 +111,10 @@ TEST_F(WeatherDisplayTest, AnEnteredStationIsShownWithItsUpperAir) {
   // The surface row carries the METAR's wind, the upper winds are turned by its difference.
   EXPECT_NE(rows.front().find("| 1008 mb | 120° | 9 kt | 8.4 °C | 0.4 °C |"), std::string::npos)
       << rows.front();
+  // Essen's 850 mb level at 1448 m above sea level: 4751 ft, with no station elevation added.
+  EXPECT_NE(std::find_if(rows.begin(), rows.end(),
+                         [](const std::string& row) { return row.rfind("4751 ft | 850 mb |", 0) == 0; }),
+            rows.end());
   EXPECT_EQ(rows.back().rfind("tropopause | 223 mb |", 0), 0u) << rows.back();
   EXPECT_NE(Log().find("Main: Enter Metar-ICAO -> EDDB"), std::string::npos);
 
