@@ -6,8 +6,9 @@
   /upperair.txt                        the update host's TEMP bulletins      <- upperair.txt
   /synop.txt                           the update host's SYNOP bulletins     <- synop.txt
 
-Every answer carries its length. Anything else is 404. Prints one JSON line when it listens:
-{"kind":"ready","port":N}, then one per request: {"kind":"get","path":...,"status":N}.
+Every answer carries its length, but those --answer changes. Anything else is 404. Prints one
+JSON line when it listens: {"kind":"ready","port":N}, then one per request:
+{"kind":"get","path":...,"status":N} ("answer":KIND instead of the status for an --answer path).
 
 Usage: feed_server.py DIR [--port N] [--fail PATH]... [--answer PATH KIND]...
 (port 0, the default: any free port; --fail answers 503 for that path, to try the program's
