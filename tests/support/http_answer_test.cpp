@@ -251,8 +251,8 @@ TEST(HttpAnswer, ChunkedBodyKeepsTheBounds) {
   } cases[] = {
       {http.BaseUrl() + "/trickle", Options(10s, 1s), false, DownloadResult::kTimedOut, 900ms},
       {http.BaseUrl() + "/flood", Options(10s, 60s, 256 << 10), false, DownloadResult::kTooLarge, 0ms},
-      {http.BaseUrl() + "/endless-size-line", Options(10s, 5s), false, DownloadResult::kBroken, 0ms},
-      {http.BaseUrl() + "/endless-trailer", Options(10s, 5s), false, DownloadResult::kBroken, 0ms},
+      {http.BaseUrl() + "/endless-size-line", Options(10s, 20s), false, DownloadResult::kBroken, 0ms},
+      {http.BaseUrl() + "/endless-trailer", Options(10s, 20s), false, DownloadResult::kBroken, 0ms},
       {silent.BaseUrl() + "/silent-in-a-chunk", Options(1s), false, DownloadResult::kBroken, 900ms},
       {forStop.BaseUrl() + "/silent-in-a-chunk", Options(30s), true, DownloadResult::kStopped, 250ms},
       {notClosing.BaseUrl() + "/silent-after-the-end", Options(1s), false, DownloadResult::kComplete, 0ms},
@@ -278,7 +278,7 @@ TEST(HttpAnswer, ChunkedBodyKeepsTheBounds) {
     const auto start = Clock::now();
     EXPECT_EQ(DownloadText(c.url, text, options), c.result);
     EXPECT_GE(Since(start), c.atLeast);
-    EXPECT_LT(Since(start), 900ms + c.atLeast);
+    EXPECT_LT(Since(start), 4s);  // well before any deadline or read time-out the case is not about
     EXPECT_TRUE(text ==
                 (c.result == DownloadResult::kComplete ? wxString("hello world") : wxString(kBefore)));
     EXPECT_LE(largest, std::uint64_t{256 << 10});
