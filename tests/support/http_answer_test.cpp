@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,9 +49,9 @@ wxString AsLatin1(const std::string& bytes) {
 std::string Chunked(const std::vector<std::string>& pieces, const std::string& trailer = "") {
   std::string body;
   for (const std::string& piece : pieces) {
-    char size[32];
-    std::snprintf(size, sizeof size, "%zx", piece.size());
-    body += std::string(size) + "\r\n" + piece + "\r\n";
+    std::ostringstream size;
+    size << std::hex << piece.size();
+    body += size.str() + "\r\n" + piece + "\r\n";
   }
   return body + "0\r\n" + trailer + "\r\n";
 }
