@@ -24,6 +24,12 @@ bool FetchFeed(const FeedSource& source, const wxString& caption, FeedDownloadHo
   return host.Fetch(source.Url, text, caption);
 }
 
+// The METAR text is what the step is for: an answer without a byte of it (a server that answers
+// 2xx with an empty body) is a failed download like one that did not come. text starts empty.
+bool FetchMetar(const FeedSource& source, FeedDownloadHost& host, const LogLine& log, wxString& text) {
+  return FetchFeed(source, kMetarCaption, host, log, text) && !text.empty();
+}
+
 // The optional texts: a failure ends the step, with the log line before the box.
 bool FetchOptional(const FeedSource& source, const wxString& caption, FeedDownloadHost& host,
                    const LogLine& log, wxString& text) {
@@ -67,7 +73,7 @@ FeedSource SynopFeed(const FeedEndpoints& endpoints) {
 
 bool RunFeedDownload(const OptionData& options, const FeedEndpoints& endpoints, FeedDownloadHost& host,
                      const LogLine& log, DownloadedFeeds& feeds) {
-  if (!FetchFeed(ChooseMetarFeed(options.Metar, endpoints), kMetarCaption, host, log, feeds.Metar)) {
+  if (!FetchMetar(ChooseMetarFeed(options.Metar, endpoints), host, log, feeds.Metar)) {
     if (host.Stopped()) return false;
     host.ShowBox(wxS("Couldn't connect to Weather Server .\r\nConnection Timeout.\r\nTry connect to the "
                      "Vatsim-Server!"),
@@ -75,7 +81,7 @@ bool RunFeedDownload(const OptionData& options, const FeedEndpoints& endpoints, 
     log(kNoConnectionLog);
     // A failed download leaves its text as it was, so the fallback starts from empty.
     feeds.Metar.clear();
-    if (host.Stopped() || !FetchFeed(VatsimFallbackFeed(endpoints), kMetarCaption, host, log, feeds.Metar)) {
+    if (host.Stopped() || !FetchMetar(VatsimFallbackFeed(endpoints), host, log, feeds.Metar)) {
       if (host.Stopped()) return false;
       host.ShowBox(kNoConnectionText, kErrorCaption);
       return false;

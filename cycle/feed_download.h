@@ -10,7 +10,8 @@
 #include "support/download.h"
 
 // The download step of an update cycle: the METAR feed the options choose (with one fallback to
-// the VATSIM network's service), then the upper-air and SYNOP texts when they are enabled. The
+// the VATSIM network's service; an empty METAR text fails as a download that did not come), then
+// the upper-air and SYNOP texts when they are enabled (an empty one of them is no failure). The
 // step only fetches, logs and says what the user must be told; the main window empties its lists
 // before and hands the texts to the loader after.
 

@@ -16,8 +16,8 @@
 
 namespace {
 
+using download::ByteSource;
 using download::Clock;
-using download::Connection;
 using download::FtpExchange;
 using download::HttpExchange;
 using download::Io;
@@ -41,7 +41,7 @@ using Sink = std::function<bool(const char* bytes, std::size_t count)>;
 // Reads piece by piece, each filled unless the transfer ends or fails on the way; a known length
 // is never read beyond. Without a length the resource is whole only at an orderly end: a reset,
 // wherever it comes, breaks the transfer.
-DownloadResult ReadBody(Connection& connection, const TransferGuard& guard, const DownloadOptions& options,
+DownloadResult ReadBody(ByteSource& body, const TransferGuard& guard, const DownloadOptions& options,
                         Transfer& transfer, const Sink& sink) {
   char piece[kPieceBytes];
   for (;;) {
@@ -55,7 +55,7 @@ DownloadResult ReadBody(Connection& connection, const TransferGuard& guard, cons
     Io read = Io::kOk;
     while (filled < wanted && read == Io::kOk) {
       std::size_t n = 0;
-      read = connection.ReadSome(piece + filled, wanted - filled, n);
+      read = body.ReadSome(piece + filled, wanted - filled, n);
       filled += n;
     }
     if (filled > 0) {

@@ -9,9 +9,11 @@
 
 // One download over HTTP or FTP, with the rules every transfer of the program keeps:
 // - only a 2xx answer carries the resource (a redirection's or an error's page is none);
-// - where the server announced a length, exactly that many bytes make the resource whole;
-//   without one, the transfer must end in order (HTTP: the server closes the connection; FTP:
-//   the server also confirms the transfer);
+// - where the server announced a length (HTTP: Content-Length; FTP: SIZE), exactly that many
+//   bytes make the resource whole, and lengths that disagree make no answer; without one, the
+//   transfer must end in order (HTTP: the last chunk of a chunked body, or else the server closes
+//   the connection; FTP: the server also confirms the transfer);
+// - an HTTP body in any transfer coding but chunked is no answer;
 // - every wait for data ends after the read time-out, the whole transfer at its deadline, and a
 //   resource larger than the cap is refused, so a server that stalls or sends for ever holds
 //   nobody for long and fills no memory;
@@ -41,7 +43,8 @@ struct DownloadLimits {
 };
 
 // How far a download has come. When the size is known, receivedBytes never exceeds it; an FTP
-// server announces no size, nor does an HTTP server that sends no length.
+// server that refuses SIZE announces no size, nor does an HTTP server that sends no length or a
+// chunked body.
 struct DownloadProgress {
   std::uint64_t receivedBytes = 0;
   std::uint64_t sizeBytes = 0;  // 0 when the size is unknown

@@ -20,6 +20,10 @@ struct Transfer {
   bool sizeKnown = false;
 };
 
+// A length as a server writes it: digits only ("abc", "-1" and "" are none); one past 64 bits
+// stays the largest value, so that it is refused as too large rather than read as another.
+bool ParseLength(const std::string& text, std::uint64_t& length);
+
 // One scheme's exchange with the server, in the steps every download takes: ask for the resource
 // (whether the server hands it out, and what it says of its length), read its bytes from the body
 // connection, and have the server confirm that the transfer ended whole.
@@ -30,7 +34,7 @@ class SchemeExchange {
   // otherwise why not.
   virtual DownloadResult Open(const Target& target, const std::string& address, Transfer& transfer) = 0;
   // Where the resource's bytes arrive, once open.
-  virtual Connection& Body() = 0;
+  virtual ByteSource& Body() = 0;
   // After the bytes have ended whole: kComplete when the server agrees.
   virtual DownloadResult Confirmed() = 0;
 };

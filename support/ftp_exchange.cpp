@@ -39,6 +39,8 @@ DownloadResult FtpExchange::Open(const Target& target, const std::string& addres
   if (!Answered(io, code, 2)) return Failure(io, DownloadResult::kNoAnswer);
   io = Command("TYPE I", code);
   if (!Answered(io, code, 2)) return Failure(io, DownloadResult::kNoAnswer);
+  const DownloadResult sized = AskSize(target, transfer);
+  if (sized != DownloadResult::kComplete) return sized;
   io = control_.Send("PASV\r\n");
   std::size_t budget = kMaxHeadBytes;
   std::string reply;
@@ -50,18 +52,43 @@ DownloadResult FtpExchange::Open(const Target& target, const std::string& addres
   io = data_.Open(address, dataPort);
   if (io == Io::kOk) io = Command("RETR " + Ascii(target.path), code);
   if (!Answered(io, code, 1)) return Failure(io, DownloadResult::kNoAnswer);
+  return DownloadResult::kComplete;
+}
+
+// The file's size, where the server gives it: "213 <bytes>". In binary type that is the number
+// of bytes the transfer carries. A server that refuses the command (500, 502, 550) is taken at
+// its word at the end, as before; one that gives a size that is no number is no answer.
+DownloadResult FtpExchange::AskSize(const Target& target, Transfer& transfer) {
+  constexpr int kFileStatus = 213;
   transfer = Transfer{};
+  int code = 0;
+  std::string reply;
+  const Io io = Command("SIZE " + Ascii(target.path), code, &reply);
+  if (io != Io::kOk) return Failure(io, DownloadResult::kNoAnswer);
+  if (code != kFileStatus) return DownloadResult::kComplete;
+  std::string number = reply.compare(0, 4, "213 ") == 0 ? reply.substr(4) : std::string();
+  number.erase(number.find_last_not_of(" \t") + 1);  // npos + 1: blanks alone leave nothing
+  if (!ParseLength(number, transfer.size)) return DownloadResult::kNoAnswer;
+  transfer.sizeKnown = sizeKnown_ = true;
   return DownloadResult::kComplete;
 }
 
 DownloadResult FtpExchange::Confirmed() {
+  if (sizeKnown_) {
+    // All the bytes the size promised have come: the data connection must end here.
+    char more = 0;
+    std::size_t count = 0;
+    const Io io = data_.ReadSome(&more, 1, count);
+    if (io != Io::kEnded) return Failure(io, DownloadResult::kBroken);
+  }
   int code = 0;
   const Io io = ReadReply(code);
   return Answered(io, code, 2) ? DownloadResult::kComplete : Failure(io, DownloadResult::kBroken);
 }
 
-// One reply, its lines of continuation included; code is its three digits.
-Io FtpExchange::ReadReply(int& code) {
+// One reply, its lines of continuation included; code is its three digits, firstLine (when
+// asked for) its first line.
+Io FtpExchange::ReadReply(int& code, std::string* firstLine) {
   std::size_t budget = kMaxHeadBytes;
   std::string line;
   Io io = control_.ReadLine(line, budget);
@@ -72,6 +99,7 @@ Io FtpExchange::ReadReply(int& code) {
     return Io::kFailed;
   }
   code = std::atoi(line.substr(0, 3).c_str());
+  if (firstLine != nullptr) *firstLine = line;
   if (line.size() > 3 && line[3] == '-') {
     const std::string last = line.substr(0, 3) + " ";
     do {
@@ -82,9 +110,9 @@ Io FtpExchange::ReadReply(int& code) {
   return Io::kOk;
 }
 
-Io FtpExchange::Command(const std::string& command, int& code) {
+Io FtpExchange::Command(const std::string& command, int& code, std::string* reply) {
   const Io sent = control_.Send(command + "\r\n");
-  return sent == Io::kOk ? ReadReply(code) : sent;
+  return sent == Io::kOk ? ReadReply(code, reply) : sent;
 }
 
 }  // namespace download

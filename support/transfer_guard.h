@@ -42,9 +42,17 @@ class TransferGuard {
   const Clock::time_point deadline_;
 };
 
+// Where a resource's bytes are read from: the connection itself, or a decoder over it.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // At least one byte and at most capacity; kEnded once the resource has ended in order.
+  virtual Io ReadSome(char* buffer, std::size_t capacity, std::size_t& count) = 0;
+};
+
 // One TCP connection of a download, every wait of it kept by the guard. Every read is ours, so a
 // reset is seen wherever it comes; what arrived beyond a line waits for the next read.
-class Connection {
+class Connection final : public ByteSource {
  public:
   explicit Connection(const TransferGuard& guard) : guard_(guard) {}
 
@@ -54,8 +62,9 @@ class Connection {
   // One line without its end ("\r\n" or "\n"); budget is what the lines of one head may still
   // take, so that a head that never ends is refused once it has taken that much.
   Io ReadLine(std::string& line, std::size_t& budget);
-  // At least one byte and at most capacity, what the head left over first.
-  Io ReadSome(char* buffer, std::size_t capacity, std::size_t& count);
+  // At least one byte and at most capacity, what the head left over first; kEnded when the
+  // server closed the connection in order.
+  Io ReadSome(char* buffer, std::size_t capacity, std::size_t& count) override;
 
  private:
   Io Receive(char* buffer, std::size_t capacity, std::size_t& count);

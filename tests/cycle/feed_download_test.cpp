@@ -138,6 +138,48 @@ TEST(FeedDownload, FailedFeedFallsBackToTheVatsimService) {
   EXPECT_TRUE(texts.Synop.empty());
 }
 
+// A server that answers with nothing has sent no METAR feed: the same box and fallback as a feed
+// that did not come; an empty fallback ends the step as a failed one does. An empty upper-air or
+// SYNOP text is only a cycle without them.
+TEST(FeedDownload, EmptyMetarTextIsAFailedDownload) {
+  const struct {
+    const char* why;
+    std::map<std::string, std::string> up;
+    bool split;
+    std::vector<std::string> expected;
+    std::string metar;
+  } cases[] = {
+      {"empty feed, good fallback",
+       {{kNoaaMirror, ""}, {kVatsimService, "METAR"}, {kUpperair, "TEMP"}, {kSynop, "SYNOP"}},
+       true,
+       {"log Main: Download NOAA-Metar", "fetch " + kNoaaMirror + " (Download Metar)", kFirstBox, kError,
+        "fetch " + kVatsimService + " (Download Metar)", kSplit},
+       "METAR"},
+      {"empty feed, empty fallback",
+       {{kNoaaMirror, ""}, {kVatsimService, ""}},
+       false,
+       {"log Main: Download NOAA-Metar", "fetch " + kNoaaMirror + " (Download Metar)", kFirstBox, kError,
+        "fetch " + kVatsimService + " (Download Metar)", kBox},
+       ""},
+      {"empty upper air and SYNOP",
+       {{kNoaaMirror, "METAR"}, {kUpperair, ""}, {kSynop, ""}},
+       true,
+       {"log Main: Download NOAA-Metar", "fetch " + kNoaaMirror + " (Download Metar)",
+        "log Main: Download UpperAir", "fetch " + kUpperair + " (Download Upperair)",
+        "log Main: Download Synop", "fetch " + kSynop + " (Download Synop)", kSplit},
+       "METAR"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    ScriptedFeeds feeds;
+    feeds.up = c.up;
+    DownloadedFeeds texts;
+    EXPECT_EQ(RunFeedDownload(Options(3, true, true), kEndpoints, feeds, feeds.Log(), texts), c.split);
+    EXPECT_EQ(feeds.steps, c.expected);
+    EXPECT_EQ(texts.Metar, c.metar);
+  }
+}
+
 TEST(FeedDownload, FallbackFailingTooEndsTheStepWithASecondBox) {
   ScriptedFeeds feeds;
   DownloadedFeeds texts;
@@ -245,25 +287,38 @@ TEST(FeedProgress, LabelAndGaugeStayWithinTheirRange) {
   }
 }
 
-// An FTP server announces no size: the download counts what came, with a moving gauge.
-TEST(FeedProgress, AnFtpDownloadCountsWithoutASize) {
-  testpeers::FtpPeer peer({{"metar.txt", std::string(52000, 'M')}});
+// An FTP server that gives the file's size shows it as an HTTP server's length is shown; one that
+// refuses it is counted without a size, with a moving gauge.
+TEST(FeedProgress, AnFtpDownloadShowsTheSizeTheServerGives) {
+  testpeers::FtpPeer peer(
+      {{"metar.txt", std::string(52000, 'M')}, {"nosize-metar.txt", std::string(52000, 'M')}});
   ASSERT_TRUE(peer.Started());
-  std::vector<FeedProgressView> views;
-  DownloadOptions options;
-  options.limits = kFeedDownloadLimits;
-  options.progress = [&views](const DownloadProgress& progress) {
-    views.push_back(
-        ViewFeedProgress("Download Metar", progress.receivedBytes, progress.sizeBytes, progress.sizeKnown));
+  const struct {
+    const char* file;
+    const char* lastLabel;
+    bool pulse;
+  } cases[] = {
+      {"/metar.txt", "Download Metar 52 KB from 52 KB", false},
+      {"/nosize-metar.txt", "Download Metar 52 KB", true},
   };
-  wxString text;
-  ASSERT_EQ(DownloadText(peer.BaseUrl() + "/metar.txt", text, options), DownloadResult::kComplete);
-  EXPECT_EQ(text.length(), 52000u);
-  ASSERT_FALSE(views.empty());
-  EXPECT_EQ(views.back().Label, "Download Metar 52 KB");
-  for (const FeedProgressView& view : views) {
-    EXPECT_TRUE(view.Pulse) << view.Label;
-    EXPECT_EQ(view.Label.Find("from"), wxNOT_FOUND) << view.Label;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::vector<FeedProgressView> views;
+    DownloadOptions options;
+    options.limits = kFeedDownloadLimits;
+    options.progress = [&views](const DownloadProgress& progress) {
+      views.push_back(
+          ViewFeedProgress("Download Metar", progress.receivedBytes, progress.sizeBytes, progress.sizeKnown));
+    };
+    wxString text;
+    ASSERT_EQ(DownloadText(peer.BaseUrl() + c.file, text, options), DownloadResult::kComplete);
+    EXPECT_EQ(text.length(), 52000u);
+    ASSERT_FALSE(views.empty());
+    EXPECT_EQ(views.back().Label, c.lastLabel);
+    for (const FeedProgressView& view : views) {
+      EXPECT_EQ(view.Pulse, c.pulse) << view.Label;
+      EXPECT_LE(view.Value, view.Range) << view.Label;
+    }
   }
 }
 

@@ -197,10 +197,12 @@ class Service(unittest.TestCase):
         self.processes.append(process)
         return process
 
-    def feed_server(self, folder, failing=()):
+    def feed_server(self, folder, failing=(), answers=None):
         argv = [SYSTEM_PYTHON, os.path.join(TOP, "tools", "feed_server.py"), folder]
         for path in failing:
             argv += ["--fail", path]
+        for path, kind in (answers or {}).items():
+            argv += ["--answer", path, kind]
         server = self.start(argv, stdout=subprocess.PIPE, text=True)
         return "http://127.0.0.1:%d" % read_json_line(server, "ready", 20)["port"]
 
@@ -352,6 +354,26 @@ class UpdateCycle(Service):
         log = self.log()
         self.assertIn("Error: Couldn't connect to Weather Server", log)
         self.assertNotIn("Main: Download UpperAir", log)
+        self.stop(program)
+
+    def test_feed_whose_lengths_disagree_falls_back_to_the_vatsim_service(self):
+        # The second length (100 bytes) would make a scrap of the feed look whole.
+        self.fall_back_from_answer("lengths")
+
+    def fall_back_from_answer(self, kind):
+        """The chosen feed answers with a kind of feed_server.py's --answer; the fallback is whole."""
+        folder = feed_folder(self.work, os.path.join(TOP, "data", "feed", "metar.txt"))
+        base = self.feed_server(folder, answers={"/metar_NOAA.txt": kind})
+        self.simulator(FRANKFURT)
+        program = self.program(ini(3, 0, 0), {"NUBIVANE_UPDATE_HOST": base, "NUBIVANE_VATSIM_HOST": base})
+        expected = ExpectedSends(os.path.join(folder, "metar.txt"), os.path.join(self.work, "airport.dat"),
+                                 os.path.join(self.work, "Nubivane.ini"))
+
+        first = self.wait_for_sends(1)[0]
+        self.assertEqual(first, expected.at(*FRANKFURT))
+        self.assertIn("EDDF", [icao for icao, _ in first])
+        self.assertEqual(self.box_lines()[:1], ["[box] ERROR: Couldn't connect to Weather Server ."])
+        self.assertIn("Error: Couldn't connect to Weather Server", self.log())
         self.stop(program)
 
 

@@ -11,7 +11,8 @@ namespace testpeers {
 
 // A real FTP server (ftp_peer.py over Debian's pyftpdlib) on 127.0.0.1 with a free port,
 // serving the given files from a folder of its own to anonymous users. Besides them it serves
-// "endless-<bytes>-<pause ms>", "stall-<bytes>" and "broken-<bytes>" (see ftp_peer.py).
+// "endless-<bytes>-<pause ms>", "stall-<bytes>" and "broken-<bytes>", and serves a file named
+// "cut-..." only in part and one named "nosize-..." without its size (see ftp_peer.py).
 class FtpPeer {
  public:
   explicit FtpPeer(const std::vector<std::pair<std::string, std::string>>& files);

@@ -8,6 +8,10 @@ files it serves three kinds of file that never end in order, by name:
   stall-<bytes>               <bytes>, then nothing more while the connection stays open;
   broken-<bytes>              <bytes>, then a read error: the data connection closes as after a
                               whole file, and the reply is "426 ...; transfer aborted."
+and two kinds of the folder's files that it serves otherwise:
+  cut-<name>                  only its first half, the transfer then confirmed as whole (226),
+                              while SIZE gives the whole file's size;
+  nosize-<name>               whole, but SIZE is refused (550), as some servers do.
 """
 import errno
 import logging
@@ -77,9 +81,33 @@ class Broken:
         self.closed = True
 
 
+class Cut:
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            whole = f.read()
+        self.rest = whole[:len(whole) // 2]
+        self.name = path
+        self.closed = False
+
+    def read(self, size=-1):
+        size = len(self.rest) if size < 0 else size
+        piece, self.rest = self.rest[:size], self.rest[size:]
+        return piece
+
+    def close(self):
+        self.closed = True
+
+
 class ScriptedFS(AbstractedFS):
+    def getsize(self, path):
+        if os.path.basename(path).startswith("nosize-"):
+            raise OSError(errno.EPERM, "no size given for this file")
+        return super().getsize(path)
+
     def open(self, filename, mode):
         name = os.path.basename(filename)
+        if name.startswith("cut-"):
+            return Cut(filename)
         endless = re.fullmatch(r"endless-(\d+)-(\d+)", name)
         if endless:
             return Endless(int(endless.group(1)), int(endless.group(2)))

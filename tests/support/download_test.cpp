@@ -279,7 +279,7 @@ TEST(Download, ProgressNeverPassesTheRangeItAnnounced) {
   HttpPeer http({{"/length", 200, body},
                  {"/no-length", 200, body, false},
                  {"/more-than-announced", 200, body, true, 10}});
-  FtpPeer ftp({{"feed.txt", body}});
+  FtpPeer ftp({{"feed.txt", body}, {"nosize-feed.txt", body}});
   ASSERT_TRUE(ftp.Started());
   const struct {
     std::string url;
@@ -290,7 +290,8 @@ TEST(Download, ProgressNeverPassesTheRangeItAnnounced) {
       {http.BaseUrl() + "/length", true, 10000, body},
       {http.BaseUrl() + "/no-length", false, 0, body},
       {http.BaseUrl() + "/more-than-announced", true, 10, body.substr(0, 10)},
-      {ftp.BaseUrl() + "/feed.txt", false, 0, body},
+      {ftp.BaseUrl() + "/feed.txt", true, 10000, body},
+      {ftp.BaseUrl() + "/nosize-feed.txt", false, 0, body},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
@@ -564,10 +565,10 @@ TEST(Download, ResetWithoutLengthIsBrokenWhereverItComes) {
   }
 }
 
-// One FTP download by script: greeting, login, binary type, passive data connection, the body on
-// it, then ending (empty: the command connection closes without a word).
+// One FTP download by script: greeting, login, binary type, the size (sizeReply), passive data
+// connection, the body on it, then ending (empty: the command connection closes without a word).
 void ServeOneFtpDownload(testpeers::LoopbackListener& control, testpeers::LoopbackListener& data,
-                         const std::string& body, const std::string& ending) {
+                         const std::string& sizeReply, const std::string& body, const std::string& ending) {
   constexpr int kWaitMs = 5000;
   const testpeers::PeerSocket commands = control.Accept(kWaitMs);
   if (commands == testpeers::kNoSocket) return;
@@ -578,7 +579,8 @@ void ServeOneFtpDownload(testpeers::LoopbackListener& control, testpeers::Loopba
   const std::string passive = "227 Entering Passive Mode (127,0,0,1," + std::to_string(data.Port() / 256) +
                               "," + std::to_string(data.Port() % 256) + ")\r\n";
   if (testpeers::WriteAll(commands, "220 ready\r\n") && answer("331 password\r\n") &&
-      answer("230 logged in\r\n") && answer("200 binary\r\n") && answer(passive)) {
+      answer("230 logged in\r\n") && answer("200 binary\r\n") && answer(sizeReply + "\r\n") &&
+      answer(passive)) {
     const testpeers::PeerSocket bytes = data.Accept(kWaitMs);
     if (bytes != testpeers::kNoSocket) {
       if (answer("150 sending\r\n")) testpeers::WriteAll(bytes, body);
@@ -590,30 +592,65 @@ void ServeOneFtpDownload(testpeers::LoopbackListener& control, testpeers::Loopba
 }
 
 // The data connection's end alone does not make an FTP resource whole: the server must confirm
-// the transfer on its command connection.
+// the transfer on its command connection, and where it gave the file's size, exactly that many
+// bytes must have come. A server that gives no size is believed as before.
 TEST(Download, FtpResourceIsWholeOnlyOnceTheServerConfirmsIt) {
   struct Case {
+    const char* sizeReply;
+    std::size_t sentBytes;
     const char* ending;
     DownloadResult expected;
   };
   const Case cases[] = {
-      {"226 Transfer complete\r\n", DownloadResult::kComplete},
-      {"426 Connection closed; transfer aborted\r\n", DownloadResult::kBroken},
-      {"", DownloadResult::kBroken},
+      {"213 10000", 10000, "226 Transfer complete\r\n", DownloadResult::kComplete},
+      {"550 SIZE not allowed in ASCII mode.", 10000, "226 Transfer complete\r\n", DownloadResult::kComplete},
+      {"502 Command not implemented.", 10000, "226 Transfer complete\r\n", DownloadResult::kComplete},
+      {"213 0", 0, "226 Transfer complete\r\n", DownloadResult::kComplete},
+      {"213 20000", 10000, "226 Transfer complete\r\n", DownloadResult::kBroken},
+      {"213 10000", 5000, "226 Transfer complete\r\n", DownloadResult::kBroken},
+      {"213 5000", 10000, "226 Transfer complete\r\n", DownloadResult::kBroken},
+      {"213 10000", 10000, "426 Connection closed; transfer aborted\r\n", DownloadResult::kBroken},
+      {"550 no size", 10000, "426 Connection closed; transfer aborted\r\n", DownloadResult::kBroken},
+      {"213 10000", 10000, "", DownloadResult::kBroken},
+      {"550 no size", 10000, "", DownloadResult::kBroken},
+      {"213 ten thousand", 10000, "226 Transfer complete\r\n", DownloadResult::kNoAnswer},
+      {"213", 10000, "226 Transfer complete\r\n", DownloadResult::kNoAnswer},
+      {"213 99999999999999999999999", 10000, "226 Transfer complete\r\n", DownloadResult::kTooLarge},
   };
   const std::string body = EveryByte(10000);
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.ending);
+    SCOPED_TRACE(std::string(c.sizeReply) + ", " + std::to_string(c.sentBytes) + " bytes, " + c.ending);
     testpeers::LoopbackListener control;
     testpeers::LoopbackListener data;
-    std::thread server(ServeOneFtpDownload, std::ref(control), std::ref(data), body, c.ending);
+    std::thread server(ServeOneFtpDownload, std::ref(control), std::ref(data), c.sizeReply,
+                       body.substr(0, c.sentBytes), c.ending);
     wxString text = kBefore;
     const DownloadResult result =
         DownloadText("ftp://127.0.0.1:" + std::to_string(control.Port()) + "/feed.txt", text, Options());
     server.join();
     EXPECT_EQ(result, c.expected);
-    EXPECT_EQ(text, c.expected == DownloadResult::kComplete ? AsLatin1(body) : wxString(kBefore));
+    EXPECT_TRUE(text == (c.expected == DownloadResult::kComplete ? AsLatin1(body.substr(0, c.sentBytes))
+                                                                 : wxString(kBefore)));
   }
+}
+
+// A real server that cuts the data connection at half and still confirms the transfer: the size
+// it gave tells the cut file from a whole one.
+TEST(Download, FtpFileCutShortIsBrokenThoughConfirmed) {
+  const std::string body = EveryByte(70000);
+  FtpPeer ftp({{"cut-feed.txt", body}, {"nosize-feed.txt", body}});
+  ASSERT_TRUE(ftp.Started());
+  wxString text = kBefore;
+  EXPECT_EQ(DownloadText(ftp.BaseUrl() + "/cut-feed.txt", text, Options()), DownloadResult::kBroken);
+  EXPECT_TRUE(text == kBefore);
+  ScopedWorkDir dir;
+  WriteBytes("file.txt", kBefore);
+  EXPECT_EQ(DownloadFile(ftp.BaseUrl() + "/cut-feed.txt", "file.txt", Options()), DownloadResult::kBroken);
+  EXPECT_TRUE(ReadBytes("file.txt") == kBefore);
+  EXPECT_FALSE(wxFileExists("file.txt.part"));
+  // The same server refusing the size: the transfer is taken as the server confirms it.
+  EXPECT_EQ(DownloadText(ftp.BaseUrl() + "/nosize-feed.txt", text, Options()), DownloadResult::kComplete);
+  EXPECT_TRUE(text == AsLatin1(body));
 }
 
 // A file only takes its name whole; every other end leaves what stood there as it was.
