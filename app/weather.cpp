@@ -307,6 +307,7 @@ void Weather::ApplyWriterProgress() {
     }
     if (update.Changes(WriterProgress::kGaugeShown)) ShowGauge(update.GaugeShown);
     if (update.Changes(WriterProgress::kStatus)) SetStatusText(update.Status, kLinkField);
+    if (update.Changes(WriterProgress::kLog)) Log->WriteToFile(update.LogText);
     if (update.Changes(WriterProgress::kSendItem)) {
       MainMenu->Enable(kIdSendWxToFs, update.SendItemEnabled);
       if (update.SendItemEnabled) KeepPictureAfterSend();

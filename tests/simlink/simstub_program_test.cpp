@@ -1,4 +1,9 @@
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <chrono>
+#include <filesystem>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -185,6 +190,21 @@ TEST_F(LinkTest, ProgramReadyOptionMeansWhatTheReadyCommandMeans) {
     EXPECT_EQ(program.Stop(), 0);
   }
 }
+
+#ifndef _WIN32
+// A folder others can write in is refused before anything is made in it, with the reason.
+TEST_F(LinkTest, ProgramRefusesAFolderOthersCanWriteIn) {
+  ASSERT_EQ(::chmod(Dir().c_str(), 0777), 0);
+  testpeers::ChildProcess program({"/bin/sh", "-c", std::string("exec '") + NUB_SIMSTUB_PROGRAM + "' --quiet 2>&1"});
+  ASSERT_TRUE(program.Started());
+  std::string output;
+  EXPECT_TRUE(program.ReadToEnd(output, kStopWaitMs));
+  EXPECT_EQ(program.Wait(kStopWaitMs), 2);
+  EXPECT_EQ(output, "nubivane-simstub: the IPC folder " + Dir() +
+                        " is refused: other users may write in it (mode 0777)\n");
+  EXPECT_TRUE(std::filesystem::is_empty(Dir()));
+}
+#endif
 
 TEST_F(LinkTest, ProgramHelpListsItsCommands) {
   StubProgram program;
