@@ -71,7 +71,7 @@ Weather::Weather(wxWindow* parent, wxWindowID /*id*/) : NubivaneFrame(parent) {
     if (!Closing) busy = std::make_unique<wxBusyInfo>(text, this);
   };
 
-  Option = new ClOption(this, &Options);
+  Option = new ClOption(this, &Options, CycleLog());
   PlaceFromOptions();
 
   showBusy(wxS("initialize airports"));
