@@ -195,14 +195,19 @@ TEST_F(LinkTest, ProgramReadyOptionMeansWhatTheReadyCommandMeans) {
 // A folder others can write in is refused before anything is made in it, with the reason.
 TEST_F(LinkTest, ProgramRefusesAFolderOthersCanWriteIn) {
   ASSERT_EQ(::chmod(Dir().c_str(), 0777), 0);
-  testpeers::ChildProcess program({"/bin/sh", "-c", std::string("exec '") + NUB_SIMSTUB_PROGRAM + "' --quiet 2>&1"});
-  ASSERT_TRUE(program.Started());
-  std::string output;
-  EXPECT_TRUE(program.ReadToEnd(output, kStopWaitMs));
-  EXPECT_EQ(program.Wait(kStopWaitMs), 2);
-  EXPECT_EQ(output, "nubivane-simstub: the IPC folder " + Dir() +
-                        " is refused: other users may write in it (mode 0777)\n");
-  EXPECT_TRUE(std::filesystem::is_empty(Dir()));
+  // Also when it is to register no window there.
+  for (const char* options : {"--quiet", "--quiet --windows none"}) {
+    testpeers::ChildProcess program(
+        {"/bin/sh", "-c", std::string("exec '") + NUB_SIMSTUB_PROGRAM + "' " + options + " 2>&1"});
+    ASSERT_TRUE(program.Started());
+    std::string output;
+    EXPECT_TRUE(program.ReadToEnd(output, kStopWaitMs)) << options;
+    EXPECT_EQ(program.Wait(kStopWaitMs), 2) << options;
+    EXPECT_EQ(output, "nubivane-simstub: the IPC folder " + Dir() +
+                          " is refused: other users may write in it (mode 0777)\n")
+        << options;
+    EXPECT_TRUE(std::filesystem::is_empty(Dir())) << options;
+  }
 }
 #endif
 

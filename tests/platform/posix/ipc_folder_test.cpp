@@ -140,6 +140,9 @@ TEST_P(SpoiltFolderTest, IsRefusedAndTheVictimStaysUntouched) {
     const std::string problem = IpcRuntimeDirProblem();
     EXPECT_NE(problem.find("the IPC folder " + shown + " is refused: "), std::string::npos) << problem;
     EXPECT_NE(problem.find(c.reason), std::string::npos) << problem;
+    // Refused for the folder itself, not only for the links in it.
+    for (const auto& entry : fs::directory_iterator(target)) fs::remove(entry.path());
+    EXPECT_EQ(GlobalAddAtomA("FsasmLib:IPC:651C:1"), 0);
   } else {
     ExpectRefused(shown, c.reason);
   }
@@ -190,6 +193,36 @@ TEST_F(IpcFolderTest, ALinkAsAtomFileIsReplacedAndALeftTemporaryFileIsCleared) {
   char text[32] = {};
   EXPECT_EQ(GlobalGetAtomNameA(atom, text, sizeof text), 5u);
   EXPECT_STREQ(text, "probe");
+}
+
+// An atom file that is a link is not read either: the name would be whatever the target holds.
+TEST_F(IpcFolderTest, AnAtomFileThatIsALinkIsNoAtom) {
+  const WinAtom atom = GlobalAddAtomA("probe");
+  ASSERT_NE(atom, 0);
+  char name[8];
+  std::snprintf(name, sizeof name, "%04X", static_cast<unsigned>(atom));
+  const std::string file = Dir() + "/atoms/" + name;
+  WriteText(victim_, "1\nsecret");
+  fs::remove(file);
+  fs::create_symlink(victim_, file);
+  char text[32] = {};
+  EXPECT_EQ(GlobalGetAtomNameA(atom, text, sizeof text), 0u);
+  EXPECT_STREQ(text, "");
+}
+
+// A temporary file that is not a plain file of ours is left alone, and the atom is not made.
+TEST_F(IpcFolderTest, AnotherUsersTemporaryFileIsNeitherWrittenNorRemoved) {
+  if (::geteuid() != 0) GTEST_SKIP() << "handing a file to another user needs root (CI runs as root)";
+  const WinAtom atom = GlobalAddAtomA("probe");
+  ASSERT_NE(atom, 0);
+  ASSERT_EQ(GlobalDeleteAtom(atom), 0);
+  char name[16];
+  std::snprintf(name, sizeof name, "%04X.new", static_cast<unsigned>(atom));
+  const std::string temporary = Dir() + "/atoms/" + name;
+  WriteText(temporary, kVictimText);
+  ASSERT_EQ(::chown(temporary.c_str(), kOtherUser, kOtherUser), 0);
+  EXPECT_EQ(GlobalAddAtomA("probe"), 0);
+  EXPECT_EQ(ReadText(temporary), kVictimText);
 }
 
 // Without NUBIVANE_IPC_DIR the per-user folder is made for this user alone, whatever the umask.
