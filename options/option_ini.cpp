@@ -300,7 +300,7 @@ bool ExistsUnreadable(const wxString& path, wxString* reason = nullptr) {
 // as it is, also for a user whose rights would let the rename replace it.
 bool IsReadOnly(const wxString& path) {
   wxStructStat info;
-  if (wxStat(path, &info) != 0) return false;
+  if (!wxFileExists(path) || wxStat(path, &info) != 0) return false;
   return (info.st_mode & (wxPOSIX_USER_WRITE | wxPOSIX_GROUP_WRITE | wxPOSIX_OTHERS_WRITE)) == 0 || !wxFileName::IsFileWritable(path);
 }
 

@@ -638,6 +638,17 @@ TEST(IniSave, ATemporaryNameTakenByALinkIsNotWrittenThrough) {
   EXPECT_EQ(again.Metar, 3);
 }
 
+// The rename fails: a folder stands where the file would go.
+TEST(IniSave, AFolderInTheFilesPlaceFailsWithTheReason) {
+  ScopedWorkDir dir;
+  fs::create_directory(kIni);
+  wxString reason;
+  EXPECT_FALSE(SaveIni(OptionData{}, kIni, &reason));
+  EXPECT_EQ(reason, wxString(std::strerror(EISDIR)));
+  EXPECT_TRUE(fs::is_empty(kIni));
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);  // no temporary file left
+}
+
 // Runs body in a child process as the user nobody when this one is root, whom no permission
 // stops (the suite runs as root in CI); its exit code.
 int AsOrdinaryUser(const std::function<int()>& body) {
@@ -658,11 +669,13 @@ TEST(IniSave, AFileThatCannotBeWrittenFailsWithTheReason) {
     const char* name;
     mode_t fileMode;
     mode_t folderMode;
+    bool ordinaryUser;  // root writes through every permission: its rights are taken away
     const char* reason;
   };
   const Case cases[] = {
-      {"read-only file", 0444, 0777, "the file is read-only"},
-      {"folder that cannot be written", 0666, 0555, std::strerror(EACCES)},
+      {"read-only file", 0444, 0777, false, "the file is read-only"},
+      {"read-only file, ordinary user", 0444, 0777, true, "the file is read-only"},
+      {"folder that cannot be written", 0666, 0555, true, std::strerror(EACCES)},
   };
   for (const Case& c : cases) {
     ScopedWorkDir dir;
@@ -670,13 +683,14 @@ TEST(IniSave, AFileThatCannotBeWrittenFailsWithTheReason) {
     WriteBytes(kIni, old);
     ASSERT_EQ(::chmod(kIni, c.fileMode), 0);
     ASSERT_EQ(::chmod(".", c.folderMode), 0);
-    const int outcome = AsOrdinaryUser([&c] {
+    const auto save = [&c] {
       OptionData options;
       options.Metar = 1;
       wxString reason;
       if (SaveIni(options, kIni, &reason)) return 1;
       return reason == wxString(c.reason) ? 0 : 2;
-    });
+    };
+    const int outcome = c.ordinaryUser ? AsOrdinaryUser(save) : save();
     ASSERT_EQ(::chmod(".", 0755), 0);
     EXPECT_EQ(outcome, 0) << c.name << " (1: saved, 2: another reason)";
     EXPECT_EQ(ReadBytes(kIni), old) << c.name;

@@ -2,6 +2,16 @@
 // a few hundred megabytes of repeated lines once held the start and the loader for minutes.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <cstdint>
 #include <filesystem>
@@ -72,6 +82,36 @@ TEST(CatalogueLimit, AReadThatNeverEndsStopsAtTheLimit) {
   EXPECT_TRUE(text.empty());
   EXPECT_EQ(problem,
             wxS("zero is larger than 32 MB (33554432 bytes), the most a catalogue may hold: not read"));
+}
+
+// A pipe that keeps its writer open: the reading stops once the limit is passed, and does not
+// wait for the end of a stream that never ends.
+TEST(CatalogueLimit, APipeIsReadNoFurtherThanTheLimit) {
+  testsupport::ScopedWorkDir dir;
+  ASSERT_EQ(::mkfifo("airport.dat", 0600), 0);
+  std::atomic<bool> readerDone{false};
+  std::thread writer([&readerDone] {
+    const int fd = ::open("airport.dat", O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    const std::string chunk(64 * 1024, 'x');
+    for (std::uint64_t left = kLimitBytes + 1; left > 0;) {
+      const ssize_t put = ::write(fd, chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size())));
+      if (put <= 0) break;
+      left -= static_cast<std::uint64_t>(put);
+    }
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!readerDone && std::chrono::steady_clock::now() < giveUp)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ::close(fd);  // a reader still waiting now sees the end
+  });
+  wxString text;
+  wxString problem;
+  const bool read = AppendCatalogueFile(wxS("airport.dat"), text, &problem);
+  readerDone = true;
+  writer.join();
+  EXPECT_FALSE(read);
+  EXPECT_TRUE(text.empty());
+  EXPECT_TRUE(problem.StartsWith(wxS("airport.dat is larger than 32 MB"))) << problem;
 }
 #endif
 
