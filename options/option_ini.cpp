@@ -3,8 +3,8 @@
 #include <wx/debug.h>
 #include <wx/file.h>
 #include <wx/fileconf.h>
-#include <wx/filename.h>
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 #include <wx/strconv.h>
@@ -301,7 +301,8 @@ bool ExistsUnreadable(const wxString& path, wxString* reason = nullptr) {
 bool IsReadOnly(const wxString& path) {
   wxStructStat info;
   if (!wxFileExists(path) || wxStat(path, &info) != 0) return false;
-  return (info.st_mode & (wxPOSIX_USER_WRITE | wxPOSIX_GROUP_WRITE | wxPOSIX_OTHERS_WRITE)) == 0 || !wxFileName::IsFileWritable(path);
+  return (info.st_mode & (wxPOSIX_USER_WRITE | wxPOSIX_GROUP_WRITE | wxPOSIX_OTHERS_WRITE)) == 0 ||
+         !wxFileName::IsFileWritable(path);
 }
 
 void ReadKey(const wxFileConfig& config, const IniKey& key, OptionData* options) {

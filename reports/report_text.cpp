@@ -86,10 +86,10 @@ wxString Latin1ToString(const char* bytes, std::size_t length) {
 }
 
 wxString CatalogueTooLargeText(const wxString& path) {
-  return wxString::Format(wxS("%s is larger than %llu MB (%llu bytes), the most a catalogue may hold: not read"),
-                          wxFileName(path).GetFullName(),
-                          static_cast<unsigned long long>(kMaxCatalogueBytes / (1024 * 1024)),
-                          static_cast<unsigned long long>(kMaxCatalogueBytes));
+  return wxString::Format(
+      wxS("%s is larger than %llu MB (%llu bytes), the most a catalogue may hold: not read"),
+      wxFileName(path).GetFullName(), static_cast<unsigned long long>(kMaxCatalogueBytes / (1024 * 1024)),
+      static_cast<unsigned long long>(kMaxCatalogueBytes));
 }
 
 bool AppendCatalogueFile(const wxString& path, wxString& text, wxString* problem) {
@@ -98,7 +98,8 @@ bool AppendCatalogueFile(const wxString& path, wxString& text, wxString* problem
     return false;
   };
   wxStructStat info;
-  if (wxStat(path, &info) == 0 && static_cast<std::uint64_t>(info.st_size) > kMaxCatalogueBytes) return tooLarge();
+  if (wxStat(path, &info) == 0 && static_cast<std::uint64_t>(info.st_size) > kMaxCatalogueBytes)
+    return tooLarge();
   wxFile file;
   if (!file.Open(path, wxFile::read)) return false;
   std::string bytes;

@@ -29,7 +29,8 @@ wxString LinkTarget(const wxString& path) {
     target.resize(static_cast<std::size_t>(length));
     // A relative target is relative to the folder holding the link.
     const std::size_t slash = current.rfind('/');
-    current = target.front() == '/' || slash == std::string::npos ? target : current.substr(0, slash + 1) + target;
+    current =
+        target.front() == '/' || slash == std::string::npos ? target : current.substr(0, slash + 1) + target;
   }
   return wxString(current.c_str(), *wxConvFileName);
 }

@@ -23,7 +23,8 @@ std::string DefaultDir() {
 std::string DistrustOf(const struct stat& info) {
   if (S_ISLNK(info.st_mode)) return "it is a symbolic link";
   if (!S_ISDIR(info.st_mode)) return "it is not a folder";
-  if (info.st_uid != ::geteuid()) return "it belongs to another user (uid " + std::to_string(info.st_uid) + ")";
+  if (info.st_uid != ::geteuid())
+    return "it belongs to another user (uid " + std::to_string(info.st_uid) + ")";
   if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
@@ -43,7 +44,8 @@ std::string IpcRuntimeDir() {
   return (chosen != nullptr && *chosen != '\0') ? std::string(chosen) : DefaultDir();
 }
 
-int OpenTrustedDir(int at, const std::string& name, const std::string& shown, bool create, std::string* problem) {
+int OpenTrustedDir(int at, const std::string& name, const std::string& shown, bool create,
+                   std::string* problem) {
   problem->clear();
   if (create && ::mkdirat(at, name.c_str(), 0700) != 0 && errno != EEXIST) {
     *problem = Refusal(shown, std::strerror(errno));

@@ -12,7 +12,8 @@ inline constexpr char kAtomFolderName[] = "atoms";
 // stand-ins' files: a real folder, not a link, owned by this user and writable by nobody else.
 // create: a missing one is made (mode 0700). -1 otherwise, with *problem naming shown and the
 // reason; a missing folder without create gives -1 and no problem.
-int OpenTrustedDir(int at, const std::string& name, const std::string& shown, bool create, std::string* problem);
+int OpenTrustedDir(int at, const std::string& name, const std::string& shown, bool create,
+                   std::string* problem);
 
 // The runtime directory, made when missing, for the calls that make objects; false when it is
 // refused or cannot be made (*problem says why).

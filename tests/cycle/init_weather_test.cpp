@@ -5,8 +5,8 @@
 #include <wx/event.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -223,8 +223,9 @@ TEST_F(InitWeatherTest, AirportsOverTheSizeLimitAreRefusedWithALogLine) {
   loader->HandOver().Request({wxS("EDDF 121150Z 27010KT\n"), wxString(), wxString()});
   ASSERT_TRUE(DeliverUntil([&] { return !sink.lists.empty() && !sink.messages.empty(); }));
   EXPECT_EQ(sink.messages, std::vector<wxString>{"Can not open airport.dat"});
-  EXPECT_EQ(sink.logged, std::vector<wxString>{"Error: airport.dat is larger than 32 MB (33554432 bytes), the "
-                                               "most a catalogue may hold: not read"});
+  EXPECT_EQ(sink.logged,
+            std::vector<wxString>{"Error: airport.dat is larger than 32 MB (33554432 bytes), the "
+                                  "most a catalogue may hold: not read"});
   EXPECT_TRUE(sink.lists[0].Stations.empty());
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);

@@ -12,11 +12,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <iterator>
-#include <utility>
-#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/test_paths.h"
@@ -592,12 +592,14 @@ TEST(IniSave, ALinkedFileIsUpdatedWhereItLies) {
   struct Case {
     const char* name;
     std::vector<std::pair<std::string, std::string>> links;  // link, what it names
-    const char* file;                                         // the file saved into
+    const char* file;                                        // the file saved into
     bool existing;
   };
   const Case cases[] = {
       {"relative link", {{kIni, "keep/Nubivane.ini"}}, "keep/Nubivane.ini", true},
-      {"link to a link", {{kIni, "keep/second.ini"}, {"keep/second.ini", "Nubivane.ini"}}, "keep/Nubivane.ini",
+      {"link to a link",
+       {{kIni, "keep/second.ini"}, {"keep/second.ini", "Nubivane.ini"}},
+       "keep/Nubivane.ini",
        true},
       {"link to a file not made yet", {{kIni, "keep/Nubivane.ini"}}, "keep/Nubivane.ini", false},
   };
@@ -619,7 +621,8 @@ TEST(IniSave, ALinkedFileIsUpdatedWhereItLies) {
     EXPECT_NE(saved.find("wxRange=900\n"), std::string::npos) << c.name;
     EXPECT_EQ(saved.rfind("; kept\n", 0) == 0, c.existing) << c.name;
     std::vector<std::string> names;  // no temporary file is left anywhere
-    for (const auto& entry : fs::recursive_directory_iterator(".")) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::recursive_directory_iterator("."))
+      names.push_back(entry.path().filename().string());
     EXPECT_EQ(names.size(), c.links.size() + 2) << c.name;
   }
 }
@@ -646,7 +649,8 @@ TEST(IniSave, AFolderInTheFilesPlaceFailsWithTheReason) {
   EXPECT_FALSE(SaveIni(OptionData{}, kIni, &reason));
   EXPECT_EQ(reason, wxString(std::strerror(EISDIR)));
   EXPECT_TRUE(fs::is_empty(kIni));
-  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);  // no temporary file left
+  // No temporary file is left.
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
 }
 
 // Runs body in a child process as the user nobody when this one is root, whom no permission

@@ -11,12 +11,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <thread>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "common/test_paths.h"
 #include "reports/metar.h"
@@ -41,8 +40,9 @@ TEST(CatalogueLimit, AFileOverTheLimitIsRefusedAndSaysWhy) {
   wxString problem;
   EXPECT_FALSE(AppendCatalogueFile(wxS("airport.dat"), text, &problem));
   EXPECT_EQ(text, wxS("kept"));
-  EXPECT_EQ(problem,
-            wxS("airport.dat is larger than 32 MB (33554432 bytes), the most a catalogue may hold: not read"));
+  EXPECT_EQ(
+      problem,
+      wxS("airport.dat is larger than 32 MB (33554432 bytes), the most a catalogue may hold: not read"));
 }
 
 TEST(CatalogueLimit, AFileAtTheLimitIsRead) {
@@ -95,7 +95,8 @@ TEST(CatalogueLimit, APipeIsReadNoFurtherThanTheLimit) {
     if (fd < 0) return;
     const std::string chunk(64 * 1024, 'x');
     for (std::uint64_t left = kLimitBytes + 1; left > 0;) {
-      const ssize_t put = ::write(fd, chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size())));
+      const ssize_t put =
+          ::write(fd, chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size())));
       if (put <= 0) break;
       left -= static_cast<std::uint64_t>(put);
     }

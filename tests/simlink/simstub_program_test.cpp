@@ -3,8 +3,8 @@
 #endif
 
 #include <chrono>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 

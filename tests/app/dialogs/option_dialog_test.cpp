@@ -260,7 +260,8 @@ TEST_F(OptionDialogTest, AFailedSaveIsLoggedAndOkAndApplySayItInABox) {
   namespace fs = std::filesystem;
   fs::permissions("Nubivane.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   std::vector<wxString> logged;
-  dialog = std::make_unique<ClOption>(frame, &options, [&logged](const wxString& line) { logged.push_back(line); });
+  dialog = std::make_unique<ClOption>(frame, &options,
+                                      [&logged](const wxString& line) { logged.push_back(line); });
   ClOption& option = *dialog;
   const wxString text = wxS("Can't save Nubivane.ini: the file is read-only");
   bool boxAfterApply = false;

@@ -154,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SpoilCase{"WritableByOthers", Spoil::kWritableByOthers, false, "(mode 0777)"},
                       SpoilCase{"WritableByGroup", Spoil::kWritableByGroup, false, "(mode 0770)"},
                       SpoilCase{"Link", Spoil::kLink, false, "symbolic link"},
-                      SpoilCase{"AtomsOfAnotherOwner", Spoil::kAnotherOwner, true, "another user (uid 65534)"},
+                      SpoilCase{"AtomsOfAnotherOwner", Spoil::kAnotherOwner, true,
+                                "another user (uid 65534)"},
                       SpoilCase{"AtomsWritableByOthers", Spoil::kWritableByOthers, true, "(mode 0777)"},
                       SpoilCase{"AtomsLink", Spoil::kLink, true, "symbolic link"}),
     [](const ::testing::TestParamInfo<SpoilCase>& info) { return std::string(info.param.name); });
