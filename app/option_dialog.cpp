@@ -1,8 +1,11 @@
 #include "app/option_dialog.h"
 
+#include <utility>
+
 #include "app/core/control_values.h"
 #include "app/dialog_fit.h"
 #include "options/option_ini.h"
+#include "support/gui/modal_runs.h"
 
 namespace {
 
@@ -15,7 +18,8 @@ int SpinValue(const wxSpinCtrl* spin) {
 NubivaneOptionDlg::NubivaneOptionDlg(wxWindow* parent)
     : OptionDlg(parent, wxID_ANY, wxS("Option"), wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE) {}
 
-ClOption::ClOption(wxWindow* parent, OptionData* options) : NubivaneOptionDlg(parent), Options(options) {
+ClOption::ClOption(wxWindow* parent, OptionData* options, LogLine log)
+    : NubivaneOptionDlg(parent), Options(options), Log(std::move(log)) {
   *Options = OptionData();
   LoadIni();
   ShowOptions();
@@ -33,7 +37,16 @@ ClOption::~ClOption() { SaveIni(); }
 
 void ClOption::LoadIni() { ::LoadIni(Options); }
 
-void ClOption::SaveIni() { ::SaveIni(*Options); }
+void ClOption::SaveIni() { Save(false); }
+
+// A failed save goes to the log; OK and Apply, where the person waits for it, also say it in a box.
+void ClOption::Save(bool inBox) {
+  wxString reason;
+  if (::SaveIni(*Options, kIniFileName, &reason)) return;
+  const wxString text = IniSaveFailureText(reason);
+  if (Log) Log(wxS("Error: ") + text);
+  if (inBox) modal_runs::ShowBox(text, wxS("Nubivane Error"), wxOK, this);
+}
 
 bool ClOption::Show(bool show) {
   if (show && !IsShown()) ShowOptions();
@@ -94,13 +107,13 @@ void ClOption::FitControls() {
 
 void ClOption::OnApply(wxCommandEvent&) {
   TakeControls();
-  SaveIni();
+  Save(true);
 }
 
 void ClOption::OnCancel(wxCommandEvent&) { EndDialogRun(this, wxID_CANCEL); }
 
 void ClOption::OnOK(wxCommandEvent&) {
   TakeControls();
-  SaveIni();
+  Save(true);
   EndDialogRun(this, wxID_OK);
 }

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "app/layouts/option_dlg.h"
+#include "cycle/cycle_log.h"
 #include "options/option_data.h"
 
 // The options dialog's product class: its title and style. Its handlers consume the clicks and
@@ -23,8 +24,9 @@ class NubivaneOptionDlg : public OptionDlg {
 // is gone.
 class ClOption : public NubivaneOptionDlg {
  public:
-  // Sets the block to its defaults, loads the ini file into it and shows it in the controls.
-  ClOption(wxWindow* parent, OptionData* options);
+  // Sets the block to its defaults, loads the ini file into it and shows it in the controls. log
+  // takes the line of a save that failed.
+  ClOption(wxWindow* parent, OptionData* options, LogLine log = {});
   ~ClOption() override;
 
   void LoadIni();
@@ -43,5 +45,8 @@ class ClOption : public NubivaneOptionDlg {
  private:
   void ShowOptions();
   void TakeControls();
+  void Save(bool inBox);
   void FitControls();
+
+  LogLine Log;
 };

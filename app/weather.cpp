@@ -73,20 +73,22 @@ Weather::Weather(wxWindow* parent, wxWindowID /*id*/) : NubivaneFrame(parent) {
     if (!Closing) busy = std::make_unique<wxBusyInfo>(text, this);
   };
 
-  Option = new ClOption(this, &Options);
+  Option = new ClOption(this, &Options, CycleLog());
   PlaceFromOptions();
 
   showBusy(wxS("initialize airports"));
   Metar = std::make_unique<ClMetar>();
   bool airportsRead = false;
+  wxString airportsProblem;
   {
     wxLogNull quiet;  // our own box says it; the library's report of the failed open would be a second
     // A window that a signal is closing checks no catalogue: its box would not be shown anyway.
-    airportsRead = Closing || Metar->LoadAirports();
+    airportsRead = Closing || Metar->LoadAirports(wxS("airport.dat"), &airportsProblem);
   }
   if (!airportsRead) {
     busy.reset();
     modal_runs::ShowBox(wxS("Can't open airport.dat!"), wxS("Nubivane Error"), wxOK, this);
+    if (!airportsProblem.empty()) Log->WriteToFile(wxS("Error: ") + airportsProblem);
     Log->WriteToFile(wxS("Error: Can't open airport.dat!"));
     // The start-up runs to its end, boxes included; the window never goes inside its constructor.
     EndAfterStartUp = true;
@@ -229,6 +231,7 @@ void Weather::StartLoader() {
     Loader = new InitWeather(this);
   }
   // Not an "Error" line: without upper air and SYNOP the program needs no WMO station.
+  if (!Loader->StationsProblem().empty()) Log->WriteToFile(wxS("InitWeather: ") + Loader->StationsProblem());
   if (!Loader->StationsRead())
     Log->WriteToFile(wxS("InitWeather: Can't read station.dat, no upper-air or SYNOP station is known"));
   Loader->SetParts(UseTtbb, UsePpbb);
@@ -283,6 +286,7 @@ void Weather::BindWorkerEvents() {
   Bind(EVT_LOADER_PROGRESS, [this](wxThreadEvent&) { ApplyLoaderProgress(); });
   Bind(EVT_LOADER_MESSAGE, &Weather::OnLoaderMessage, this);
   Bind(EVT_LOADER_LISTS, &Weather::OnLoaderLists, this);
+  Bind(EVT_LOADER_LOG, [this](wxThreadEvent& event) { Log->WriteToFile(event.GetString()); });
   Bind(EVT_WRITER_PROGRESS, [this](wxThreadEvent&) { ApplyWriterProgress(); });
 }
 
@@ -315,6 +319,7 @@ void Weather::ApplyWriterProgress() {
     }
     if (update.Changes(WriterProgress::kGaugeShown)) ShowGauge(update.GaugeShown);
     if (update.Changes(WriterProgress::kStatus)) SetStatusText(update.Status, kLinkField);
+    if (update.Changes(WriterProgress::kLog)) Log->WriteToFile(update.LogText);
     if (update.Changes(WriterProgress::kSendItem)) {
       MainMenu->Enable(kIdSendWxToFs, update.SendItemEnabled);
       if (update.SendItemEnabled) KeepPictureAfterSend();

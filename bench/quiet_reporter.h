@@ -19,7 +19,7 @@ class QuietReporter : public SplitReporter {
   bool AfterItem() override { return true; }
   bool KeepGoing() override { return true; }
   void Counts(const wxString&) override {}
-  void AirportsMissing() override {
+  void AirportsMissing(const wxString&) override {
     if (!airportsMissing_.empty()) std::fprintf(stderr, "%s\n", airportsMissing_.c_str());
   }
 

@@ -50,7 +50,12 @@ class InitWeather::Reporter : public SplitReporter {
     publisher_.Current().Counts = counts;
     publisher_.Offer(true);
   }
-  void AirportsMissing() override {
+  void AirportsMissing(const wxString& problem) override {
+    if (!problem.empty()) {
+      auto* line = new wxThreadEvent(EVT_LOADER_LOG);
+      line->SetString(wxS("Error: ") + problem);  // the event deep-copies its string
+      wxQueueEvent(loader_.Sink, line);
+    }
     auto* event = new wxThreadEvent(EVT_LOADER_MESSAGE);
     event->SetString(wxS("Can not open airport.dat"));
     wxQueueEvent(loader_.Sink, event);

@@ -27,6 +27,8 @@ class InitWeather : public wxThread {
 
   // Whether "station.dat" was read, for both catalogues.
   bool StationsRead() const { return UpperairStations->CatalogueRead() && SynopStations->CatalogueRead(); }
+  // Why "station.dat" was not read when it could be opened (too large); empty otherwise.
+  const wxString& StationsProblem() const { return UpperairStations->ReadProblem(); }
 
   // Before Run: which upper-air parts besides TTAA are identified.
   void SetParts(bool useTtbb, bool usePpbb) { Split.SetParts(useTtbb, usePpbb); }

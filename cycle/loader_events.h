@@ -6,3 +6,4 @@
 wxDECLARE_EVENT(EVT_LOADER_PROGRESS, wxThreadEvent);  // a new LoaderProgress waits in the mailbox
 wxDECLARE_EVENT(EVT_LOADER_MESSAGE, wxThreadEvent);   // a box: GetString() its text, caption "Error"
 wxDECLARE_EVENT(EVT_LOADER_LISTS, wxThreadEvent);     // a split's lists are published
+wxDECLARE_EVENT(EVT_LOADER_LOG, wxThreadEvent);       // a line for the log: GetString()

@@ -103,11 +103,11 @@ bool ReportSplit::Run(const FeedTexts& texts, LoadedLists& lists, SplitReporter&
   return true;
 }
 
-const ClMetar* ReportSplit::Airports() {
+const ClMetar* ReportSplit::Airports(wxString* problem) {
   // The library must not report a missing file: the loader's own box says it.
   wxLogNull quiet;
   wxString text;
-  if (!wxFileName::FileExists(AirportPath) || !AppendLatin1File(AirportPath, text)) {
+  if (!wxFileName::FileExists(AirportPath) || !AppendCatalogueFile(AirportPath, text, problem)) {
     AirportCatalogue.reset();
     return nullptr;
   }
@@ -129,9 +129,10 @@ bool ReportSplit::InitMetar(const wxString& text, std::vector<MetarRecord>& stat
   const int count = CountOf(lines.size());
   reporter.Counted(SplitStep::kMetar, count);
 
-  const ClMetar* airports = Airports();
+  wxString problem;
+  const ClMetar* airports = Airports(&problem);
   if (airports == nullptr) {
-    reporter.AirportsMissing();
+    reporter.AirportsMissing(problem);
     return true;
   }
   int errors = 0;

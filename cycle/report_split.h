@@ -33,8 +33,9 @@ class SplitReporter {
   virtual bool KeepGoing() = 0;
   // A step has ended: status field 1 now reads counts.
   virtual void Counts(const wxString& counts) = 0;
-  // "airport.dat" could not be read: no METAR report is identified this time.
-  virtual void AirportsMissing() = 0;
+  // "airport.dat" could not be read: no METAR report is identified this time. problem: why a
+  // file that could be opened was not read (too large), empty otherwise.
+  virtual void AirportsMissing(const wxString& problem) = 0;
 };
 
 // The progress label of one item, as the loader shows it ("Init Metar 2 from 2, Error:1 ").
@@ -64,8 +65,9 @@ class ReportSplit {
   const Upperair& UpperairStations;
   const ClSynop& SynopStations;
   // The airport catalogue as every split needs it: the file is read for every split and parsed
-  // again whenever its bytes differ from the last parsed ones; null when it cannot be read.
-  const ClMetar* Airports();
+  // again whenever its bytes differ from the last parsed ones; null when it cannot be read (a
+  // file too large: *problem says so).
+  const ClMetar* Airports(wxString* problem);
 
   wxString AirportPath;
   std::unique_ptr<ClMetar> AirportCatalogue;

@@ -42,7 +42,7 @@ class CheckingReporter : public SplitReporter {
   bool AfterItem() override { return true; }
   bool KeepGoing() override { return true; }
   void Counts(const wxString&) override {}
-  void AirportsMissing() override { Require(false, "the airport catalogue reads"); }
+  void AirportsMissing(const wxString&) override { Require(false, "the airport catalogue reads"); }
 
   void End() const { Require(items_ == counted_, "the last step gives as many items as it counted"); }
 

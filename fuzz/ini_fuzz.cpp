@@ -1,5 +1,5 @@
-// "Nubivane.ini" as any bytes: load it, save over it, load again. A file that loads whole saves,
-// and the options read back are the ones saved; a file that loads only in part is left as it was.
+// "Nubivane.ini" as any bytes: load it, save over it, load again. Every file saves, also one that
+// loads only in part, and the options read back are the ones saved.
 
 #include <unistd.h>
 
@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "fuzz_support.h"
@@ -39,11 +38,6 @@ const wxString& IniPath() {
   return *path;
 }
 
-std::string FileBytes() {
-  std::ifstream in(IniPath().fn_str(), std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 bool SameStoredFields(const OptionData& a, const OptionData& b) {
   return a.FramePosX == b.FramePosX && a.FramePosY == b.FramePosY && a.FrameSizeX == b.FrameSizeX &&
          a.FrameSizeY == b.FrameSizeY && a.CheckUpdateStartup == b.CheckUpdateStartup && a.Metar == b.Metar &&
@@ -69,19 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
   OptionData loaded;
-  const bool whole = LoadIni(&loaded, IniPath());
+  LoadIni(&loaded, IniPath());
   // Values a user would change between the load and the save.
   OptionData changed = loaded;
   changed.Metar = loaded.Metar == 3 ? 1 : 3;
   changed.DwlUpperair = !loaded.DwlUpperair;
   changed.wxRange = 1234;
-  const bool saved = SaveIni(changed, IniPath());
-  if (!whole) {
-    Require(!saved, "a file read in part is not saved over");
-    Require(FileBytes() == bytes, "a file read in part keeps its bytes");
-    return 0;
-  }
-  Require(saved, "a file read whole can be saved");
+  // A file read only in part is saved too, with what could be read.
+  Require(SaveIni(changed, IniPath()), "every file that could be read can be saved");
   OptionData again;
   Require(LoadIni(&again, IniPath()), "a saved file reads whole");
   Require(SameStoredFields(again, changed), "the options read back are the ones saved");

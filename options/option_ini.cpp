@@ -1,14 +1,17 @@
 #include "options/option_ini.h"
 
 #include <wx/debug.h>
+#include <wx/file.h>
 #include <wx/fileconf.h>
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 #include <wx/strconv.h>
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -281,13 +284,25 @@ std::unique_ptr<wxFileConfig> OpenIni(const wxString& path, bool* whole, bool fo
 }
 
 // An existing file that we cannot open for reading: loading gets nothing and saving must not
-// replace it.
-bool ExistsUnreadable(const wxString& path) {
+// replace it. *reason: why it cannot be opened.
+bool ExistsUnreadable(const wxString& path, wxString* reason = nullptr) {
   if (!wxFileExists(path)) return false;
   std::FILE* file = wxFopen(path, wxS("rb"));
-  if (file == nullptr) return true;
+  if (file == nullptr) {
+    if (reason != nullptr) *reason = wxString(std::strerror(errno));
+    return true;
+  }
   std::fclose(file);
   return false;
+}
+
+// A file that nobody may write (no write permission at all, Windows' read-only attribute) is kept
+// as it is, also for a user whose rights would let the rename replace it.
+bool IsReadOnly(const wxString& path) {
+  wxStructStat info;
+  if (!wxFileExists(path) || wxStat(path, &info) != 0) return false;
+  return (info.st_mode & (wxPOSIX_USER_WRITE | wxPOSIX_GROUP_WRITE | wxPOSIX_OTHERS_WRITE)) == 0 ||
+         !wxFileName::IsFileWritable(path);
 }
 
 void ReadKey(const wxFileConfig& config, const IniKey& key, OptionData* options) {
@@ -330,13 +345,24 @@ void CopyPermissions(const wxString& from, const wxString& to) {
   if (wxStat(from, &info) == 0) wxChmod(to, info.st_mode & 07777);
 }
 
-bool WriteFileBytes(const wxString& path, const char* data, std::size_t size) {
-  std::FILE* file = wxFopen(path, wxS("wb"));
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(data, 1, size, file) == size;
-  const bool flushed = std::fflush(file) == 0;
-  const bool closed = std::fclose(file) == 0;
-  return written && flushed && closed;
+// The library would report a failed removal in a box of its own.
+void RemoveQuietly(const wxString& path) {
+  wxLogNull quiet;
+  wxRemoveFile(path);
+}
+
+// The temporary file is made afresh: one of that name (left by a run that died, or a link someone
+// put there) is removed first, never written through.
+bool WriteNewFile(const wxString& path, const std::string& bytes, wxString* reason) {
+  wxLogNull quiet;  // the reason goes into our own log line, not into the library's box
+  RemoveQuietly(path);
+  wxFile file;
+  if (!file.Create(path, false, wxS_DEFAULT) || !file.Write(bytes.data(), bytes.size()) || !file.Flush() ||
+      !file.Close()) {
+    *reason = wxString(std::strerror(errno));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -381,6 +407,10 @@ IniText DecodeIniText(const std::string& bytes) {
   return decoded;
 }
 
+wxString IniSaveFailureText(const wxString& reason) {
+  return wxS("Can't save ") + kIniFileName + wxS(": ") + reason;
+}
+
 bool LoadIni(OptionData* options, const wxString& path) {
   if (ExistsUnreadable(path)) return false;
   const QuietLibraryAsserts quiet;
@@ -390,28 +420,41 @@ bool LoadIni(OptionData* options, const wxString& path) {
   return whole;
 }
 
-bool SaveIni(const OptionData& options, const wxString& path) {
-  if (ExistsUnreadable(path)) return false;
+bool SaveIni(const OptionData& options, const wxString& path, wxString* reason) {
+  wxString ignored;
+  wxString& why = reason != nullptr ? *reason : ignored;
+  // A linked file is saved where it lies: the link stays, and the temporary file and the rename
+  // are made beside the file it names.
+  const wxString target = platform::LinkTarget(path);
+  if (ExistsUnreadable(target, &why)) return false;
+  if (IsReadOnly(target)) {
+    why = wxS("the file is read-only");
+    return false;
+  }
   const QuietLibraryAsserts quiet;
+  // A file that could be read only in part is saved with what could be read: the options would
+  // otherwise never be stored again.
   bool whole = true;
-  const auto config = OpenIni(path, &whole, true);
-  // Saving over a file we could read only in part would lose the rest of it.
-  if (!whole) return false;
+  const auto config = OpenIni(target, &whole, true);
   for (const IniKey& key : kIniKeys) WriteKey(*config, key, options);
   wxMemoryOutputStream stream;
-  if (!config->Save(stream, wxConvUTF8)) return false;
+  if (!config->Save(stream, wxConvUTF8)) {
+    why = wxS("the new text could not be made");
+    return false;
+  }
   std::string bytes(stream.GetSize(), '\0');
   stream.CopyTo(bytes.data(), bytes.size());
 
   // The rename replaces the old file in one step: there is always either the old or the new file.
-  const wxString temporary = path + wxString::Format(wxS(".%lu.tmp"), wxGetProcessId());
-  if (!WriteFileBytes(temporary, bytes.data(), bytes.size())) {
-    wxRemove(temporary);
+  const wxString temporary = target + wxString::Format(wxS(".%lu.tmp"), wxGetProcessId());
+  if (!WriteNewFile(temporary, bytes, &why)) {
+    RemoveQuietly(temporary);
     return false;
   }
-  CopyPermissions(path, temporary);
-  if (!platform::RenameReplacing(temporary, path)) {
-    wxRemove(temporary);
+  CopyPermissions(target, temporary);
+  if (!platform::RenameReplacing(temporary, target)) {
+    why = wxSysErrorMsgStr();
+    RemoveQuietly(temporary);
     return false;
   }
   return true;

@@ -32,6 +32,11 @@ bool LoadIni(OptionData* options, const wxString& path = kIniFileName);
 
 // Writes the 18 stored options, keeping the file's other lines and the place of every key
 // already in it. The new text goes to a temporary file that then replaces the old one, so a
-// failed save leaves the old file whole. A file that could be read only in part is left as it
-// is. False when the file was not written.
-bool SaveIni(const OptionData& options, const wxString& path = kIniFileName);
+// failed save leaves the old file whole; a path that is a symbolic link is saved into the file
+// it names, and stays a link. A file that could be read only in part is saved with what could
+// be read. False when the file was not written (an existing file that cannot be read or is
+// read-only, a folder that cannot be written), with the reason in *reason.
+bool SaveIni(const OptionData& options, const wxString& path = kIniFileName, wxString* reason = nullptr);
+
+// The text that says a save failed: "Can't save Nubivane.ini: " and the reason.
+wxString IniSaveFailureText(const wxString& reason);

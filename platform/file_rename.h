@@ -8,4 +8,9 @@ namespace platform {
 // the old or the new file; false when it could not.
 bool RenameReplacing(const wxString& from, const wxString& to);
 
+// The file a path names once its symbolic links (a link to a link too) are followed, so that a
+// file replaced by rename is replaced where it lies and the link stays; the path itself when it
+// is no link (always on Windows). A link to a missing file gives that file's path.
+wxString LinkTarget(const wxString& path);
+
 }  // namespace platform

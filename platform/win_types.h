@@ -23,6 +23,7 @@ constexpr WinDword kWinFileMapWrite = 0x0002;
 constexpr WinUint kWinSmtoBlock = 0x0001;
 
 constexpr WinDword kWinErrorFileNotFound = 2;
+constexpr WinDword kWinErrorAccessDenied = 5;
 constexpr WinDword kWinErrorNotEnoughMemory = 8;
 constexpr WinDword kWinErrorInvalidParameter = 87;
 constexpr WinDword kWinErrorAlreadyExists = 183;

@@ -47,9 +47,9 @@ void ClMetar::AddAirports(const wxString& text) {
   Index.Build(Airports);
 }
 
-bool ClMetar::LoadAirports(const wxString& path) {
+bool ClMetar::LoadAirports(const wxString& path, wxString* problem) {
   wxString text;
-  if (!AppendLatin1File(path, text)) return false;
+  if (!AppendCatalogueFile(path, text, problem)) return false;
   AirportText += text;
   AddAirports(text);
   return true;

@@ -20,8 +20,9 @@ class ClMetar {
   ClMetar() = default;
 
   // Appends the catalogue at path (by default "airport.dat" in the working directory). False
-  // when the file cannot be opened; true otherwise, also for a file without usable lines.
-  bool LoadAirports(const wxString& path = wxS("airport.dat"));
+  // when the file cannot be opened, or is larger than kMaxCatalogueBytes (then *problem says so);
+  // true otherwise, also for a file without usable lines.
+  bool LoadAirports(const wxString& path = wxS("airport.dat"), wxString* problem = nullptr);
 
   // Adds the airports of a catalogue text, as LoadAirports does with the file's content.
   void AddAirports(const wxString& text);

@@ -1,6 +1,8 @@
 #include "reports/report_text.h"
 
 #include <wx/file.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
 
 #include <charconv>
 #include <limits>
@@ -81,6 +83,37 @@ wxString Latin1ToString(const char* bytes, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i)
     wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
   return wxString(wide);
+}
+
+wxString CatalogueTooLargeText(const wxString& path) {
+  return wxString::Format(
+      wxS("%s is larger than %llu MB (%llu bytes), the most a catalogue may hold: not read"),
+      wxFileName(path).GetFullName(), static_cast<unsigned long long>(kMaxCatalogueBytes / (1024 * 1024)),
+      static_cast<unsigned long long>(kMaxCatalogueBytes));
+}
+
+bool AppendCatalogueFile(const wxString& path, wxString& text, wxString* problem) {
+  const auto tooLarge = [&] {
+    if (problem != nullptr) *problem = CatalogueTooLargeText(path);
+    return false;
+  };
+  wxStructStat info;
+  if (wxStat(path, &info) == 0 && static_cast<std::uint64_t>(info.st_size) > kMaxCatalogueBytes)
+    return tooLarge();
+  wxFile file;
+  if (!file.Open(path, wxFile::read)) return false;
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0));
+  char chunk[65536];
+  for (;;) {
+    const ssize_t got = file.Read(chunk, sizeof chunk);
+    if (got < 0) return false;  // a folder of that name, a failing disk
+    if (got == 0) break;
+    if (bytes.size() + static_cast<std::size_t>(got) > kMaxCatalogueBytes) return tooLarge();
+    bytes.append(chunk, static_cast<std::size_t>(got));
+  }
+  text += Latin1ToString(bytes.data(), bytes.size());
+  return true;
 }
 
 bool AppendLatin1File(const wxString& path, wxString& text) {

@@ -28,5 +28,18 @@ std::vector<wxString> SplitLines(const wxString& text);
 // reports either to its error log.
 bool AppendLatin1File(const wxString& path, wxString& text);
 
+// Far beyond any real catalogue (the shipped ones hold a few megabytes): a larger file is no
+// catalogue, and reading it whole would hold the start or the loader for minutes.
+constexpr std::uint64_t kMaxCatalogueBytes = 32u * 1024 * 1024;
+
+// AppendLatin1File for a catalogue: false also when the file holds more than kMaxCatalogueBytes,
+// told by its size before any reading and by the bytes read (a file that grows meanwhile, a
+// pipe); text is then left as it was and *problem (CatalogueTooLargeText) says why.
+bool AppendCatalogueFile(const wxString& path, wxString& text, wxString* problem = nullptr);
+
+// "airport.dat is larger than 32 MB (33554432 bytes), the most a catalogue may hold: not read",
+// with the file's name.
+wxString CatalogueTooLargeText(const wxString& path);
+
 // Decodes bytes as ISO 8859-1.
 wxString Latin1ToString(const char* bytes, std::size_t length);

@@ -20,6 +20,7 @@ class ClSynop : private ClWeatherStation {
   explicit ClSynop(const wxString& path = wxS("station.dat")) : ClWeatherStation(path) {}
   ~ClSynop() override = default;
   using ClWeatherStation::CatalogueRead;
+  using ClWeatherStation::ReadProblem;
 
   // True when the piece (of at least 40 characters) holds "AAXX YYGGi IIiii", taken together with
   // SynopRecord::Header when the piece has no section-0 header of its own, and the station IIiii

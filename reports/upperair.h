@@ -14,6 +14,7 @@ class Upperair : private ClWeatherStation {
   explicit Upperair(const wxString& path = wxS("station.dat")) : ClWeatherStation(path) {}
   ~Upperair() override = default;
   using ClWeatherStation::CatalogueRead;
+  using ClWeatherStation::ReadProblem;
 
   // True when the part (of at least 20 characters) holds its header and the station IIiii is in
   // the catalogue; then Station is the first catalogue entry with that number. Nothing else of

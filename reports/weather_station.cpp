@@ -44,7 +44,7 @@ std::vector<StationEntry> ClWeatherStation::ParseStations(const wxString& text) 
 }
 
 ClWeatherStation::ClWeatherStation(const wxString& path) {
-  Read = AppendLatin1File(path, Text);
+  Read = AppendCatalogueFile(path, Text, &Problem);
   Stations = ParseStations(Text);
   Index.Build(Stations);
 }

@@ -12,12 +12,15 @@
 class ClWeatherStation {
  public:
   // Reads the catalogue at path; the program always passes the default, "station.dat" in the
-  // working directory. A file that cannot be opened gives an empty catalogue.
+  // working directory. A file that cannot be opened, or is larger than kMaxCatalogueBytes, gives
+  // an empty catalogue.
   explicit ClWeatherStation(const wxString& path = wxS("station.dat"));
   virtual ~ClWeatherStation();
 
   // Whether the file could be read whole (an empty catalogue may also be an empty file).
   bool CatalogueRead() const { return Read; }
+  // Why a file that could be opened was not read (it is too large); empty otherwise.
+  const wxString& ReadProblem() const { return Problem; }
 
   // The same reading from any text; the constructor feeds it the file's content.
   static std::vector<StationEntry> ParseStations(const wxString& text);
@@ -28,6 +31,7 @@ class ClWeatherStation {
 
   wxString Text;
   bool Read = false;
+  wxString Problem;
   std::vector<StationEntry> Stations;
   StationIndex Index;
 };

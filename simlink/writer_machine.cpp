@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/ipc_runtime_dir.h"
 #include "platform/test_knobs.h"
 
 const wchar_t kNothingToSendText[] = L"No Station written: nothing to send";
@@ -72,6 +73,7 @@ void WriterMachine::ConnectPass() {
   if (Stopping()) return;
   if (code != kFsuipcOk) {
     progress_.Status(lastError_);
+    ReportRefusedFolder();
     link_.Close();
     Pause(kConnectPauseMs);
     return;
@@ -84,6 +86,15 @@ void WriterMachine::ConnectPass() {
   handOver_.Connected();
   if (!Pause(kConnectPauseMs)) return;
   PollPass();
+}
+
+// A refused folder reads as no simulator in the status field; the log says why, once for each
+// reason, though the connect is tried every second.
+void WriterMachine::ReportRefusedFolder() {
+  const std::string problem = IpcRuntimeDirProblem();
+  if (problem == refusedFolder_) return;
+  refusedFolder_ = problem;
+  if (!problem.empty()) progress_.Log(wxS("Error: FSUIPC - ") + wxString::FromUTF8(problem));
 }
 
 // Ready flag and position go out together, and ready only with the position of this poll.

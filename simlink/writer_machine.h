@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -40,6 +41,7 @@ class WriterMachine {
   std::uint32_t OpenLink();
   std::uint32_t PollSimReady();
   void ConnectPass();
+  void ReportRefusedFolder();
   void PollPass();
   void ClearWeatherOnFirstReady();
   void SendStations(const std::vector<NewWeather>& records);
@@ -61,6 +63,7 @@ class WriterMachine {
   std::function<void(std::uint32_t)> pauseObserver_;
 
   wxString lastError_;
+  std::string refusedFolder_;  // the reason last logged, so that each is logged once
   double position_[2] = {0.0, 0.0};
   bool connected_ = false;
   bool simReady_ = false;

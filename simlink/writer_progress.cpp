@@ -28,6 +28,11 @@ void WriterProgressPublisher::SendItem(bool enabled) {
   Publish(WriterProgress::kSendItem);
 }
 
+void WriterProgressPublisher::Log(const wxString& line) {
+  current_.LogText = line;
+  Publish(WriterProgress::kLog);
+}
+
 void WriterProgressPublisher::Publish(WriterProgress::Control control) {
   if (sink_ == nullptr) return;
   current_.Sets = control;

@@ -15,6 +15,7 @@ struct WriterProgress {
     kGaugeShown = 1u << 2,  // the progress gauge shown or hidden
     kStatus = 1u << 3,      // status field 2
     kSendItem = 1u << 4,    // menu item 1001 "Sent wx to FS" enabled or disabled
+    kLog = 1u << 5,         // a line for the log file, written once
   };
 
   unsigned Sets = 0;  // the controls of this update
@@ -24,12 +25,14 @@ struct WriterProgress {
   bool GaugeShown = false;
   wxString Status;
   bool SendItemEnabled = false;
+  wxString LogText;
 
   bool Changes(Control control) const { return (Sets & control) != 0; }
   WriterProgress DeepCopy() const {
     WriterProgress copy = *this;
     copy.Label = Label.Clone();
     copy.Status = Status.Clone();
+    copy.LogText = LogText.Clone();
     return copy;
   }
 };
@@ -52,6 +55,7 @@ class WriterProgressPublisher {
   void GaugeShown(bool shown);
   void Status(const wxString& text);
   void SendItem(bool enabled);
+  void Log(const wxString& line);
 
  private:
   void Publish(WriterProgress::Control control);

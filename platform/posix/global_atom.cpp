@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,10 +26,35 @@ constexpr std::uint32_t kStringAtomCount = 0x4000;
 constexpr std::size_t kMaxAtomNameBytes = 255;
 constexpr std::size_t kMaxEntryBytes = 16 + kMaxAtomNameBytes;
 
+// A descriptor closed with its owner.
+class OpenFolder {
+ public:
+  explicit OpenFolder(int fd) : fd_(fd) {}
+  ~OpenFolder() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+  int Fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// The atom table's folder, used only when it and the runtime directory around it can be
+// trusted; every file of the table is then opened relative to it. create: made when missing.
+int OpenAtomDir(bool create) {
+  std::string problem;
+  const std::string runtime = IpcRuntimeDir();
+  const OpenFolder dir(OpenTrustedDir(AT_FDCWD, runtime, runtime, create, &problem));
+  if (dir.Fd() < 0) return -1;
+  return OpenTrustedDir(dir.Fd(), kAtomFolderName, runtime + "/" + kAtomFolderName, create, &problem);
+}
+
 class AtomTableLock {
  public:
-  explicit AtomTableLock(const std::string& dir) {
-    fd_ = ::open((dir + "/lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  explicit AtomTableLock(int dir) {
+    fd_ = ::openat(dir, "lock", O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd_ >= 0) ::flock(fd_, LOCK_EX);
   }
   ~AtomTableLock() {
@@ -47,22 +73,14 @@ struct AtomEntry {
   std::string name;
 };
 
-std::string AtomDir() { return IpcRuntimeDir() + "/atoms"; }
-
-std::string MadeAtomDir() {
-  const std::string dir = EnsureIpcRuntimeDir() + "/atoms";
-  ::mkdir(dir.c_str(), 0700);
-  return dir;
-}
-
-std::string AtomFile(const std::string& dir, WinAtom atom) {
+std::string AtomFile(WinAtom atom) {
   char name[8];
   std::snprintf(name, sizeof name, "%04X", static_cast<unsigned>(atom));
-  return dir + "/" + name;
+  return name;
 }
 
-std::optional<AtomEntry> LoadAtom(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::optional<AtomEntry> LoadAtom(int dir, const std::string& file) {
+  const int fd = ::openat(dir, file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   char text[kMaxEntryBytes + 1];
   const ssize_t got = ::read(fd, text, kMaxEntryBytes);
@@ -74,14 +92,30 @@ std::optional<AtomEntry> LoadAtom(const std::string& path) {
   return AtomEntry{std::strtol(text, nullptr, 10), std::string(newline + 1)};
 }
 
-bool StoreAtom(const std::string& path, const AtomEntry& entry) {
+// The temporary file is made afresh. One that is there already (we hold the lock) is what a
+// process that died mid-change left: a plain file of ours is removed, anything else refused.
+int CreateTemporary(int dir, const std::string& temporary) {
+  const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  int fd = ::openat(dir, temporary.c_str(), flags, 0600);
+  if (fd >= 0 || errno != EEXIST) return fd;
+  struct stat left {};
+  if (::fstatat(dir, temporary.c_str(), &left, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(left.st_mode) ||
+      left.st_uid != ::geteuid() || ::unlinkat(dir, temporary.c_str(), 0) != 0) {
+    return -1;
+  }
+  return ::openat(dir, temporary.c_str(), flags, 0600);
+}
+
+bool StoreAtom(int dir, const std::string& file, const AtomEntry& entry) {
   const std::string text = std::to_string(entry.uses) + "\n" + entry.name;
-  const std::string temporary = path + ".new";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  const std::string temporary = file + ".new";
+  const int fd = CreateTemporary(dir, temporary);
   if (fd < 0) return false;
   const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   ::close(fd);
-  return written && ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (written && ::renameat(dir, temporary.c_str(), dir, file.c_str()) == 0) return true;
+  ::unlinkat(dir, temporary.c_str(), 0);
+  return false;
 }
 
 bool ValidAtom(WinAtom atom) { return atom >= kFirstStringAtom; }
@@ -97,18 +131,22 @@ WinAtom GlobalAddAtomA(const char* name) {
     SetLastError(kWinErrorInvalidParameter);
     return 0;
   }
-  const std::string dir = MadeAtomDir();
-  AtomTableLock lock(dir);
+  const OpenFolder dir(OpenAtomDir(true));
+  if (dir.Fd() < 0) {
+    SetLastError(kWinErrorAccessDenied);
+    return 0;
+  }
+  AtomTableLock lock(dir.Fd());
   if (!lock.Held()) return 0;
   const std::uint32_t start = StableHash(name) % kStringAtomCount;
   for (std::uint32_t probe = 0; probe < kStringAtomCount; ++probe) {
     const auto atom = static_cast<WinAtom>(kFirstStringAtom + (start + probe) % kStringAtomCount);
-    const std::string path = AtomFile(dir, atom);
-    std::optional<AtomEntry> entry = LoadAtom(path);
-    if (!entry) return StoreAtom(path, AtomEntry{1, name}) ? atom : 0;
+    const std::string file = AtomFile(atom);
+    std::optional<AtomEntry> entry = LoadAtom(dir.Fd(), file);
+    if (!entry) return StoreAtom(dir.Fd(), file, AtomEntry{1, name}) ? atom : 0;
     if (entry->name == name) {
       ++entry->uses;
-      return StoreAtom(path, *entry) ? atom : 0;
+      return StoreAtom(dir.Fd(), file, *entry) ? atom : 0;
     }
   }
   SetLastError(kWinErrorNotEnoughMemory);
@@ -117,18 +155,20 @@ WinAtom GlobalAddAtomA(const char* name) {
 
 WinAtom GlobalDeleteAtom(WinAtom atom) {
   if (!ValidAtom(atom)) return atom;
-  const std::string dir = AtomDir();
-  AtomTableLock lock(dir);
-  const std::string path = AtomFile(dir, atom);
-  std::optional<AtomEntry> entry = LoadAtom(path);
+  const OpenFolder dir(OpenAtomDir(false));
+  if (dir.Fd() < 0) return atom;
+  AtomTableLock lock(dir.Fd());
+  const std::string file = AtomFile(atom);
+  std::optional<AtomEntry> entry = LoadAtom(dir.Fd(), file);
   if (!lock.Held() || !entry) return atom;
-  if (--entry->uses > 0) return StoreAtom(path, *entry) ? 0 : atom;
-  return ::unlink(path.c_str()) == 0 ? 0 : atom;
+  if (--entry->uses > 0) return StoreAtom(dir.Fd(), file, *entry) ? 0 : atom;
+  return ::unlinkat(dir.Fd(), file.c_str(), 0) == 0 ? 0 : atom;
 }
 
 WinUint GlobalGetAtomNameA(WinAtom atom, char* buffer, int bufferSize) {
   if (!ValidAtom(atom) || buffer == nullptr || bufferSize <= 0) return 0;
-  const std::optional<AtomEntry> entry = LoadAtom(AtomFile(AtomDir(), atom));
+  const OpenFolder dir(OpenAtomDir(false));
+  const std::optional<AtomEntry> entry = dir.Fd() < 0 ? std::nullopt : LoadAtom(dir.Fd(), AtomFile(atom));
   if (!entry) {
     SetLastError(kWinErrorFileNotFound);
     return 0;

@@ -30,7 +30,7 @@ void StampAsNew(const std::string& path) {
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
   const timespec times[2] = {now, now};
-  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 }  // namespace
@@ -59,8 +59,7 @@ WindowEndpoint::WindowEndpoint() = default;
 WindowEndpoint::~WindowEndpoint() { Close(); }
 
 bool WindowEndpoint::Open(const std::string& className, Handler handler) {
-  if (IsOpen()) return false;
-  EnsureIpcRuntimeDir();
+  if (IsOpen() || !EnsureIpcRuntimeDir()) return false;
   const std::string path = WindowEndpointPath(className);
   sockaddr_un address{};
   if (!wire::FillAddress(path, &address)) return false;

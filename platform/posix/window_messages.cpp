@@ -164,6 +164,8 @@ WinDwordPtr WindowGone(WindowLink* link) {
 WinWindow FindWindowExA(WinWindow parent, WinWindow childAfter, const char* className,
                         const char* /*windowName*/) {
   if (parent != 0 || childAfter != 0 || className == nullptr) return 0;
+  // In a folder others can write in, whoever answers may be anyone.
+  if (!IpcRuntimeDirTrusted()) return 0;
   const std::string path = WindowEndpointPath(className);
   EndpointIdentity identity;
   sockaddr_un address{};

@@ -10,4 +10,7 @@ bool RenameReplacing(const wxString& from, const wxString& to) {
          FALSE;
 }
 
+// Links are rare on Windows and need rights to make: the path is taken as it is.
+wxString LinkTarget(const wxString& path) { return path; }
+
 }  // namespace platform

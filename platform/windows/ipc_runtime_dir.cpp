@@ -12,3 +12,6 @@ std::string IpcRuntimeDir() {
   }
   return std::string("desktop ") + name;
 }
+
+// The session's objects are the session's own.
+std::string IpcRuntimeDirProblem() { return {}; }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,6 +31,7 @@ class Sink : public wxEvtHandler {
       if (loader != nullptr) progress.push_back(loader->Progress().Take());
     });
     Bind(EVT_LOADER_MESSAGE, [this](wxThreadEvent& e) { messages.push_back(e.GetString()); });
+    Bind(EVT_LOADER_LOG, [this](wxThreadEvent& e) { logged.push_back(e.GetString()); });
     Bind(EVT_LOADER_LISTS, [this](wxThreadEvent&) {
       ++published;
       LoadedLists taken;
@@ -40,6 +42,7 @@ class Sink : public wxEvtHandler {
   InitWeather* loader = nullptr;
   std::vector<LoaderProgress> progress;
   std::vector<wxString> messages;
+  std::vector<wxString> logged;
   std::vector<LoadedLists> lists;
   int published = 0;  // events: lists waiting may have been replaced by newer ones before taken
 };
@@ -225,9 +228,28 @@ TEST_F(InitWeatherTest, MissingAirportsAreReportedAndTheSplitStillEnds) {
   ASSERT_TRUE(DeliverUntil([&] { return !sink.lists.empty(); }));
   ASSERT_TRUE(DeliverUntil([&] { return !sink.messages.empty(); }));
   EXPECT_EQ(sink.messages, std::vector<wxString>{"Can not open airport.dat"});
+  EXPECT_TRUE(sink.logged.empty());
   EXPECT_TRUE(sink.lists[0].Stations.empty());
   EXPECT_EQ(sink.lists[0].Ttaa.size(), 1u);
   EXPECT_TRUE(loader->HandOver().IsReady());
+}
+
+// Refused as a missing one is, and the log is told why.
+TEST_F(InitWeatherTest, AirportsOverTheSizeLimitAreRefusedWithALogLine) {
+  const std::string folder = testsupport::MakeTempDir("nub-loader");
+  const std::string airports = folder + "/airport.dat";
+  testsupport::WriteBytes(airports, "EDDF,Frankfurt Main,364,50.0333,8.5706\n");
+  std::filesystem::resize_file(airports, 32u * 1024 * 1024 + 1);  // sparse: costs no disk
+  Start(wxString::FromUTF8(airports));
+  loader->HandOver().Request({wxS("EDDF 121150Z 27010KT\n"), wxString(), wxString()});
+  ASSERT_TRUE(DeliverUntil([&] { return !sink.lists.empty() && !sink.messages.empty(); }));
+  EXPECT_EQ(sink.messages, std::vector<wxString>{"Can not open airport.dat"});
+  EXPECT_EQ(sink.logged,
+            std::vector<wxString>{"Error: airport.dat is larger than 32 MB (33554432 bytes), the "
+                                  "most a catalogue may hold: not read"});
+  EXPECT_TRUE(sink.lists[0].Stations.empty());
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace

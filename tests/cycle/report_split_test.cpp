@@ -38,7 +38,10 @@ class RecordingReporter : public SplitReporter {
     return !stopInsidePasses;
   }
   void Counts(const wxString& text) override { counts.push_back(text); }
-  void AirportsMissing() override { ++airportsMissing; }
+  void AirportsMissing(const wxString& problem) override {
+    ++airportsMissing;
+    problems.push_back(problem);
+  }
 
   wxString LastLabel() const {
     const SeenItem& last = items.back();
@@ -50,6 +53,7 @@ class RecordingReporter : public SplitReporter {
   int keepGoingAsked = 0;
   int preparing = 0;
   int airportsMissing = 0;
+  std::vector<wxString> problems;
   std::vector<int> ranges;
   std::vector<SeenItem> items;
   std::vector<wxString> counts;
@@ -152,6 +156,7 @@ TEST_F(ReportSplitTest, WithoutAirportsNoMetarButTheOtherStepsStillRun) {
                         wxString()};
   ASSERT_TRUE(noAirports.Run(texts, lists, reporter));
   EXPECT_EQ(reporter.airportsMissing, 1);
+  EXPECT_EQ(reporter.problems, std::vector<wxString>{wxString()});  // missing: nothing more to say
   EXPECT_TRUE(lists.Stations.empty());
   EXPECT_EQ(lists.Ttaa.size(), 1u);
   EXPECT_EQ(reporter.counts.back(), "Metar: 0 Upperair: 1 Synop: 0");

@@ -2,12 +2,21 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 #include <wx/debug.h>
 #include <wx/utils.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/test_paths.h"
@@ -215,8 +224,8 @@ TEST(IniText, DecodesEveryByteSequence) {
 }
 
 // Files that are no clean text: what can be read is loaded, the defaults stay for the rest, and
-// a save leaves the file as it is rather than lose what could not be read.
-TEST(IniFile, BrokenFileLoadsWhatItCanAndIsNeverOverwritten) {
+// a save stores the options with what could be read, so that the file is whole again.
+TEST(IniFile, BrokenFileLoadsWhatItCanAndIsSavedWithIt) {
   using namespace std::string_literals;
   struct Case {
     const char* name;
@@ -253,8 +262,10 @@ TEST(IniFile, BrokenFileLoadsWhatItCanAndIsNeverOverwritten) {
     EXPECT_FALSE(LoadIni(&options)) << c.name;
     EXPECT_EQ(Describe(options), c.expected) << c.name;
     options.Metar = 3;
-    EXPECT_FALSE(SaveIni(options)) << c.name;
-    EXPECT_EQ(ReadBytes(kIni), c.bytes) << c.name;
+    EXPECT_TRUE(SaveIni(options)) << c.name;
+    OptionData again;
+    EXPECT_TRUE(LoadIni(&again)) << c.name;
+    EXPECT_EQ(Describe(again), Describe(options)) << c.name;
   }
 }
 
@@ -560,10 +571,136 @@ TEST(IniFile, HandEditedOdditiesRaiseNoAssert) {
   }
 }
 
-TEST(IniSave, MissingFolderFailsQuietly) {
+TEST(IniSave, MissingFolderFailsWithTheReason) {
   ScopedWorkDir dir;
-  EXPECT_FALSE(SaveIni(OptionData{}, wxS("no-such-folder/Nubivane.ini")));
+  wxString reason;
+  EXPECT_FALSE(SaveIni(OptionData{}, wxS("no-such-folder/Nubivane.ini"), &reason));
+  EXPECT_EQ(reason, wxString(std::strerror(ENOENT)));
   EXPECT_FALSE(std::filesystem::exists("no-such-folder"));
 }
+
+TEST(IniSave, FailureTextNamesTheFileAndTheReason) {
+  EXPECT_EQ(IniSaveFailureText(wxS("Permission denied")), wxS("Can't save Nubivane.ini: Permission denied"));
+}
+
+#ifndef _WIN32
+namespace fs = std::filesystem;
+
+// The file as a person keeps it elsewhere and links to it: the save goes into that file, and the
+// link stays a link.
+TEST(IniSave, ALinkedFileIsUpdatedWhereItLies) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> links;  // link, what it names
+    const char* file;                                        // the file saved into
+    bool existing;
+  };
+  const Case cases[] = {
+      {"relative link", {{kIni, "keep/Nubivane.ini"}}, "keep/Nubivane.ini", true},
+      {"link to a link",
+       {{kIni, "keep/second.ini"}, {"keep/second.ini", "Nubivane.ini"}},
+       "keep/Nubivane.ini",
+       true},
+      {"link to a file not made yet", {{kIni, "keep/Nubivane.ini"}}, "keep/Nubivane.ini", false},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    fs::create_directory("keep");
+    if (c.existing) WriteBytes(c.file, "; kept\n[General]\nMetar=3\n");
+    for (const auto& [link, target] : c.links) fs::create_symlink(target, link);
+    OptionData options;
+    options.Metar = 1;
+    options.wxRange = 900;
+    ASSERT_TRUE(SaveIni(options)) << c.name;
+    for (const auto& [link, target] : c.links) {
+      EXPECT_TRUE(fs::is_symlink(link)) << c.name << ": " << link;
+      EXPECT_EQ(fs::read_symlink(link).string(), target) << c.name << ": " << link;
+    }
+    const std::string saved = ReadBytes(c.file);
+    EXPECT_NE(saved.find("Metar=1\n"), std::string::npos) << c.name;
+    EXPECT_NE(saved.find("wxRange=900\n"), std::string::npos) << c.name;
+    EXPECT_EQ(saved.rfind("; kept\n", 0) == 0, c.existing) << c.name;
+    std::vector<std::string> names;  // no temporary file is left anywhere
+    for (const auto& entry : fs::recursive_directory_iterator("."))
+      names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), c.links.size() + 2) << c.name;
+  }
+}
+
+// A link planted where the temporary file goes is removed, never written through.
+TEST(IniSave, ATemporaryNameTakenByALinkIsNotWrittenThrough) {
+  ScopedWorkDir dir;
+  WriteBytes("victim.txt", "the user's own file\n");
+  fs::create_symlink("victim.txt", std::string(kIni) + "." + std::to_string(wxGetProcessId()) + ".tmp");
+  OptionData options;
+  options.Metar = 3;
+  ASSERT_TRUE(SaveIni(options));
+  EXPECT_EQ(ReadBytes("victim.txt"), "the user's own file\n");
+  OptionData again;
+  EXPECT_TRUE(LoadIni(&again));
+  EXPECT_EQ(again.Metar, 3);
+}
+
+// The rename fails: a folder stands where the file would go.
+TEST(IniSave, AFolderInTheFilesPlaceFailsWithTheReason) {
+  ScopedWorkDir dir;
+  fs::create_directory(kIni);
+  wxString reason;
+  EXPECT_FALSE(SaveIni(OptionData{}, kIni, &reason));
+  EXPECT_EQ(reason, wxString(std::strerror(EISDIR)));
+  EXPECT_TRUE(fs::is_empty(kIni));
+  // No temporary file is left.
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
+}
+
+// Runs body in a child process as the user nobody when this one is root, whom no permission
+// stops (the suite runs as root in CI); its exit code.
+int AsOrdinaryUser(const std::function<int()>& body) {
+  if (::geteuid() != 0) return body();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    constexpr uid_t kNobody = 65534;
+    _exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? body() : 90);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// Files that cannot be saved: false with the reason, and the old file as it was.
+TEST(IniSave, AFileThatCannotBeWrittenFailsWithTheReason) {
+  struct Case {
+    const char* name;
+    mode_t fileMode;
+    mode_t folderMode;
+    bool ordinaryUser;  // root writes through every permission: its rights are taken away
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"read-only file", 0444, 0777, false, "the file is read-only"},
+      {"read-only file, ordinary user", 0444, 0777, true, "the file is read-only"},
+      {"folder that cannot be written", 0666, 0555, true, std::strerror(EACCES)},
+  };
+  for (const Case& c : cases) {
+    ScopedWorkDir dir;
+    const std::string old = "[General]\nMetar=3\n";
+    WriteBytes(kIni, old);
+    ASSERT_EQ(::chmod(kIni, c.fileMode), 0);
+    ASSERT_EQ(::chmod(".", c.folderMode), 0);
+    const auto save = [&c] {
+      OptionData options;
+      options.Metar = 1;
+      wxString reason;
+      if (SaveIni(options, kIni, &reason)) return 1;
+      return reason == wxString(c.reason) ? 0 : 2;
+    };
+    const int outcome = c.ordinaryUser ? AsOrdinaryUser(save) : save();
+    ASSERT_EQ(::chmod(".", 0755), 0);
+    EXPECT_EQ(outcome, 0) << c.name << " (1: saved, 2: another reason)";
+    EXPECT_EQ(ReadBytes(kIni), old) << c.name;
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1) << c.name;
+  }
+}
+#endif
 
 }  // namespace

@@ -1,5 +1,10 @@
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -196,6 +201,26 @@ TEST_F(LinkTest, ProgramReadyOptionMeansWhatTheReadyCommandMeans) {
     EXPECT_EQ(program.Stop(), 0);
   }
 }
+
+#ifndef _WIN32
+// A folder others can write in is refused before anything is made in it, with the reason.
+TEST_F(LinkTest, ProgramRefusesAFolderOthersCanWriteIn) {
+  ASSERT_EQ(::chmod(Dir().c_str(), 0777), 0);
+  // Also when it is to register no window there.
+  for (const char* options : {"--quiet", "--quiet --windows none"}) {
+    testpeers::ChildProcess program(
+        {"/bin/sh", "-c", std::string("exec '") + NUB_SIMSTUB_PROGRAM + "' " + options + " 2>&1"});
+    ASSERT_TRUE(program.Started());
+    std::string output;
+    EXPECT_TRUE(program.ReadToEnd(output, kStopWaitMs)) << options;
+    EXPECT_EQ(program.Wait(kStopWaitMs), 2) << options;
+    EXPECT_EQ(output, "nubivane-simstub: the IPC folder " + Dir() +
+                          " is refused: other users may write in it (mode 0777)\n")
+        << options;
+    EXPECT_TRUE(std::filesystem::is_empty(Dir())) << options;
+  }
+}
+#endif
 
 TEST_F(LinkTest, ProgramHelpListsItsCommands) {
   StubProgram program;

@@ -1,5 +1,9 @@
 #include "simlink/writer_machine.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -94,6 +98,27 @@ TEST_F(WriterMachineTest, IdleDoesNothingAndNoSimulatorIsRetriedEverySecond) {
   EXPECT_FALSE(poll_.Read().simReady);
   EXPECT_EQ(machine_.LastError(), "not connected");
 }
+
+#ifndef _WIN32
+// Another user's folder, or one others can write in, is no simulator: the writer neither talks
+// to whoever answers there nor makes its files there, and the log says why, once.
+TEST_F(WriterMachineTest, RefusedFolderReadsAsNotConnectedAndIsLoggedOnce) {
+  SimStub& stub = StartStub();
+  ASSERT_EQ(::chmod(Dir().c_str(), 0777), 0);
+  handOver_.StartConnecting();
+  machine_.Pass();
+  machine_.Pass();
+  const std::string logged =
+      "log Error: FSUIPC - the IPC folder " + Dir() + " is refused: other users may write in it (mode 0777)";
+  EXPECT_EQ(controls_.TakeLines(), (Lines{kNotConnected, logged, kNotConnected}));
+  EXPECT_EQ(stub.MessagesReceived(), 0u);
+
+  ASSERT_EQ(::chmod(Dir().c_str(), 0700), 0);
+  machine_.Pass();
+  EXPECT_EQ(controls_.TakeLines(), Lines{kVersionFs2004});
+  EXPECT_EQ(handOver_.State(), kWriterConnected);
+}
+#endif
 
 struct VersionCase {
   std::uint32_t moduleVersion;

@@ -58,6 +58,7 @@ class ControlRecorder : public wxEvtHandler {
     if (update.Changes(WriterProgress::kGaugeShown)) Add(update.GaugeShown ? "gauge shown" : "gauge hidden");
     if (update.Changes(WriterProgress::kStatus)) Add("status " + update.Status);
     if (update.Changes(WriterProgress::kSendItem)) Add(update.SendItemEnabled ? "item on" : "item off");
+    if (update.Changes(WriterProgress::kLog)) Add("log " + update.LogText);
   }
 
   void Add(const wxString& line) {

@@ -39,7 +39,8 @@ constexpr char kUsage[] =
     "                         SIGTERM; on Windows Ctrl+C, Ctrl+Break or the console closing)\n"
     "  --quiet                do not print what is received\n"
     "The windows live in the session's desktop on Windows, elsewhere in NUBIVANE_IPC_DIR (or\n"
-    "the per-user default).\n";
+    "the per-user default), a folder of this user's that nobody else can write in; any other\n"
+    "folder is refused (exit code 2).\n";
 
 void PrintUsage(std::FILE* out) {
   std::fputs(kUsage, out);
@@ -166,7 +167,15 @@ int main(int argc, char** argv) {
   platform::CatchStopRequests();
 
   SimStub stub(script);
-  if (!stub.Start()) {
+  // A folder the program would refuse is refused here too, before anything is made in it.
+  std::string refused = IpcRuntimeDirProblem();
+  const bool started = refused.empty() && stub.Start();
+  if (!started && refused.empty()) refused = IpcRuntimeDirProblem();
+  if (!refused.empty()) {
+    std::fprintf(stderr, "nubivane-simstub: %s\n", refused.c_str());
+    return 2;
+  }
+  if (!started) {
     std::fprintf(stderr, "nubivane-simstub: cannot register the windows in %s\n", IpcRuntimeDir().c_str());
     return 1;
   }

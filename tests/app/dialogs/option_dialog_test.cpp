@@ -4,6 +4,7 @@
 #include <wx/frame.h>
 
 #include <clocale>
+#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -249,6 +250,37 @@ TEST_F(OptionDialogTest, ApplyStoresAndStaysOpen) {
   EXPECT_TRUE(appliedAgain);
   EXPECT_TRUE(options.TurbulenceCloud);
   EXPECT_TRUE(stored());
+}
+
+// A save that fails is logged each time; OK and Apply, where the person waits for it, also say
+// it once in a box, and the deletion at the end says it in the log only.
+TEST_F(OptionDialogTest, AFailedSaveIsLoggedAndOkAndApplySayItInABox) {
+  const std::string old = "[General]\nMetar=3\n";
+  WriteBytes("Nubivane.ini", old);
+  namespace fs = std::filesystem;
+  fs::permissions("Nubivane.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  std::vector<wxString> logged;
+  dialog = std::make_unique<ClOption>(frame, &options,
+                                      [&logged](const wxString& line) { logged.push_back(line); });
+  ClOption& option = *dialog;
+  const wxString text = wxS("Can't save Nubivane.ini: the file is read-only");
+  bool boxAfterApply = false;
+  guitest::RunModal(&option, [&] {
+    dialogtest::Click(option.ApplyButton);
+    boxAfterApply = dialogtest::WaitUntil([&] { return boxes.boxes.size() == 1; }) && option.IsShown();
+    dialogtest::Click(option.OkButton);
+  });
+  EXPECT_TRUE(boxAfterApply);
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  for (const guitest::SeenBox& box : boxes.boxes) {
+    EXPECT_EQ(box.message, text);
+    EXPECT_EQ(box.caption, wxS("Nubivane Error"));
+  }
+  dialog.reset();
+  EXPECT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(logged, std::vector<wxString>(3, wxS("Error: ") + text));
+  fs::permissions("Nubivane.ini", fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(ReadBytes("Nubivane.ini"), old);
 }
 
 TEST_F(OptionDialogTest, DeletingTheDialogWritesTheIni) {

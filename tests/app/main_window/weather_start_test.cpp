@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -198,6 +199,31 @@ TEST_F(WeatherStart, WithoutAirportDatTheWindowGoesAndTheSimulatorIsNotTouched) 
   EXPECT_NE(std::find(messages.begin(), messages.end(), "Error: Can't open airport.dat!"), messages.end());
   EXPECT_EQ(messages.back(), "Main: Nubivane Close");
   EXPECT_EQ(std::find(messages.begin(), messages.end(), "FSUIPC: deleting thread"), messages.end());
+}
+
+// A catalogue far larger than any real one is refused as a missing one is, and the log says why.
+TEST_F(WeatherStart, CataloguesOverTheSizeLimitAreRefusedAndTheLogSaysWhy) {
+  PutCatalogues();
+  for (const char* name : {"airport.dat", "station.dat"}) {
+    std::filesystem::resize_file(name, 32u * 1024 * 1024 + 1);  // sparse: costs no disk
+  }
+  Open(false);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].message, "Can't open airport.dat!");
+  Weather* going = window;
+  window = nullptr;
+  EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(10)));
+  Settle();
+
+  const std::vector<std::string> messages = Messages(Log());
+  const auto at = [&messages](const std::string& line) {
+    return std::find(messages.begin(), messages.end(), line) - messages.begin();
+  };
+  const std::string limit = " is larger than 32 MB (33554432 bytes), the most a catalogue may hold: not read";
+  const auto tooLarge = at("Error: airport.dat" + limit);
+  EXPECT_LT(tooLarge, at("Error: Can't open airport.dat!"));
+  EXPECT_LT(at("Error: Can't open airport.dat!"), static_cast<long>(messages.size()));
+  EXPECT_LT(at("InitWeather: station.dat" + limit), static_cast<long>(messages.size()));
 }
 
 TEST_F(WeatherStart, TheStoredGeometryIsKeptWhenItIsUsable) {
