@@ -9,11 +9,10 @@ else()
 endif()
 
 # wx-config's link line makes every program a GUI-subsystem one; programs that want that say
-# WIN32 themselves. It also names the editor component's library, which nothing here uses and
-# which is therefore not built.
+# WIN32 themselves.
 macro(nub_windows_wx_libraries)
   if(NUB_WINDOWS)
-    list(FILTER wxWidgets_LIBRARIES EXCLUDE REGEX "^-mwindows$|subsystem,windows|wxscintilla")
+    list(FILTER wxWidgets_LIBRARIES EXCLUDE REGEX "^-mwindows$|subsystem,windows")
   endif()
 endmacro()
 

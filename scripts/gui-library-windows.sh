@@ -17,13 +17,20 @@ configure_flags=(--host=$host --build=x86_64-linux-gnu --disable-shared --with-m
   --without-libjpeg --without-libpng --disable-svg --without-expat --with-zlib=sys
   --with-regex=builtin --without-opengl --disable-webview --disable-mediactrl)
 # Only what the programs link: wx-config's link line also names the editor component's library,
-# which cmake/windows.cmake takes off it instead of building it.
+# which is taken off that line (unlink_editor) instead of being built.
 libraries=(wxregexu wx_baseu wx_baseu_net wx_mswu_core)
 compiler=$($host-g++-posix -dumpfullversion)
 key=$(printf '%s\n' "$version" "$compiler" "${configure_flags[@]}" "${libraries[@]}" | sha256sum | cut -c1-12)
 prefix=$cache/wx-msw-${version:-newest}-$key
 
+# wx-config names the editor component's library in every link line, and CMake's search for the
+# library fails on a name it cannot find.
+unlink_editor() {
+  sed -i 's/ -lwxscintilla-[^ "]*//g' "$1/bin/wx-config"
+}
+
 if [[ -f $prefix/.complete ]]; then
+  grep -q -- -lwxscintilla "$prefix/bin/wx-config" && unlink_editor "$prefix"
   echo "$prefix"
   exit 0
 fi
@@ -85,5 +92,6 @@ mkdir -p "$prefix/include/wx-3.2" "$prefix/lib/wx/include/$toolchain/wx/msw"
 cp -a "$src/include/wx" "$prefix/include/wx-3.2/"
 cp "$build/lib/wx/include/$toolchain/wx/setup.h" "$prefix/lib/wx/include/$toolchain/wx/"
 cp "$build/lib/wx/include/$toolchain/wx/msw/rcdefs.h" "$prefix/lib/wx/include/$toolchain/wx/msw/"
+unlink_editor "$prefix"
 touch "$prefix/.complete"
 echo "$prefix"
