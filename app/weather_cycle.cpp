@@ -2,8 +2,6 @@
 // conversion run. The decisions are the plain code of cycle/; this file reads the window's state
 // for them and applies what they decide to the controls and the threads.
 
-#include <wx/evtloop.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <utility>
@@ -16,6 +14,7 @@
 #include "simlink/fsuipc_worker.h"
 #include "support/download.h"
 #include "support/gui/modal_runs.h"
+#include "support/gui/redraw_yield.h"
 #include "support/gui/window_picture.h"
 #include "support/log_file.h"
 
@@ -49,9 +48,8 @@ class StopWhenClosed {
 
 // A download runs none of the window's events: what it shows is laid out and drawn here, with the
 // display's own events and no input (GTK lets timers through as well: the callers hold the tick).
-void ShowProgressNow() {
-  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_UI);
-}
+// A close request still comes through and stops the download.
+void ShowProgressNow() { YieldForRedraws(); }
 
 }  // namespace
 
