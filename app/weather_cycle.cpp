@@ -2,6 +2,8 @@
 // conversion run. The decisions are the plain code of cycle/; this file reads the window's state
 // for them and applies what they decide to the controls and the threads.
 
+#include <wx/wupdlock.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <utility>
@@ -246,6 +248,8 @@ void Weather::ShowNearestStation() {
   const std::int32_t index = NearestStationForDisplay(Stations, latitude, longitude, km);
   if (index < 0) return;
   MetarRecord& station = Stations[static_cast<std::size_t>(index)];
+  // The list, the text and the table change at once, drawn once at the end.
+  const wxWindowUpdateLocker frozen(Panel);
   StationList->Clear();
   StationList->Insert(station.Raw, 0);
   StationList->Insert(DistanceLine(km), 1);
