@@ -195,11 +195,11 @@ TEST(MainFrameLayout, TheProgressLabelShowsItsTextsWhole) {
   auto* frame = new NubivaneFrame(nullptr);
   frame->Show();
   for (const bool gauge : {false, true}) {
+    frame->ProgressGauge->Show(gauge);
+    frame->Panel->Layout();
     for (const char* text : texts) {
-      // As the main window applies a progress: the label first, then the gauge.
+      // As the main window shows a progress that leaves the gauge as it is: no new layout.
       frame->ProgressLabel->SetLabel(wxString::FromUTF8(text));
-      frame->ProgressGauge->Show(gauge);
-      frame->Panel->Layout();
       ASSERT_TRUE(guitest::PaintNow(frame)) << text;
       const wxRect label = frame->ProgressLabel->GetRect();
       const int lastColumn = LastTextColumn(frame->ProgressLabel);
