@@ -36,9 +36,10 @@ bool AsksToClose(const MSG& msg) {
 // The top-level windows asked to close during the running yield.
 std::vector<HWND>* closeAsked = nullptr;
 
-// The yield takes every message it holds back out of the queue: each is seen here on its way.
+// The yield looks at every message and takes those it holds back out of the queue: each is seen
+// here on its way, once or more.
 LRESULT CALLBACK NoteCloseRequests(int code, WPARAM removal, LPARAM message) {
-  if (code == HC_ACTION && removal == PM_REMOVE && closeAsked != nullptr) {
+  if (code == HC_ACTION && closeAsked != nullptr) {
     const MSG& msg = *reinterpret_cast<const MSG*>(message);
     if (msg.hwnd != nullptr && AsksToClose(msg)) {
       const HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
