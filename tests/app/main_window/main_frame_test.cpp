@@ -209,7 +209,9 @@ TEST(MainFrameLayout, TheProgressLabelShowsItsTextsWhole) {
       EXPECT_GE(lastColumn, 0) << where;
       EXPECT_LT(lastColumn, label.width - 1) << where;
       EXPECT_LE(label.GetRight(), frame->Panel->GetClientSize().x) << where;
-      if (gauge) EXPECT_LT(label.GetRight(), frame->ProgressGauge->GetPosition().x) << where;
+      if (gauge) {
+        EXPECT_LT(label.GetRight(), frame->ProgressGauge->GetPosition().x) << where;
+      }
     }
   }
   Dispose(frame);
