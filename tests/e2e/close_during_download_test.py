@@ -142,6 +142,15 @@ class X:
         self.lib.XSync(self.display, 0)
 
 
+def press_alt_f4(x):
+    """Alt+F4 typed on the keyboard, to whichever window has it."""
+    alt = x.lib.XKeysymToKeycode(x.display, x.lib.XStringToKeysym(b"Alt_L"))
+    f4 = x.lib.XKeysymToKeycode(x.display, x.lib.XStringToKeysym(b"F4"))
+    for code, down in ((alt, 1), (f4, 1), (f4, 0), (alt, 0)):
+        x.xtst.XTestFakeKeyEvent(x.display, code, down, 0)
+    x.lib.XSync(x.display, 0)
+
+
 def read_json_line(process, kind, seconds):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
@@ -281,6 +290,10 @@ class CloseDuringDownload(unittest.TestCase):
 
     def test_the_close_box_stops_a_download_from_a_dripping_server(self):
         self.closed_in_download("drip", self.x.ask_to_close)
+
+    @unittest.skipUnless(RUNNER, "without a window manager Alt+F4 is no close request on Linux")
+    def test_alt_f4_stops_a_download_from_a_dripping_server(self):
+        self.closed_in_download("drip", lambda frame: press_alt_f4(self.x))
 
 
 if __name__ == "__main__":
