@@ -21,5 +21,8 @@ NubivaneAbout::NubivaneAbout(wxWindow* parent)
   ClFileVersion version;
   version.Load(wxString());
   VersionText->SetLabel(AboutVersionLine(version.GetFileVersion(true)));
+  // The first link would have the keyboard, and Enter would follow it: Enter means OK here.
+  OkButton->SetDefault();
+  OkButton->SetFocus();
   KeepFitted(this, kAboutSize, [] {});
 }

@@ -2,7 +2,7 @@
 // conversion run. The decisions are the plain code of cycle/; this file reads the window's state
 // for them and applies what they decide to the controls and the threads.
 
-#include <wx/evtloop.h>
+#include <wx/wupdlock.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -16,6 +16,7 @@
 #include "simlink/fsuipc_worker.h"
 #include "support/download.h"
 #include "support/gui/modal_runs.h"
+#include "support/gui/redraw_yield.h"
 #include "support/gui/window_picture.h"
 #include "support/log_file.h"
 
@@ -49,9 +50,8 @@ class StopWhenClosed {
 
 // A download runs none of the window's events: what it shows is laid out and drawn here, with the
 // display's own events and no input (GTK lets timers through as well: the callers hold the tick).
-void ShowProgressNow() {
-  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_UI);
-}
+// A close request still comes through and stops the download.
+void ShowProgressNow() { YieldForRedraws(); }
 
 }  // namespace
 
@@ -248,6 +248,8 @@ void Weather::ShowNearestStation() {
   const std::int32_t index = NearestStationForDisplay(Stations, latitude, longitude, km);
   if (index < 0) return;
   MetarRecord& station = Stations[static_cast<std::size_t>(index)];
+  // The list, the text and the table change at once, drawn once at the end.
+  const wxWindowUpdateLocker frozen(Panel);
   StationList->Clear();
   StationList->Insert(station.Raw, 0);
   StationList->Insert(DistanceLine(km), 1);

@@ -2,6 +2,7 @@
 // dialog, the update check and the ICAO field.
 
 #include <wx/colour.h>
+#include <wx/wupdlock.h>
 
 #include <algorithm>
 
@@ -40,6 +41,8 @@ void Weather::OnCheckUpdates(wxCommandEvent& event) {
 // The entered station is looked up in the window's own lists, which the loader never touches:
 // lists it has published since are taken first.
 void Weather::OnEnterICAO(wxCommandEvent&) {
+  // The field, the text and the table change at once, drawn once at the end.
+  const wxWindowUpdateLocker frozen(Panel);
   UpperairList->DeleteAllItems();
   TakeLoadedLists();
   if (Stations.empty()) {

@@ -1,6 +1,8 @@
 // The main window's display of one station: the decoded report as text, the upper-air profile as
 // rows of the table. The texts and rows are the plain functions of app/core.
 
+#include <wx/wupdlock.h>
+
 #include <algorithm>
 
 #include "app/core/weather_text.h"
@@ -46,6 +48,9 @@ void Weather::ShowMetar(MetarRecord* metar) {
 }
 
 void Weather::ShowUpperair(UpperairRecord* upperair, MetarRecord* metar) {
+  // Windows' list redraws itself for every cell and every column width it is given: seconds for
+  // one profile under wine. Frozen, it is drawn once.
+  const wxWindowUpdateLocker frozen(UpperairList);
   UpperairList->DeleteAllItems();
   const std::vector<UpperairRow> rows = BuildUpperairRows(*upperair, *metar, Options.AlignUpperWinds);
   for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -84,8 +84,9 @@ void MainFrame::BuildControls() {
   IcaoText->SetMaxLength(4);
   IcaoText->SetFont(TahomaFont(wxFONTWEIGHT_NORMAL));
   inputRow->Add(IcaoText, 0, wxALL, 5);
-  ProgressLabel = new wxStaticText(Panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, 0,
-                                   wxS("staticText"));
+  // It keeps the room the row gives it: sized to each text, Windows' label cut the last letter off.
+  ProgressLabel = new wxStaticText(Panel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                   wxST_NO_AUTORESIZE, wxS("staticText"));
   ProgressLabel->Wrap(-1);
   inputRow->Add(ProgressLabel, 2, wxEXPAND | wxALL, 8);
   ProgressGauge = new wxGauge(Panel, wxID_ANY, 100, wxDefaultPosition, wxDefaultSize,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <wx/frame.h>
+#include <wx/hyperlink.h>
+#include <wx/uiaction.h>
 
 #include <memory>
 #include <string>
@@ -51,6 +53,25 @@ TEST_F(AboutDialogTest, EveryWayOutEndsTheDialog) {
   }
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_EQ(boxes.others, 0);
+}
+
+// Enter right after the dialog opens presses OK: the keyboard is on OK, not on the first link.
+TEST_F(AboutDialogTest, EnterAtOnceEndsItWithOkAndFollowsNoLink) {
+  NubivaneAbout about(frame);
+  EXPECT_EQ(about.GetDefaultItem(), about.OkButton);
+  std::vector<wxString> followed;
+  about.Bind(wxEVT_HYPERLINK, [&](wxHyperlinkEvent& event) { followed.push_back(event.GetURL()); });
+  wxWindow* focus = nullptr;
+  const int answer = guitest::RunModal(&about, [&] {
+    focus = wxWindow::FindFocus();
+    wxUIActionSimulator person;
+    person.Char(WXK_RETURN);
+    EXPECT_TRUE(dialogtest::WaitUntil([&] { return !about.IsShown() || !followed.empty(); }));
+    if (about.IsShown()) about.EndModal(wxID_CANCEL);
+  });
+  EXPECT_EQ(focus, about.OkButton) << (focus != nullptr ? focus->GetClassInfo()->GetClassName() : L"none");
+  EXPECT_EQ(answer, wxID_OK);
+  EXPECT_EQ(followed, std::vector<wxString>());
 }
 
 TEST_F(AboutDialogTest, NothingIsClippedAndThePictureIsKept) {

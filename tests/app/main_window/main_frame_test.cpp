@@ -1,12 +1,37 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/image.h>
 #include <wx/menu.h>
 
+#include <string>
 #include <vector>
 
 #include "app/nubivane_frame.h"
+#include "gui_common/screenshot.h"
 
 namespace {
+
+// The rightmost column of what the control shows on the screen that holds text: a pixel far darker
+// than the background. -1 when there is none.
+int LastTextColumn(wxWindow* control) {
+  const wxSize size = control->GetClientSize();
+  if (size.x <= 0 || size.y <= 0) return -1;
+  wxBitmap picture(size);
+  {
+    wxClientDC source(control);
+    wxMemoryDC target(picture);
+    target.Blit(0, 0, size.x, size.y, &source, 0, 0);
+  }
+  const wxImage image = picture.ConvertToImage();
+  for (int x = size.x - 1; x >= 0; --x) {
+    for (int y = 0; y < size.y; ++y) {
+      if (image.GetRed(x, y) + image.GetGreen(x, y) + image.GetBlue(x, y) < 3 * 100) return x;
+    }
+  }
+  return -1;
+}
 
 // The frame and its children go when the library next deletes pending windows.
 void Dispose(wxFrame* frame) {
@@ -160,6 +185,36 @@ TEST(MainFrameLayout, ExitAndTheCloseBoxDestroyTheFrame) {
     EXPECT_NE(window, byMenu);
     EXPECT_NE(window, byCloseBox);
   }
+}
+
+// The progress label shows each of its texts whole, the gauge beside it or not: its text ends
+// before the label's right edge, and the label inside the panel.
+TEST(MainFrameLayout, TheProgressLabelShowsItsTextsWhole) {
+  const char* const texts[] = {"Success! All Stations written", "No station within 10000 km of the aircraft",
+                               "Connecting to weatherserver....", "Download NOAA-Metar 9999 KB from 9999 KB"};
+  auto* frame = new NubivaneFrame(nullptr);
+  frame->Show();
+  for (const bool gauge : {false, true}) {
+    frame->ProgressGauge->Show(gauge);
+    frame->Panel->Layout();
+    for (const char* text : texts) {
+      // As the main window shows a progress that leaves the gauge as it is: no new layout.
+      frame->ProgressLabel->SetLabel(wxString::FromUTF8(text));
+      ASSERT_TRUE(guitest::PaintNow(frame)) << text;
+      const wxRect label = frame->ProgressLabel->GetRect();
+      const int lastColumn = LastTextColumn(frame->ProgressLabel);
+      const std::string where = std::string(text) + (gauge ? ", gauge shown" : ", gauge hidden") +
+                                ": label " + std::to_string(label.width) + " px, text to column " +
+                                std::to_string(lastColumn);
+      EXPECT_GE(lastColumn, 0) << where;
+      EXPECT_LT(lastColumn, label.width - 1) << where;
+      EXPECT_LE(label.GetRight(), frame->Panel->GetClientSize().x) << where;
+      if (gauge) {
+        EXPECT_LT(label.GetRight(), frame->ProgressGauge->GetPosition().x) << where;
+      }
+    }
+  }
+  Dispose(frame);
 }
 
 TEST(MainFrameLayout, ExtraHeightGoesToTheLowerPartAndWidthIsShared) {
