@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/dialog_fit.h"
 #include "app/download_stop.h"
 #include "app/frame_placement.h"
 #include "app/option_dialog.h"
@@ -204,6 +205,7 @@ void Weather::PlaceFromOptions() {
   const wxRect placed = PlaceFrame(stored, DisplayWorkAreas(), SmallestUsableSize());
   Move(placed.GetPosition());
   SetSize(placed.GetSize());
+  ShowAtOnce(this);
   Geometry.Watch(this, placed);
 }
 
