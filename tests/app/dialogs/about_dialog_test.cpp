@@ -17,8 +17,7 @@ using dialogtest::Ending;
 class AboutDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
-    frame->Show();
+    frame = dialogtest::ShowMainWindowStandIn();
   }
   void TearDown() override {
     frame->Destroy();

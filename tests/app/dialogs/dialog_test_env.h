@@ -6,6 +6,7 @@
 #include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
+#include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
@@ -67,6 +68,15 @@ inline bool WaitUntil(const std::function<bool()>& done, int boundMs = 5000) {
     wxMilliSleep(2);
   }
   return true;
+}
+
+// The window the dialogs open over, on the screen before any of them: a window manager stacks a
+// window mapped later above the others, a modal dialog's parent included.
+inline wxFrame* ShowMainWindowStandIn() {
+  auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
+  frame->Show();
+  EXPECT_TRUE(guitest::PaintNow(frame)) << "the main window's stand-in never stood on the screen";
+  return frame;
 }
 
 inline wxPoint Middle(wxWindow* window) {

@@ -27,8 +27,7 @@ using testsupport::WriteBytes;
 class OptionDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
-    frame->Show();
+    frame = dialogtest::ShowMainWindowStandIn();
   }
   void TearDown() override {
     dialog.reset();

@@ -29,8 +29,7 @@ const std::string kSetupBytes = "MZ setup program";
 class UpdateCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
-    frame->Show();
+    frame = dialogtest::ShowMainWindowStandIn();
     host.Download = [this](const wxString& url, wxString* text) {
       requested.push_back(url);
       DownloadOptions options{{std::chrono::seconds(5), std::chrono::seconds(20), 1 << 20}, nullptr, nullptr, nullptr};
