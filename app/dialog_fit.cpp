@@ -1,6 +1,7 @@
 #include "app/dialog_fit.h"
 
 #include <wx/control.h>
+#include <wx/sizer.h>
 #include <wx/dialog.h>
 #include <wx/toplevel.h>
 
@@ -21,6 +22,44 @@ void AtLeastBest(wxWindow* control) {
 
 void WidenForDigits(std::initializer_list<wxControl*> controls, int digits) {
   for (wxControl* control : controls) WidenToShow(control, wxString(wxS('8'), digits));
+}
+
+namespace {
+
+// Pixels between a static box's frame and what lies beside it, inside or outside.
+constexpr int kFrameMargin = 5;
+
+void AddMargin(wxSizerItem* item, int sides) {
+  const int missing = sides & ~item->GetFlag();
+  if (missing == 0 && item->GetBorder() >= kFrameMargin) return;
+  item->SetFlag(item->GetFlag() | sides);
+  item->SetBorder(std::max(item->GetBorder(), kFrameMargin));
+}
+
+// The sides of a box's item that face the box's frame.
+int SidesFacingFrame(const wxStaticBoxSizer& box, std::size_t index, std::size_t count) {
+  if (box.GetOrientation() == wxVERTICAL) return wxLEFT | wxRIGHT | (index + 1 == count ? wxBOTTOM : 0);
+  return wxBOTTOM | (index == 0 ? wxLEFT : 0) | (index + 1 == count ? wxRIGHT : 0);
+}
+
+}  // namespace
+
+void ClearStaticBoxFrames(wxSizer* sizer) {
+#ifdef __WXGTK__
+  auto* box = dynamic_cast<wxStaticBoxSizer*>(sizer);
+  const wxSizerItemList& items = sizer->GetChildren();
+  std::size_t index = 0;
+  for (wxSizerItem* item : items) {
+    if (box != nullptr) AddMargin(item, SidesFacingFrame(*box, index, items.size()));
+    if (wxSizer* inner = item->GetSizer()) {
+      if (dynamic_cast<wxStaticBoxSizer*>(inner) != nullptr) AddMargin(item, wxALL);
+      ClearStaticBoxFrames(inner);
+    }
+    ++index;
+  }
+#else
+  (void)sizer;
+#endif
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 class wxControl;
 class wxDialog;
+class wxSizer;
 class wxTopLevelWindow;
 class wxWindow;
 
@@ -21,6 +22,12 @@ void AtLeastBest(wxWindow* control);
 
 // A field for up to digits characters of numbers (a sign counts as one).
 void WidenForDigits(std::initializer_list<wxControl*> controls, int digits);
+
+// GTK's static boxes leave no room beside their contents: a control or an inner box laid out
+// against the box's side stands on or across the frame the box draws, and an inner box's edge
+// falls on the outer one's. Every static box of the layout gets a margin around it, and its
+// contents a margin from its sides and bottom. Call before the window is fitted.
+void ClearStaticBoxFrames(wxSizer* top);
 
 // Fits the controls (fitControls widens them), then gives the dialog the size it asks for, or
 // its best size where that is larger, and keeps it from being made smaller. Text and controls

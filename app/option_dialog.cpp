@@ -25,6 +25,7 @@ ClOption::ClOption(wxWindow* parent, OptionData* options) : NubivaneOptionDlg(pa
     slider->SetFlag(slider->GetFlag() | wxLEFT | wxRIGHT);
     slider->SetBorder(UpdateSlider->GetTextExtent(wxString::Format(wxS("%i"), UpdateSlider->GetMax())).x / 2);
   }
+  ClearStaticBoxFrames(GetSizer());
   KeepFitted(this, wxDefaultSize, [this] { FitControls(); });
   CentreOnParent(wxBOTH);
 }

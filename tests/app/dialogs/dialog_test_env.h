@@ -13,6 +13,7 @@
 #include <wx/slider.h>
 #include <wx/spinctrl.h>
 #include <wx/statbmp.h>
+#include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/time.h>
@@ -194,6 +195,20 @@ inline wxSize NeededForSlider(wxSlider* slider) {
   return needed;
 }
 
+// The frames static boxes draw must show whole: a box's contents and the box itself stand a few
+// pixels clear of the lines (GTK draws a box's frame a pixel beside the rectangle it reports, and
+// reports its contents from below its label).
+constexpr int kFrameClearance = 3;
+
+inline bool InsideFrameOf(wxStaticBox* box, const wxRect& rect) {
+  int top = 0;
+  int other = 0;
+  box->GetBordersForSizer(&top, &other);
+  const wxSize size = box->GetSize();
+  return rect.x >= kFrameClearance - 1 && rect.y >= 0 && rect.GetRight() < size.x - kFrameClearance &&
+         rect.GetBottom() < size.y - top - kFrameClearance;
+}
+
 // Controls cut short by their parent or smaller than their text needs, by their label or value.
 inline std::vector<std::string> ClippedControls(wxWindow* top) {
   std::vector<std::string> clipped;
@@ -210,7 +225,12 @@ inline std::vector<std::string> ClippedControls(wxWindow* top) {
       }
       wxString name =
           child->GetLabel().empty() ? wxString(child->GetClassInfo()->GetClassName()) : child->GetLabel();
-      const bool inside = rect.x >= 0 && rect.y >= 0 && rect.GetRight() < room.x && rect.GetBottom() < room.y;
+      bool inside = rect.x >= 0 && rect.y >= 0 && rect.GetRight() < room.x && rect.GetBottom() < room.y;
+      if (auto* box = dynamic_cast<wxStaticBox*>(parent)) {
+        inside = InsideFrameOf(box, rect);
+      } else if (dynamic_cast<wxStaticBox*>(child) != nullptr) {
+        inside = inside && rect.GetRight() < room.x - kFrameClearance && rect.GetBottom() < room.y - kFrameClearance;
+      }
       wxSize needed = child->GetBestSize();
       if (auto* text = dynamic_cast<wxTextCtrl*>(child)) {
         name = text->GetValue();
