@@ -85,8 +85,8 @@ inline wxPoint Middle(wxWindow* window) {
   return {rect.x + rect.width / 2, rect.y + rect.height / 2};
 }
 
-// A click also gives its window the keyboard, as a window manager would (there is none on the
-// test display).
+// A click also gives its window the keyboard, as the window manager does for a person's click
+// (the simulated one may come before the manager has given the window the focus).
 inline void Click(wxWindow* window) {
   wxWindow* top = wxGetTopLevelParent(window);
   if (!static_cast<wxTopLevelWindow*>(top)->IsActive()) top->Raise();
@@ -126,8 +126,8 @@ inline void PressEscape(wxWindow* inside) {
 
 // What the window manager's close button does: GTK's own request to close the window, which
 // reaches the dialog as its delete event (on Windows the system command the caption's close box
-// sends). There is no window manager under the test display to draw the button, so the request
-// is made directly.
+// sends). Where the window manager draws the button differs from one manager to the next, so the
+// request is made directly.
 inline void PressCloseBox(wxDialog* dialog) {
 #ifdef _WIN32
   ASSERT_TRUE(::PostMessageW(static_cast<HWND>(dialog->GetHandle()), WM_SYSCOMMAND, SC_CLOSE, 0));
