@@ -1,8 +1,9 @@
 #include "app/dialog_fit.h"
 
 #include <wx/control.h>
-#include <wx/dialog.h>
 #include <wx/sizer.h>
+#include <wx/dialog.h>
+#include <wx/toplevel.h>
 
 #include <algorithm>
 
@@ -77,6 +78,7 @@ void GrowToBest(wxDialog* dialog, const wxSize& wanted) {
   const wxSize size(std::max({wanted.x, best.x, now.x}), std::max({wanted.y, best.y, now.y}));
   if (size != now) dialog->SetSize(size);
   dialog->Layout();
+  if (!dialog->IsShown()) ShowAtOnce(dialog);
 }
 
 }  // namespace
@@ -91,6 +93,14 @@ void KeepFitted(wxDialog* dialog, const wxSize& wanted, std::function<void()> fi
     fitControls();
     GrowToBest(dialog, wxDefaultSize);
   });
+}
+
+void ShowAtOnce(wxTopLevelWindow* window) {
+#ifdef __WXGTK__
+  window->SetClientSize(window->GetClientSize());
+#else
+  (void)window;
+#endif
 }
 
 void EndDialogRun(wxDialog* dialog, int code) {

@@ -54,14 +54,6 @@ std::vector<wxRect> DisplayWorkAreas() {
   return areas;
 }
 
-void ShowAtOnce(wxTopLevelWindow* window) {
-#ifdef __WXGTK__
-  window->SetClientSize(window->GetClientSize());
-#else
-  (void)window;
-#endif
-}
-
 void FrameGeometryKeeper::Watch(wxTopLevelWindow* frame, const wxRect& placed) {
   frame_ = frame;
   last_ = placed;

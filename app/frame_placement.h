@@ -13,14 +13,6 @@ class wxTopLevelWindow;
 //   minimum:  the smallest size at which every control shows whole
 wxRect PlaceFrame(const wxRect& stored, const std::vector<wxRect>& displays, const wxSize& minimum);
 
-// Call after the last change of the frame's size before its first showing. Under a window
-// manager, GTK's build of the library holds a window's first showing back until the manager has
-// told the sizes of its frame, and lays the window out at 2 x 1 pixels meanwhile: GTK warns of a
-// menu bar given less than its minimum, and the manager places the window itself. A window whose
-// client size was set last is shown at once, at its place and size; the manager's frame is then
-// added around it (FrameGeometryKeeper takes it off again).
-void ShowAtOnce(wxTopLevelWindow* window);
-
 // The work areas of the screens now attached, the primary one first.
 std::vector<wxRect> DisplayWorkAreas();
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/dialog_fit.h"
 #include "app/download_stop.h"
 #include "app/frame_placement.h"
 #include "app/option_dialog.h"
