@@ -1,8 +1,8 @@
 #include "app/dialog_fit.h"
 
 #include <wx/control.h>
-#include <wx/sizer.h>
 #include <wx/dialog.h>
+#include <wx/sizer.h>
 #include <wx/toplevel.h>
 
 #include <algorithm>

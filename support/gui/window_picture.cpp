@@ -44,7 +44,7 @@ wxBitmap PictureOfWindow(wxWindow* window) {
 #else
   // The window's rectangle holds the window manager's frame, which no part draws: the picture
   // covers the parts.
-  std::vector<std::pair<wxWindow*, wxRect>> areas;
+  std::vector<std::pair<wxWindow*, wxRect> > areas;
   wxRect drawn;
   for (wxWindow* part : DrawnParts(window)) {
     if (!part->IsShown() || part->IsTopLevel()) continue;

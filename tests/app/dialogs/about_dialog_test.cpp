@@ -16,9 +16,7 @@ using dialogtest::Ending;
 
 class AboutDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    frame = dialogtest::ShowMainWindowStandIn();
-  }
+  void SetUp() override { frame = dialogtest::ShowMainWindowStandIn(); }
   void TearDown() override {
     frame->Destroy();
     dialogtest::Settle();

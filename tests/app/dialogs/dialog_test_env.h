@@ -188,8 +188,8 @@ inline wxSize NeededForSpin(wxSpinCtrl* spin) {
 // What a slider with the same range and style needs: the best size of one given no size, since
 // the given height stands in the real one's best size.
 inline wxSize NeededForSlider(wxSlider* slider) {
-  auto* twin = new wxSlider(slider->GetParent(), wxID_ANY, slider->GetValue(), slider->GetMin(), slider->GetMax(),
-                            wxDefaultPosition, wxDefaultSize, slider->GetWindowStyleFlag());
+  auto* twin = new wxSlider(slider->GetParent(), wxID_ANY, slider->GetValue(), slider->GetMin(),
+                            slider->GetMax(), wxDefaultPosition, wxDefaultSize, slider->GetWindowStyleFlag());
   const wxSize needed = twin->GetBestSize();
   twin->Destroy();
   return needed;
@@ -229,7 +229,8 @@ inline std::vector<std::string> ClippedControls(wxWindow* top) {
       if (auto* box = dynamic_cast<wxStaticBox*>(parent)) {
         inside = InsideFrameOf(box, rect);
       } else if (dynamic_cast<wxStaticBox*>(child) != nullptr) {
-        inside = inside && rect.GetRight() < room.x - kFrameClearance && rect.GetBottom() < room.y - kFrameClearance;
+        inside = inside && rect.GetRight() < room.x - kFrameClearance &&
+                 rect.GetBottom() < room.y - kFrameClearance;
       }
       wxSize needed = child->GetBestSize();
       if (auto* text = dynamic_cast<wxTextCtrl*>(child)) {

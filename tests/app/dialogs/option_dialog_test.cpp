@@ -26,9 +26,7 @@ using testsupport::WriteBytes;
 // The main window stands behind the dialog, which is centred on it.
 class OptionDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    frame = dialogtest::ShowMainWindowStandIn();
-  }
+  void SetUp() override { frame = dialogtest::ShowMainWindowStandIn(); }
   void TearDown() override {
     dialog.reset();
     frame->Destroy();

@@ -32,7 +32,8 @@ class UpdateCheckTest : public ::testing::Test {
     frame = dialogtest::ShowMainWindowStandIn();
     host.Download = [this](const wxString& url, wxString* text) {
       requested.push_back(url);
-      DownloadOptions options{{std::chrono::seconds(5), std::chrono::seconds(20), 1 << 20}, nullptr, nullptr, nullptr};
+      DownloadOptions options{
+          {std::chrono::seconds(5), std::chrono::seconds(20), 1 << 20}, nullptr, nullptr, nullptr};
       return DownloadText(url, *text, options) == DownloadResult::kComplete ? 0 : 1;
     };
     host.ClearProgress = [this] { ++cleared; };

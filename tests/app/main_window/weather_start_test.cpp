@@ -227,17 +227,19 @@ TEST_F(WeatherStart, TheFrameStandsWhereTheIniSaysRunAfterRun) {
     const char* why;
     bool offerFirst;  // the previous run did not end cleanly: the report offer comes before the window
   };
-  const Run runs[] = {{"after an unclean run, a box first", true}, {"a start", false}, {"the next start", false}};
+  const Run runs[] = {
+      {"after an unclean run, a box first", true}, {"a start", false}, {"the next start", false}};
   for (const Run& run : runs) {
     if (run.offerFirst) WriteBytes("nubivane.log", "1765440000 - Nubivane Start\r\n");
     bool offered = false;
     {
       // A person answers the box on the screen.
-      guitest::RealModal person([](const wxDialog* d) { return dynamic_cast<const wxMessageDialog*>(d) != nullptr; },
-                                [&offered](wxDialog* box) {
-                                  offered = true;
-                                  EXPECT_TRUE(modal_runs::AnswerNativeBox(box, modal_runs::kGtkResponseNo));
-                                });
+      guitest::RealModal person(
+          [](const wxDialog* d) { return dynamic_cast<const wxMessageDialog*>(d) != nullptr; },
+          [&offered](wxDialog* box) {
+            offered = true;
+            EXPECT_TRUE(modal_runs::AnswerNativeBox(box, modal_runs::kGtkResponseNo));
+          });
       Open();
     }
     EXPECT_EQ(offered, run.offerFirst) << run.why;
