@@ -2,6 +2,8 @@
 
 #include <wx/control.h>
 #include <wx/dialog.h>
+#include <wx/sizer.h>
+#include <wx/toplevel.h>
 
 #include <algorithm>
 
@@ -24,6 +26,44 @@ void WidenForDigits(std::initializer_list<wxControl*> controls, int digits) {
 
 namespace {
 
+// Pixels between a static box's frame and what lies beside it, inside or outside.
+constexpr int kFrameMargin = 5;
+
+void AddMargin(wxSizerItem* item, int sides) {
+  const int missing = sides & ~item->GetFlag();
+  if (missing == 0 && item->GetBorder() >= kFrameMargin) return;
+  item->SetFlag(item->GetFlag() | sides);
+  item->SetBorder(std::max(item->GetBorder(), kFrameMargin));
+}
+
+// The sides of a box's item that face the box's frame.
+int SidesFacingFrame(const wxStaticBoxSizer& box, std::size_t index, std::size_t count) {
+  if (box.GetOrientation() == wxVERTICAL) return wxLEFT | wxRIGHT | (index + 1 == count ? wxBOTTOM : 0);
+  return wxBOTTOM | (index == 0 ? wxLEFT : 0) | (index + 1 == count ? wxRIGHT : 0);
+}
+
+}  // namespace
+
+void ClearStaticBoxFrames(wxSizer* sizer) {
+#ifdef __WXGTK__
+  auto* box = dynamic_cast<wxStaticBoxSizer*>(sizer);
+  const wxSizerItemList& items = sizer->GetChildren();
+  std::size_t index = 0;
+  for (wxSizerItem* item : items) {
+    if (box != nullptr) AddMargin(item, SidesFacingFrame(*box, index, items.size()));
+    if (wxSizer* inner = item->GetSizer()) {
+      if (dynamic_cast<wxStaticBoxSizer*>(inner) != nullptr) AddMargin(item, wxALL);
+      ClearStaticBoxFrames(inner);
+    }
+    ++index;
+  }
+#else
+  (void)sizer;
+#endif
+}
+
+namespace {
+
 // The best sizes measured before the window stood on the screen are stale once it does.
 void ForgetBestSizes(wxWindow* window) {
   window->InvalidateBestSize();
@@ -38,6 +78,7 @@ void GrowToBest(wxDialog* dialog, const wxSize& wanted) {
   const wxSize size(std::max({wanted.x, best.x, now.x}), std::max({wanted.y, best.y, now.y}));
   if (size != now) dialog->SetSize(size);
   dialog->Layout();
+  if (!dialog->IsShown()) ShowAtOnce(dialog);
 }
 
 }  // namespace
@@ -52,6 +93,14 @@ void KeepFitted(wxDialog* dialog, const wxSize& wanted, std::function<void()> fi
     fitControls();
     GrowToBest(dialog, wxDefaultSize);
   });
+}
+
+void ShowAtOnce(wxTopLevelWindow* window) {
+#ifdef __WXGTK__
+  window->SetClientSize(window->GetClientSize());
+#else
+  (void)window;
+#endif
 }
 
 void EndDialogRun(wxDialog* dialog, int code) {

@@ -57,17 +57,39 @@ std::vector<wxRect> DisplayWorkAreas() {
 void FrameGeometryKeeper::Watch(wxTopLevelWindow* frame, const wxRect& placed) {
   frame_ = frame;
   last_ = placed;
+  outer_ = frame->GetSize();
+  client_ = frame->GetClientSize();
   const auto take = [this](wxEvent& event) {
     event.Skip();
     if (!closing_) Take();
   };
   frame->Bind(wxEVT_MOVE, take);
-  frame->Bind(wxEVT_SIZE, take);
+  frame->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    if (closing_) return;
+    KeepOuterSize();
+    Take();
+  });
   frame->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
     event.Skip();
     Take();
     closing_ = true;
   });
+}
+
+void FrameGeometryKeeper::KeepOuterSize() {
+#ifdef __WXGTK__
+  const wxSize outer = frame_->GetSize();
+  const wxSize client = frame_->GetClientSize();
+  if (client != client_) {
+    outer_ = outer;
+    client_ = client;
+  } else if (outer != outer_ && frame_->IsShown() && !frame_->IsIconized() && !frame_->IsMaximized()) {
+    // The same client area in another frame of the window manager's. After the pending events:
+    // until then GTK keeps the client area at the size it was shown at.
+    frame_->CallAfter([this] { frame_->SetSize(outer_); });
+  }
+#endif
 }
 
 void FrameGeometryKeeper::Take() {

@@ -19,17 +19,25 @@ std::vector<wxRect> DisplayWorkAreas();
 // Where a frame stands on the screen, for storing at its end however it was closed. Once the
 // window manager's close has hidden a frame, GTK may report it at 0,0: the place is taken while
 // the frame is shown, on every move and resize and at the close request.
+//
+// The size stored is the outer one, the window manager's frame included. GTK learns that frame's
+// size only after the window is shown and then adds it around the same client area: the keeper
+// sets the outer size back, so that a stored size does not grow by the frame on every run.
 class FrameGeometryKeeper {
  public:
-  // From now on; placed is where the frame was put.
+  // From now on; placed is where the frame was put, its size already set.
   void Watch(wxTopLevelWindow* frame, const wxRect& placed);
   // The frame's rectangle now if it still stands on the screen, else the last one it stood at.
   wxRect Last() const;
 
  private:
   void Take();
+  void KeepOuterSize();
 
   wxTopLevelWindow* frame_ = nullptr;
   wxRect last_;
   bool closing_ = false;
+  // The outer and client sizes after the last change of the client area.
+  wxSize outer_;
+  wxSize client_;
 };

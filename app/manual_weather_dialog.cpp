@@ -96,6 +96,7 @@ NubivaneSetFSWX::NubivaneSetFSWX(wxWindow* parent, LogLine log)
               wxDEFAULT_DIALOG_STYLE),
       log_(std::move(log)),
       linkPause_(SleepScaled) {
+  ClearStaticBoxFrames(GetSizer());
   KeepFitted(this, kDialogSize, [this] { FitControls(); });
   CentreOnParent(wxBOTH);
 }

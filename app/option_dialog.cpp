@@ -29,6 +29,7 @@ ClOption::ClOption(wxWindow* parent, OptionData* options, LogLine log)
     slider->SetFlag(slider->GetFlag() | wxLEFT | wxRIGHT);
     slider->SetBorder(UpdateSlider->GetTextExtent(wxString::Format(wxS("%i"), UpdateSlider->GetMax())).x / 2);
   }
+  ClearStaticBoxFrames(GetSizer());
   KeepFitted(this, wxDefaultSize, [this] { FitControls(); });
   CentreOnParent(wxBOTH);
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/close_on_signal.h"
+#include "app/dialog_fit.h"
 #include "app/download_stop.h"
 #include "app/frame_placement.h"
 #include "app/option_dialog.h"
@@ -214,6 +215,7 @@ void Weather::PlaceFromOptions() {
   const wxRect placed = PlaceFrame(stored, DisplayWorkAreas(), SmallestUsableSize());
   Move(placed.GetPosition());
   SetSize(placed.GetSize());
+  ShowAtOnce(this);
   Geometry.Watch(this, placed);
 }
 

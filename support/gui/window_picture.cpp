@@ -9,6 +9,7 @@
 #include <wx/window.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #ifndef __WXMSW__
@@ -31,22 +32,34 @@ std::vector<wxWindow*> DrawnParts(wxWindow* window) {
 #endif
 
 wxBitmap PictureOfWindow(wxWindow* window) {
-  const wxRect frame = window->GetScreenRect();
+  wxRect frame = window->GetScreenRect();
   if (frame.width <= 0 || frame.height <= 0 || !window->IsShownOnScreen()) return wxBitmap();
+#ifdef __WXMSW__
   wxBitmap picture(frame.GetSize());
   wxMemoryDC target(picture);
-#ifdef __WXMSW__
   // Here the menu bar is no window of its own but part of the frame's border, which the system
   // draws; the window's own surface holds it and every child.
   wxWindowDC source(window);
   target.Blit(0, 0, frame.width, frame.height, &source, 0, 0);
 #else
-  target.SetBackground(*wxWHITE_BRUSH);
-  target.Clear();
+  // The window's rectangle holds the window manager's frame, which no part draws: the picture
+  // covers the parts.
+  std::vector<std::pair<wxWindow*, wxRect> > areas;
+  wxRect drawn;
   for (wxWindow* part : DrawnParts(window)) {
     if (!part->IsShown() || part->IsTopLevel()) continue;
     const wxRect area(part->GetScreenPosition(), part->GetClientSize());
     if (area.width <= 0 || area.height <= 0) continue;
+    areas.emplace_back(part, area);
+    drawn = drawn.IsEmpty() ? area : drawn.Union(area);
+  }
+  if (!drawn.IsEmpty()) frame = drawn.Intersect(frame);
+  if (frame.width <= 0 || frame.height <= 0) return wxBitmap();
+  wxBitmap picture(frame.GetSize());
+  wxMemoryDC target(picture);
+  target.SetBackground(*wxWHITE_BRUSH);
+  target.Clear();
+  for (const auto& [part, area] : areas) {
     wxClientDC source(part);
     target.Blit(area.x - frame.x, area.y - frame.y, area.width, area.height, &source, 0, 0);
   }

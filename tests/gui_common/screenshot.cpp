@@ -65,8 +65,11 @@ wxString SavePng(const wxBitmap& bitmap, const wxString& name) {
 }  // namespace
 
 wxString SaveScreenshot(wxWindow* window, const wxString& name) {
+  // Measured once it has painted: under a window manager a frame shown a moment ago may not
+  // have its size yet.
+  if (!window->IsShownOnScreen() || !PaintNow(window)) return wxString();
   const wxSize size = window->GetClientSize();
-  if (size.x <= 0 || size.y <= 0 || !window->IsShownOnScreen() || !PaintNow(window)) return wxString();
+  if (size.x <= 0 || size.y <= 0) return wxString();
   wxBitmap bitmap(size);
   {
     wxClientDC source(window);

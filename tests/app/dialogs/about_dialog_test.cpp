@@ -18,10 +18,7 @@ using dialogtest::Ending;
 
 class AboutDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
-    frame->Show();
-  }
+  void SetUp() override { frame = dialogtest::ShowMainWindowStandIn(); }
   void TearDown() override {
     frame->Destroy();
     dialogtest::Settle();

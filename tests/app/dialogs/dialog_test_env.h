@@ -6,12 +6,14 @@
 #include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
+#include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
 #include <wx/spinctrl.h>
 #include <wx/statbmp.h>
+#include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/time.h>
@@ -69,13 +71,22 @@ inline bool WaitUntil(const std::function<bool()>& done, int boundMs = 5000) {
   return true;
 }
 
+// The window the dialogs open over, on the screen before any of them: a window manager stacks a
+// window mapped later above the others, a modal dialog's parent included.
+inline wxFrame* ShowMainWindowStandIn() {
+  auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
+  frame->Show();
+  EXPECT_TRUE(guitest::PaintNow(frame)) << "the main window's stand-in never stood on the screen";
+  return frame;
+}
+
 inline wxPoint Middle(wxWindow* window) {
   const wxRect rect = window->GetScreenRect();
   return {rect.x + rect.width / 2, rect.y + rect.height / 2};
 }
 
-// A click also gives its window the keyboard, as a window manager would (there is none on the
-// test display).
+// A click also gives its window the keyboard, as the window manager does for a person's click
+// (the simulated one may come before the manager has given the window the focus).
 inline void Click(wxWindow* window) {
   wxWindow* top = wxGetTopLevelParent(window);
   if (!static_cast<wxTopLevelWindow*>(top)->IsActive()) top->Raise();
@@ -115,8 +126,8 @@ inline void PressEscape(wxWindow* inside) {
 
 // What the window manager's close button does: GTK's own request to close the window, which
 // reaches the dialog as its delete event (on Windows the system command the caption's close box
-// sends). There is no window manager under the test display to draw the button, so the request
-// is made directly.
+// sends). Where the window manager draws the button differs from one manager to the next, so the
+// request is made directly.
 inline void PressCloseBox(wxDialog* dialog) {
 #ifdef _WIN32
   ASSERT_TRUE(::PostMessageW(static_cast<HWND>(dialog->GetHandle()), WM_SYSCOMMAND, SC_CLOSE, 0));
@@ -177,11 +188,25 @@ inline wxSize NeededForSpin(wxSpinCtrl* spin) {
 // What a slider with the same range and style needs: the best size of one given no size, since
 // the given height stands in the real one's best size.
 inline wxSize NeededForSlider(wxSlider* slider) {
-  auto* twin = new wxSlider(slider->GetParent(), wxID_ANY, slider->GetValue(), slider->GetMin(), slider->GetMax(),
-                            wxDefaultPosition, wxDefaultSize, slider->GetWindowStyleFlag());
+  auto* twin = new wxSlider(slider->GetParent(), wxID_ANY, slider->GetValue(), slider->GetMin(),
+                            slider->GetMax(), wxDefaultPosition, wxDefaultSize, slider->GetWindowStyleFlag());
   const wxSize needed = twin->GetBestSize();
   twin->Destroy();
   return needed;
+}
+
+// The frames static boxes draw must show whole: a box's contents and the box itself stand a few
+// pixels clear of the lines (GTK draws a box's frame a pixel beside the rectangle it reports, and
+// reports its contents from below its label).
+constexpr int kFrameClearance = 3;
+
+inline bool InsideFrameOf(wxStaticBox* box, const wxRect& rect) {
+  int top = 0;
+  int other = 0;
+  box->GetBordersForSizer(&top, &other);
+  const wxSize size = box->GetSize();
+  return rect.x >= kFrameClearance - 1 && rect.y >= 0 && rect.GetRight() < size.x - kFrameClearance &&
+         rect.GetBottom() < size.y - top - kFrameClearance;
 }
 
 // Controls cut short by their parent or smaller than their text needs, by their label or value.
@@ -200,7 +225,13 @@ inline std::vector<std::string> ClippedControls(wxWindow* top) {
       }
       wxString name =
           child->GetLabel().empty() ? wxString(child->GetClassInfo()->GetClassName()) : child->GetLabel();
-      const bool inside = rect.x >= 0 && rect.y >= 0 && rect.GetRight() < room.x && rect.GetBottom() < room.y;
+      bool inside = rect.x >= 0 && rect.y >= 0 && rect.GetRight() < room.x && rect.GetBottom() < room.y;
+      if (auto* box = dynamic_cast<wxStaticBox*>(parent)) {
+        inside = InsideFrameOf(box, rect);
+      } else if (dynamic_cast<wxStaticBox*>(child) != nullptr) {
+        inside = inside && rect.GetRight() < room.x - kFrameClearance &&
+                 rect.GetBottom() < room.y - kFrameClearance;
+      }
       wxSize needed = child->GetBestSize();
       if (auto* text = dynamic_cast<wxTextCtrl*>(child)) {
         name = text->GetValue();

@@ -35,8 +35,7 @@ class ManualWeatherTest : public ::testing::Test {
   void SetUp() override {
     testsupport::SetEnvironment("NUBIVANE_IPC_DIR", dir.Path());
     SetPlatformTimeScale(0.1);
-    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
-    frame->Show();
+    frame = dialogtest::ShowMainWindowStandIn();
   }
   void TearDown() override {
     dialog.reset();

@@ -27,10 +27,7 @@ using testsupport::WriteBytes;
 // The main window stands behind the dialog, which is centred on it.
 class OptionDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
-    frame->Show();
-  }
+  void SetUp() override { frame = dialogtest::ShowMainWindowStandIn(); }
   void TearDown() override {
     dialog.reset();
     frame->Destroy();

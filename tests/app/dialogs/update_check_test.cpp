@@ -29,11 +29,11 @@ const std::string kSetupBytes = "MZ setup program";
 class UpdateCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    frame = new wxFrame(nullptr, wxID_ANY, wxS("Nubivane lite"), wxPoint(100, 100), wxSize(743, 417));
-    frame->Show();
+    frame = dialogtest::ShowMainWindowStandIn();
     host.Download = [this](const wxString& url, wxString* text) {
       requested.push_back(url);
-      DownloadOptions options{{std::chrono::seconds(5), std::chrono::seconds(20), 1 << 20}, nullptr, nullptr, nullptr};
+      DownloadOptions options{
+          {std::chrono::seconds(5), std::chrono::seconds(20), 1 << 20}, nullptr, nullptr, nullptr};
       return DownloadText(url, *text, options) == DownloadResult::kComplete ? 0 : 1;
     };
     host.ClearProgress = [this] { ++cleared; };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/display.h>
+#include <wx/msgdlg.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,11 +14,14 @@
 #include "app/frame_placement.h"
 #include "common/test_paths.h"
 #include "cycle/init_weather.h"
+#include "gui_common/real_modal.h"
 #include "gui_common/screenshot.h"
+#include "gui_common/window_manager.h"
 #include "peers/http_peer.h"
 #include "peers/smtp_peer.h"
 #include "sim_stub.h"
 #include "simlink/fsuipc_worker.h"
+#include "support/gui/modal_runs.h"
 #include "weather_test_env.h"
 
 namespace {
@@ -261,6 +265,58 @@ TEST_F(WeatherStart, TheStoredPlaceIsWhereTheFrameStoodWhenItWasClosed) {
   for (std::size_t at; (at = ini.find("\r\n")) != std::string::npos;) ini.erase(at, 1);  // Windows line ends
   for (const char* key : {"FramePosX=50\n", "FramePosY=70\n", "FrameSizeX=910\n", "FrameSizeY=610\n"}) {
     EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+  }
+}
+
+std::string IniWithoutCarriageReturns() {
+  std::string ini = ReadBytes("Nubivane.ini");
+  ini.erase(std::remove(ini.begin(), ini.end(), '\r'), ini.end());  // Windows ends its lines with CR LF
+  return ini;
+}
+
+// Where the window manager puts the frame, its own frame around it included, and what the ini
+// holds after the close: the same place and size run after run. A window manager may place a
+// new window itself and reports it a moment after it is mapped; and the size it is shown at
+// must not grow by the window manager's frame from one run to the next.
+TEST_F(WeatherStart, TheFrameStandsWhereTheIniSaysRunAfterRun) {
+  PutCatalogues();
+  const wxRect stored(300, 200, 900, 600);
+  WriteBytes("Nubivane.ini", "[General]\nFramePosX=300\nFramePosY=200\nFrameSizeX=900\nFrameSizeY=600\n");
+  struct Run {
+    const char* why;
+    bool offerFirst;  // the previous run did not end cleanly: the report offer comes before the window
+  };
+  const Run runs[] = {
+      {"after an unclean run, a box first", true}, {"a start", false}, {"the next start", false}};
+  for (const Run& run : runs) {
+    if (run.offerFirst) WriteBytes("nubivane.log", "1765440000 - Nubivane Start\r\n");
+    bool offered = false;
+    {
+      // A person answers the box on the screen.
+      guitest::RealModal person(
+          [](const wxDialog* d) { return dynamic_cast<const wxMessageDialog*>(d) != nullptr; },
+          [&offered](wxDialog* box) {
+            offered = true;
+            EXPECT_TRUE(modal_runs::AnswerNativeBox(box, modal_runs::kGtkResponseNo));
+          });
+      Open();
+    }
+    EXPECT_EQ(offered, run.offerFirst) << run.why;
+    // The window manager's answers come as window events, which only a running event loop sees.
+    SettleUntil(
+        [&] {
+          wxTheApp->Yield(true);
+          return guitest::WindowManagerFrame(window) == stored;
+        },
+        std::chrono::seconds(10));
+    const wxRect shown = guitest::WindowManagerFrame(window);
+    EXPECT_EQ(shown, stored) << run.why << ": " << shown.x << "," << shown.y << " " << shown.width << "x"
+                             << shown.height;
+    Close();
+    const std::string ini = IniWithoutCarriageReturns();
+    for (const char* key : {"FramePosX=300\n", "FramePosY=200\n", "FrameSizeX=900\n", "FrameSizeY=600\n"}) {
+      EXPECT_NE(ini.find(key), std::string::npos) << run.why << ": " << key << " in\n" << ini;
+    }
   }
 }
 
