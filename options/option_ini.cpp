@@ -3,6 +3,7 @@
 #include <wx/debug.h>
 #include <wx/fileconf.h>
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 #include <wx/strconv.h>
@@ -280,10 +281,11 @@ std::unique_ptr<wxFileConfig> OpenIni(const wxString& path, bool* whole, bool fo
   return config;
 }
 
-// An existing file that we cannot open for reading: loading gets nothing and saving must not
-// replace it.
+// An existing file that we cannot open for reading, or that is larger than any ini of ours:
+// loading gets nothing and saving must not replace it.
 bool ExistsUnreadable(const wxString& path) {
   if (!wxFileExists(path)) return false;
+  if (wxFileName::GetSize(path).GetValue() > kLargestIniBytes) return true;
   std::FILE* file = wxFopen(path, wxS("rb"));
   if (file == nullptr) return true;
   std::fclose(file);

@@ -6,6 +6,7 @@
 #include <wx/utils.h>
 
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -255,6 +256,27 @@ TEST(IniFile, BrokenFileLoadsWhatItCanAndIsNeverOverwritten) {
     options.Metar = 3;
     EXPECT_FALSE(SaveIni(options)) << c.name;
     EXPECT_EQ(ReadBytes(kIni), c.bytes) << c.name;
+  }
+}
+
+// A file larger than any ini of ours is somebody else's: neither read nor saved over, so that it
+// holds neither the start nor a save. One of the largest size still is an ini.
+TEST(IniFile, AFileLargerThanAnyIniOfOursIsNeitherReadNorSavedOver) {
+  for (const std::uint64_t size : {kLargestIniBytes, kLargestIniBytes + 1, std::uint64_t{16} << 20}) {
+    SCOPED_TRACE(size);
+    ScopedWorkDir dir;
+    std::string bytes = "[General]\nMetar=3\n[Notes]\n";
+    while (bytes.size() < size) bytes += "note=" + std::string(60, 'n') + "\n";
+    bytes.resize(size - 1);
+    bytes += "\n";
+    WriteBytes(kIni, bytes);
+    const bool ours = size <= kLargestIniBytes;
+    OptionData options;
+    EXPECT_EQ(LoadIni(&options), ours);
+    EXPECT_EQ(options.Metar, ours ? 3 : 1);
+    options.Metar = 2;
+    EXPECT_EQ(SaveIni(options), ours);
+    EXPECT_EQ(ReadBytes(kIni) == bytes, !ours);
   }
 }
 
