@@ -1,7 +1,10 @@
 #include "app/about_dialog.h"
 
+#include <wx/hyperlink.h>
+
 #include "app/dialog_fit.h"
 #include "app/program_icon.h"
+#include "platform/shell_open.h"
 #include "support/file_version.h"
 
 namespace {
@@ -25,4 +28,8 @@ NubivaneAbout::NubivaneAbout(wxWindow* parent)
   OkButton->SetDefault();
   OkButton->SetFocus();
   KeepFitted(this, kAboutSize, [] {});
+  // The library's own launch asks the desktop's services for the browser on this thread and
+  // waits for their answer, for ever if they give none; the program neither waits for them nor
+  // hears of a failure.
+  Bind(wxEVT_HYPERLINK, [](wxHyperlinkEvent& event) { platform::OpenUrl(event.GetURL()); });
 }

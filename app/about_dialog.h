@@ -2,8 +2,9 @@
 
 #include "app/layouts/about_dlg.h"
 
-// The About dialog's product class: title, size and the version line. Shown modally and deleted
-// by the main window's About item; nothing is stored.
+// The About dialog's product class: title, size and the version line; its links go to the
+// browser without the dialog waiting for it. Shown modally and deleted by the main window's
+// About item; nothing is stored.
 class NubivaneAbout : public AboutDlg {
  public:
   explicit NubivaneAbout(wxWindow* parent);

@@ -23,6 +23,8 @@ void CloseMainWindowOnSignals() {
 #ifdef __UNIX__
   wxTheApp->SetSignalHandler(SIGTERM, CloseTopWindow);
   wxTheApp->SetSignalHandler(SIGINT, CloseTopWindow);
+  // The terminal that started the program has gone: the same close, not the default's abrupt end.
+  wxTheApp->SetSignalHandler(SIGHUP, CloseTopWindow);
 #endif
 }
 

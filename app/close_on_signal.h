@@ -1,8 +1,9 @@
 #pragma once
 
-// SIGTERM and SIGINT close the main window the way its close box does, so that the threads are
-// joined, the ini is saved and the log ends with its "Close" line. The library runs the handler
-// from its event loop, not inside the signal. The main window is the application's top window.
+// SIGTERM, SIGINT and SIGHUP close the main window the way its close box does, so that the
+// threads are joined, the ini is saved and the log ends with its "Close" line. The library runs
+// the handler from its event loop, not inside the signal. The main window is the application's
+// top window.
 void CloseMainWindowOnSignals();
 
 // Runs at once the close a signal that has come asks for. For a wait of the GUI thread outside

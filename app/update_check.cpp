@@ -19,12 +19,16 @@ wxString LocalVersion() {
   return version.GetFileVersion(true);
 }
 
+bool Stopped(const UpdateCheckHost& host) { return host.Stopped && host.Stopped(); }
+
 void OfferNewer(wxWindow* window, const UpdateCheckHost& host, const wxString& version) {
   const int answer = modal_runs::ShowBox(wxS("Download Version v") + version + wxS("?"), wxS("Version Info"),
                                          wxYES_NO | wxICON_INFORMATION | wxSTAY_ON_TOP, window);
   host.ClearProgress();
-  if (answer != wxYES) return;
+  // A close that came while the box stood ended it: the answer is no answer then.
+  if (answer != wxYES || Stopped(host)) return;
   ClUpdater updater(window);
+  updater.SetWaits(host.SetupStop, host.SetupWaiting);
   // The window goes through its close, which waits until no step and no modal loop runs any
   // more, while the setup program runs.
   if (updater.Run()) window->Close(true);
@@ -41,7 +45,12 @@ void RunUpdateCheck(wxWindow* window, const UpdateCheckHost& host, bool startup)
   {
     // The busy text stands above every window: it goes before a box could stand under it.
     wxBusyInfo busy(wxS("Checking for updates...Please wait..."), window);
-    downloaded = host.Download(VersionCheckUrl(), &answer) == 0;
+    downloaded = host.Download(VersionCheckUrl(), &answer, kLongestVersionAnswerBytes) == 0;
+  }
+  // A window that is closing offers nothing, and a stopped download is no failed check.
+  if (Stopped(host)) {
+    host.ClearProgress();
+    return;
   }
   const VersionVerdict verdict =
       downloaded ? JudgeVersion(LocalVersion(), answer) : VersionVerdict::kNotVersion;

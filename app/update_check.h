@@ -2,16 +2,25 @@
 
 #include <wx/string.h>
 
+#include <cstdint>
 #include <functional>
 
+class DownloadStop;
 class wxWindow;
 
 // What the update check needs of the main window: the one download of a URL into text (0 when
-// the whole resource arrived), which shows its progress on the window's label and gauge, and the
-// clearing of both afterwards.
+// the whole resource arrived, refused beyond maxBytes), which shows its progress on the window's
+// label and gauge, and the clearing of both afterwards.
 struct UpdateCheckHost {
-  std::function<int(const wxString& url, wxString* text)> Download;
+  std::function<int(const wxString& url, wxString* text, std::uint64_t maxBytes)> Download;
   std::function<void()> ClearProgress;
+  // True once the window is closing: from then on the check offers nothing, shows nothing and
+  // downloads nothing. May be empty.
+  std::function<bool()> Stopped;
+  // For the setup program's download: the stop that ends it and the hook that keeps the windows
+  // drawn while it waits (ClUpdater::SetWaits). May be left out.
+  const DownloadStop* SetupStop = nullptr;
+  std::function<void()> SetupWaiting;
 };
 
 // The version text's address on the update host.

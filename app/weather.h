@@ -2,6 +2,7 @@
 
 #include <wx/timer.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -57,6 +58,8 @@ class Weather : public NubivaneFrame {
   // One URL whole, appended to text, its progress on the label and the gauge: 0 when the resource
   // arrived whole, 2 for a scheme no protocol serves, 1 for every other failure.
   int Download(const wxString& url, wxString* text, const wxString& caption);
+  // The same, refused beyond maxBytes instead of the feeds' cap.
+  int Download(const wxString& url, wxString* text, const wxString& caption, std::uint64_t maxBytes);
   // The chosen stations into records for the writer; false when none were chosen.
   bool ConvertWXToNewWeather();
   bool IsClosing() const { return Closing; }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 #include "app/download_stop.h"
@@ -35,18 +36,6 @@ DownloadStop& WindowStop() {
   return stop;
 }
 int stepsRunning = 0;  // GUI thread only
-
-// A download step begins with the stop lowered; the window's close raises it (Weather::BeginClosing)
-// and it stays raised for the rest of that step.
-class StopWhenClosed {
- public:
-  StopWhenClosed() {
-    if (stepsRunning++ == 0) WindowStop().Lower();
-  }
-  ~StopWhenClosed() { --stepsRunning; }
-  StopWhenClosed(const StopWhenClosed&) = delete;
-  StopWhenClosed& operator=(const StopWhenClosed&) = delete;
-};
 
 // A download runs none of the window's events: what it shows is laid out and drawn here, with the
 // display's own events and no input (GTK lets timers through as well: the callers hold the tick).
@@ -114,6 +103,26 @@ class Weather::FeedHost : public FeedDownloadHost {
 
 void StopWindowDownloads() { WindowStop().Raise(); }
 
+// A download step begins with the stop lowered; the window's close raises it (Weather::BeginClosing)
+// and it stays raised for the rest of that step.
+WindowDownloadStep::WindowDownloadStep() {
+  if (stepsRunning++ == 0) WindowStop().Lower();
+}
+
+WindowDownloadStep::~WindowDownloadStep() { --stepsRunning; }
+
+const DownloadStop* WindowDownloadStep::Stop() const { return &WindowStop(); }
+
+std::function<void()> KeepWindowsDrawn() {
+  return [lastPaint = std::chrono::steady_clock::now()]() mutable {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPaint >= kProgressPaintInterval) {
+      ShowProgressNow();
+      lastPaint = now;
+    }
+  };
+}
+
 void Weather::OnTimer(wxTimerEvent&) {
   if (Closing) return;
   // Lists a split has published belong to the window from now on, whether or not their event
@@ -124,27 +133,25 @@ void Weather::OnTimer(wxTimerEvent&) {
 }
 
 int Weather::Download(const wxString& url, wxString* text, const wxString& caption) {
+  return Download(url, text, caption, kFeedDownloadLimits.maxBytes);
+}
+
+int Weather::Download(const wxString& url, wxString* text, const wxString& caption, std::uint64_t maxBytes) {
   if (Closing) return 1;  // a window that is going starts no download
-  const StopWhenClosed stopWhenClosed;
+  const WindowDownloadStep step;
   ProgressLabel->SetLabel(kConnectingLabel);
   ShowGauge(true);
   ShowProgressNow();
-  auto lastPaint = std::chrono::steady_clock::now();
   DownloadOptions options;
   options.limits = kFeedDownloadLimits;
-  const auto paintNow = [&lastPaint] {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPaint >= kProgressPaintInterval) {
-      ShowProgressNow();
-      lastPaint = now;
-    }
-  };
+  options.limits.maxBytes = maxBytes;
+  const std::function<void()> paintNow = KeepWindowsDrawn();
   options.progress = [this, &caption, &paintNow](const DownloadProgress& progress) {
     ApplyDownloadProgress(caption, progress.receivedBytes, progress.sizeBytes, progress.sizeKnown);
     paintNow();
   };
-  options.waiting = paintNow;
-  options.stop = &WindowStop();
+  options.waiting = [&paintNow] { paintNow(); };  // one pace for both
+  options.stop = step.Stop();
   wxString resource;
   const DownloadResult result = DownloadText(url, resource, options);
   if (result == DownloadResult::kNoProtocol) return 2;
@@ -169,7 +176,7 @@ void Weather::OnDownloadWX(wxCommandEvent&) {
   // The boxes of this step dispatch timer events: no tick may start a second download that would
   // empty the lists this one fills.
   const TimerTick::Hold hold(Tick);
-  const StopWhenClosed stopWhenClosed;
+  const WindowDownloadStep step;
   Downloaded = true;
   Selection.clear();
   Stations.clear();

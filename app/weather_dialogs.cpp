@@ -5,10 +5,13 @@
 #include <wx/wupdlock.h>
 
 #include <algorithm>
+#include <cstdint>
 
+#include "app/download_stop.h"
 #include "app/option_dialog.h"
 #include "app/update_check.h"
 #include "app/weather.h"
+#include "support/download.h"
 #include "support/gui/modal_runs.h"
 #include "support/log_file.h"
 
@@ -27,14 +30,19 @@ void Weather::OnCheckUpdates(wxCommandEvent& event) {
   const TimerTick::Hold hold(Tick);
   // A window that is going asks the update host nothing.
   if (Closing) return;
+  // From the version text to the setup program one step: a close anywhere in it stops the rest.
+  const WindowDownloadStep step;
   UpdateCheckHost host;
-  host.Download = [this](const wxString& url, wxString* text) {
-    return Download(url, text, wxS("Check Updates"));
+  host.Download = [this](const wxString& url, wxString* text, std::uint64_t maxBytes) {
+    return Download(url, text, wxS("Check Updates"), maxBytes);
   };
   host.ClearProgress = [this] {
     ProgressLabel->SetLabel(wxEmptyString);
     ShowGauge(false);
   };
+  host.Stopped = [this, &step] { return Closing || step.Stop()->Raised(); };
+  host.SetupStop = step.Stop();
+  host.SetupWaiting = KeepWindowsDrawn();
   RunUpdateCheck(this, host, event.GetString() == wxS("startup"));
 }
 

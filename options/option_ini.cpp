@@ -283,10 +283,14 @@ std::unique_ptr<wxFileConfig> OpenIni(const wxString& path, bool* whole, bool fo
   return config;
 }
 
-// An existing file that we cannot open for reading: loading gets nothing and saving must not
-// replace it. *reason: why it cannot be opened.
+// An existing file that we cannot open for reading, or that is larger than any ini of ours:
+// loading gets nothing and saving must not replace it. *reason: why it is not used.
 bool ExistsUnreadable(const wxString& path, wxString* reason = nullptr) {
   if (!wxFileExists(path)) return false;
+  if (wxFileName::GetSize(path).GetValue() > kLargestIniBytes) {
+    if (reason != nullptr) *reason = wxString::Format(wxS("the file is larger than %d KB"), int(kLargestIniBytes / 1024));
+    return true;
+  }
   std::FILE* file = wxFopen(path, wxS("rb"));
   if (file == nullptr) {
     if (reason != nullptr) *reason = wxString(std::strerror(errno));

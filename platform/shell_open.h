@@ -18,4 +18,11 @@ void ShellOpenFile(const wxString& file);
 // Replaces the handler; an empty handler restores the desktop's default. Returns the previous one.
 ShellOpenHandler SetShellOpenHandler(ShellOpenHandler handler);
 
+// Hands a web address to the desktop's browser, without waiting for the browser or for the
+// desktop's services that start it: no window waits on them. Whether it opened is not reported.
+void OpenUrl(const wxString& url);
+
+// Replaces the handler of OpenUrl, as SetShellOpenHandler does for files.
+ShellOpenHandler SetUrlOpenHandler(ShellOpenHandler handler);
+
 }  // namespace platform

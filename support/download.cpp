@@ -48,9 +48,13 @@ DownloadResult ReadBody(ByteSource& body, const TransferGuard& guard, const Down
     if (transfer.sizeKnown && transfer.received == transfer.size) return DownloadResult::kComplete;
     const Io going = guard.Going();
     if (going != Io::kOk) return download::Failure(going, DownloadResult::kBroken);
-    const std::size_t wanted = transfer.sizeKnown ? static_cast<std::size_t>(std::min<std::uint64_t>(
-                                                        kPieceBytes, transfer.size - transfer.received))
-                                                  : kPieceBytes;
+    std::size_t wanted = transfer.sizeKnown ? static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                  kPieceBytes, transfer.size - transfer.received))
+                                            : kPieceBytes;
+    // Without a length, one byte beyond the cap is all it takes to refuse the resource: a small
+    // cap is not waited out to the end of a piece.
+    const std::uint64_t room = options.limits.maxBytes - transfer.received;
+    if (room < wanted) wanted = static_cast<std::size_t>(room) + 1;
     std::size_t filled = 0;
     Io read = Io::kOk;
     while (filled < wanted && read == Io::kOk) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <climits>
+#include <utility>
 
 #include "platform/shell_open.h"
 #include "support/download.h"
@@ -14,6 +15,8 @@ namespace {
 constexpr DownloadLimits kSetupLimits{std::chrono::seconds(5), std::chrono::minutes(30), 256U << 20};
 constexpr unsigned kBytesPerKbShift = 10;
 constexpr int kUnknownLengthRange = 100;
+// While the server sends nothing, the dialog's times are brought up to date this often.
+constexpr std::chrono::seconds kProgressRefresh(1);
 
 constexpr int kProgressStyle = progress_style::kAppModal | progress_style::kAutoHide |
                                progress_style::kElapsedTime | progress_style::kEstimatedTime |
@@ -45,7 +48,8 @@ void ShowProgress(ProgressView& view, const wxString& fileName, const DownloadPr
 }
 
 // A file that could not be had at all, or not be written or put in place, is worth a word; a
-// transfer that broke off says nothing, and an address that is no URL touches nothing.
+// transfer that broke off or was stopped says nothing, and an address that is no URL touches
+// nothing.
 bool IsWorthABox(DownloadResult result) {
   return result == DownloadResult::kNoAnswer || result == DownloadResult::kTooLarge ||
          result == DownloadResult::kWriteFailed;
@@ -72,10 +76,20 @@ ClUpdater::ClUpdater(wxWindow* parent)
 
 ClUpdater::~ClUpdater() = default;
 
+void ClUpdater::SetWaits(const DownloadStop* stop, std::function<void()> waiting) {
+  Stop = stop;
+  Waiting = std::move(waiting);
+}
+
 bool ClUpdater::Download() {
+  // A stop before the start: not even the partial file is made.
+  if (Stop != nullptr && Stop->Raised()) {
+    return false;
+  }
   SupportUi& ui = CurrentSupportUi();
   DownloadOptions options;
   options.limits = kSetupLimits;
+  options.stop = Stop;
   options.progress = [this, &ui](const DownloadProgress& progress) {
     if (!Progress) {
       Progress = ui.ShowProgress(wxS("Updater"), ProgressText(FileName, progress), ProgressRange(progress),
@@ -83,7 +97,19 @@ bool ClUpdater::Download() {
     } else {
       ShowProgress(*Progress, FileName, progress);
     }
+    Shown = progress;
+    ShownAt = std::chrono::steady_clock::now();
   };
+  if (Waiting) {
+    options.waiting = [this] {
+      Waiting();
+      const auto now = std::chrono::steady_clock::now();
+      if (Progress && now - ShownAt >= kProgressRefresh) {
+        ShowProgress(*Progress, FileName, Shown);
+        ShownAt = now;
+      }
+    };
+  }
   const DownloadResult result = DownloadFile(UrlBase + EncodeUrlPathBlanks(FileName), FileName, options);
   Progress.reset();
   if (result == DownloadResult::kComplete) {
@@ -98,6 +124,11 @@ bool ClUpdater::Download() {
 
 bool ClUpdater::Run() {
   if (!Download()) {
+    return false;
+  }
+  // A stop that came with the last piece: the whole file stays, but a program that is closing
+  // starts nothing.
+  if (Stop != nullptr && Stop->Raised()) {
     return false;
   }
   platform::ShellOpenFile(FileName);

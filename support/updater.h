@@ -2,8 +2,11 @@
 
 #include <wx/string.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 
+#include "support/download.h"
 #include "support/support_ui.h"
 
 class wxWindow;
@@ -23,12 +26,20 @@ class ClUpdater {
   bool Download();
   // True when the download succeeded and the file was handed to the shell.
   bool Run();
+  // For a caller that keeps its windows alive while the download waits: a stop that ends the
+  // download at once (nothing of it is kept, no box is shown and nothing is started), and a hook
+  // run again and again while it waits, as DownloadOptions::waiting. Either may be left out.
+  void SetWaits(const DownloadStop* stop, std::function<void()> waiting);
 
  private:
   std::unique_ptr<ProgressView> Progress;  // lives while a download runs
   wxWindow* Parent;
-  wxString UrlBase;   // the update host's "/source/"
-  wxString FileName;  // "Nubivane Lite Setup.exe": the name on the server and on disk
+  wxString UrlBase;                    // the update host's "/source/"
+  wxString FileName;                   // "Nubivane Lite Setup.exe": the name on the server and on disk
+  const DownloadStop* Stop = nullptr;  // not owned
+  std::function<void()> Waiting;
+  DownloadProgress Shown;  // what the progress dialog shows now
+  std::chrono::steady_clock::time_point ShownAt;
 };
 
 // The progress text: "Download <file> %iKB from %iKB", a KB being 1024 bytes.

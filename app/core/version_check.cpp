@@ -64,6 +64,7 @@ int CompareVersions(const wxString& a, const wxString& b) {
 }  // namespace
 
 wxString AnnouncedVersion(const wxString& hostText) {
+  if (hostText.length() > kLongestVersionAnswerBytes) return wxString();
   const wxString trimmed = TrimBlanks(hostText);
   return IsVersion(trimmed) ? trimmed : wxString();
 }

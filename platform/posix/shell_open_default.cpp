@@ -16,4 +16,10 @@ void OpenWithDefaultHandler(const wxString& file) {
   wxExecute(argv, wxEXEC_ASYNC);
 }
 
+void OpenUrlWithDefaultHandler(const wxString& url) {
+  const wchar_t* argv[] = {L"xdg-open", url.wc_str(), nullptr};
+  wxLogNull quiet;
+  wxExecute(argv, wxEXEC_ASYNC);
+}
+
 }  // namespace platform

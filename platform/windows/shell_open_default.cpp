@@ -14,4 +14,9 @@ void OpenWithDefaultHandler(const wxString& file) {
   ::ShellExecuteW(nullptr, nullptr, name.GetFullPath().wc_str(), nullptr, nullptr, SW_SHOW);
 }
 
+void OpenUrlWithDefaultHandler(const wxString& url) {
+  // The address's default verb, as the library's own browser launch does.
+  ::ShellExecuteW(nullptr, L"open", url.wc_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
 }  // namespace platform

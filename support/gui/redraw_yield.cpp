@@ -3,6 +3,8 @@
 #include <wx/evtloop.h>
 #include <wx/toplevel.h>
 
+#include <memory>
+
 #ifdef __WXMSW__
 #include <wx/msw/wrapwin.h>
 
@@ -68,7 +70,13 @@ void CloseWindows(const std::vector<HWND>& handles) {
 
 void YieldForRedraws() {
   wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-  if (loop == nullptr) return;
+  // The start-up runs before the application's loop: without a loop of its own nothing would be
+  // drawn, and a signal would wait for the end of the download.
+  std::unique_ptr<wxEventLoop> startUp;
+  if (loop == nullptr) {
+    startUp = std::make_unique<wxEventLoop>();
+    loop = startUp.get();
+  }
 #ifdef __WXMSW__
   std::vector<HWND> asked;
   std::vector<HWND>* const outer = std::exchange(closeAsked, &asked);

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -266,6 +267,27 @@ TEST(IniFile, BrokenFileLoadsWhatItCanAndIsSavedWithIt) {
     OptionData again;
     EXPECT_TRUE(LoadIni(&again)) << c.name;
     EXPECT_EQ(Describe(again), Describe(options)) << c.name;
+  }
+}
+
+// A file larger than any ini of ours is somebody else's: neither read nor saved over, so that it
+// holds neither the start nor a save. One of the largest size still is an ini.
+TEST(IniFile, AFileLargerThanAnyIniOfOursIsNeitherReadNorSavedOver) {
+  for (const std::uint64_t size : {kLargestIniBytes, kLargestIniBytes + 1, std::uint64_t{16} << 20}) {
+    SCOPED_TRACE(size);
+    ScopedWorkDir dir;
+    std::string bytes = "[General]\nMetar=3\n[Notes]\n";
+    while (bytes.size() < size) bytes += "note=" + std::string(60, 'n') + "\n";
+    bytes.resize(size - 1);
+    bytes += "\n";
+    WriteBytes(kIni, bytes);
+    const bool ours = size <= kLargestIniBytes;
+    OptionData options;
+    EXPECT_EQ(LoadIni(&options), ours);
+    EXPECT_EQ(options.Metar, ours ? 3 : 1);
+    options.Metar = 2;
+    EXPECT_EQ(SaveIni(options), ours);
+    EXPECT_EQ(ReadBytes(kIni) == bytes, !ours);
   }
 }
 

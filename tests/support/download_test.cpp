@@ -359,6 +359,27 @@ TEST(Download, EndlessServerEndsAtTheDeadlineOrTheCap) {
   }
 }
 
+// A small cap (a version text's) is not waited out to the end of a piece: a resource without a
+// length that trickles in is refused as soon as one byte beyond the cap has come. At 50 bytes a
+// second a full piece would take 80 s, well past the deadline.
+TEST(Download, ASmallCapIsRefusedAtItsSizeNotAtTheEndOfAPiece) {
+  constexpr std::uint64_t kCap = 64;
+  HttpPeer trickle({{"/trickle", 200, "1", false, SIZE_MAX, false, 0, true, 20}});
+  FtpPeer ftp({});
+  ASSERT_TRUE(ftp.Started());
+  for (const std::string& url : {trickle.BaseUrl() + "/trickle", ftp.BaseUrl() + "/endless-1-20"}) {
+    SCOPED_TRACE(url);
+    ProgressLog log;
+    wxString text = kBefore;
+    const auto start = Clock::now();
+    EXPECT_EQ(DownloadText(url, text, log.Recording(Options(10s, 30s, kCap))), DownloadResult::kTooLarge);
+    EXPECT_LT(Since(start), 10s);
+    EXPECT_EQ(text, kBefore);
+    ExpectProgressKeepsItsRange(log.calls);
+    EXPECT_LE(log.calls.back().receivedBytes, kCap);
+  }
+}
+
 // The head of an answer is bounded as its body is: a head that never ends (a header line every
 // 20 ms) holds nobody beyond the deadline or the stop, and a header line that never ends, sent as
 // fast as the line takes it, would grow in memory without limit: the head has a size limit.

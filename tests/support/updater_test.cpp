@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "common/test_paths.h"
 #include "peers/http_peer.h"
@@ -13,6 +14,7 @@
 #include "peers/update_doubles.h"
 #include "platform/shell_open.h"
 #include "recorders.h"
+#include "support/download.h"
 #include "support/service_addresses.h"
 
 namespace {
@@ -146,6 +148,96 @@ INSTANTIATE_TEST_SUITE_P(Updater, StalledTransferTest, ::testing::Values(true, f
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? "LengthAnnounced" : "NoLength";
                          });
+
+// The caller's stop ends a download that drips (a byte every 100 ms of a million announced) at
+// once; its waiting hook runs all along and the dialog's times go on. Nothing of the download
+// stays, no box is shown and nothing is started; a stop raised before asks the server nothing.
+TEST_F(UpdaterTest, TheCallersStopEndsTheDownloadAndNothingIsKeptOrStarted) {
+  for (const bool stopFirst : {false, true}) {
+    SCOPED_TRACE(stopFirst ? "stop raised before" : "stop raised while it waits");
+    RecordingUi ui;
+    ShellRecorder shell;
+    HttpPeer peer({{kSetupPath, 200, "M", true, 1000000, false, 0, true, 100, 300}});
+    ScopedUpdateHost host(peer.BaseUrl());
+    DownloadStop stop;
+    if (stopFirst) stop.Raise();
+    int hookCalls = 0;
+    std::chrono::steady_clock::time_point raisedAt;
+    const auto start = std::chrono::steady_clock::now();
+    ClUpdater updater(nullptr);
+    updater.SetWaits(&stop, [&] {
+      ++hookCalls;
+      const auto now = std::chrono::steady_clock::now();
+      if (!stop.Raised() && now - start >= std::chrono::milliseconds(2500)) {
+        raisedAt = now;
+        stop.Raise();
+      }
+    });
+    EXPECT_FALSE(updater.Run());
+    const auto end = std::chrono::steady_clock::now();
+    EXPECT_TRUE(ReadBytes(kSetup) == kGoodOldSetup);
+    EXPECT_FALSE(wxFileExists(wxString(kSetup) + ".part"));
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(shell.opened.empty());
+    if (stopFirst) {
+      EXPECT_TRUE(peer.RequestLines().empty());
+      EXPECT_TRUE(ui.events.empty());
+      continue;
+    }
+    EXPECT_LT(end - raisedAt, std::chrono::milliseconds(500));
+    EXPECT_GT(hookCalls, 20);
+    // Shown, brought up to date (its times) while no piece was whole yet, closed. The stop
+    // itself shows the bytes of the piece it cut short.
+    ASSERT_GE(ui.events.size(), 3u);
+    EXPECT_EQ(ui.events.front().kind, "show");
+    EXPECT_EQ(ui.events[1].kind, "update");
+    EXPECT_EQ(ui.events[1].value, 0);
+    EXPECT_EQ(ui.events.back().kind, "close");
+  }
+}
+
+// A stop that comes with the last piece (raised by the dialog's last update, as a signal served
+// there would): the whole file is in place, but a program that is closing starts nothing.
+TEST_F(UpdaterTest, AStopWithTheLastPieceStartsNothing) {
+  class StopAtTheEnd : public SupportUi {
+   public:
+    explicit StopAtTheEnd(DownloadStop& stop) : stop_(stop), previous_(InstallSupportUi(this)) {}
+    ~StopAtTheEnd() override { InstallSupportUi(previous_); }
+    void ShowMessage(const wxString&, const wxString&, long, wxWindow*) override { ++messages; }
+    std::unique_ptr<ProgressView> ShowProgress(const wxString&, const wxString&, int maximum, wxWindow*,
+                                               int) override {
+      return std::make_unique<View>(stop_, maximum);
+    }
+    int messages = 0;
+
+   private:
+    class View : public ProgressView {
+     public:
+      View(DownloadStop& stop, int maximum) : stop_(stop), maximum_(maximum) {}
+      void Update(int value, const wxString&) override {
+        if (value == maximum_) stop_.Raise();
+      }
+      void Pulse(const wxString&) override {}
+
+     private:
+      DownloadStop& stop_;
+      int maximum_;
+    };
+    DownloadStop& stop_;
+    SupportUi* previous_;
+  };
+  HttpPeer peer({{kSetupPath, 200, Bytes(5000)}});
+  ScopedUpdateHost host(peer.BaseUrl());
+  DownloadStop stop;
+  StopAtTheEnd ui(stop);
+  ClUpdater updater(nullptr);
+  updater.SetWaits(&stop, [] {});
+  EXPECT_FALSE(updater.Run());
+  EXPECT_TRUE(stop.Raised());
+  EXPECT_TRUE(ReadBytes(kSetup) == Bytes(5000));
+  EXPECT_EQ(ui.messages, 0);
+  EXPECT_TRUE(shell_.opened.empty());
+}
 
 TEST_F(UpdaterTest, UnreachableOrMissingFileShowsTheBoxAndKeepsTheOldFile) {
   HttpPeer missing({});

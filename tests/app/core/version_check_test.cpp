@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 const char* Name(VersionVerdict verdict) {
@@ -49,6 +51,29 @@ TEST(VersionCheck, VerdictOnWhatTheHostSends) {
   for (const VersionCase& c : cases) {
     EXPECT_STREQ(Name(JudgeVersion(wxString::FromUTF8(c.local), wxString::FromUTF8(c.host))), c.verdict)
         << c.why << ": local \"" << c.local << "\", host \"" << c.host << "\"";
+  }
+}
+
+// An answer longer than 64 bytes is no version, however it is made: the longest version the
+// program writes (four 16-bit numbers) with blanks and a line end up to 64 bytes still is one.
+TEST(VersionCheck, AnAnswerLongerThanAnyVersionIsNone) {
+  const std::string longest = "65535.6553565535.65535";
+  std::string megabyte;
+  while (megabyte.size() < (1u << 20)) megabyte += "1.";
+  megabyte += "1";
+  const struct {
+    std::string host;
+    const char* verdict;
+  } cases[] = {
+      {longest + "\r\n" + std::string(64 - longest.size() - 2, ' '), "offered"},
+      {longest + "\r\n" + std::string(64 - longest.size() - 1, ' '), "check failed"},
+      {std::string(64, '9'), "offered"},
+      {std::string(65, '9'), "check failed"},
+      {megabyte, "check failed"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_STREQ(Name(JudgeVersion(wxS("0.90.1"), wxString::FromAscii(c.host.c_str()))), c.verdict)
+        << c.host.size() << " bytes";
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "dialog_test_env.h"
 #include "gui_common/dialog_recorder.h"
+#include "platform/shell_open.h"
 
 namespace {
 
@@ -69,6 +70,20 @@ TEST_F(AboutDialogTest, EnterAtOnceEndsItWithOkAndFollowsNoLink) {
   EXPECT_EQ(focus, about.OkButton) << (focus != nullptr ? focus->GetClassInfo()->GetClassName() : L"none");
   EXPECT_EQ(answer, wxID_OK);
   EXPECT_EQ(followed, std::vector<wxString>());
+}
+
+// A click on a link hands its address to the opener that does not wait for the browser; the
+// library's own launch, which waits on the desktop's services, is not run.
+TEST_F(AboutDialogTest, ALinkGoesToTheOpenerThatDoesNotWait) {
+  std::vector<wxString> opened;
+  const platform::ShellOpenHandler previous =
+      platform::SetUrlOpenHandler([&opened](const wxString& url) { opened.push_back(url); });
+  NubivaneAbout about(frame);
+  about.WebLink->SendEvent();
+  about.ForumLink->SendEvent();
+  platform::SetUrlOpenHandler(previous);
+  EXPECT_EQ(opened, (std::vector<wxString>{about.WebLink->GetURL(), about.ForumLink->GetURL()}));
+  EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(AboutDialogTest, NothingIsClippedAndThePictureIsKept) {

@@ -2,6 +2,7 @@
 #include <wx/modalhook.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -214,6 +215,34 @@ TEST_F(WeatherDisplayTest, CheckForUpdatesClearsItsProgressAndHoldsTheWindow) {
   EXPECT_TRUE(window->IsEnabled());
   EXPECT_EQ(window->ProgressLabel->GetLabel(), wxEmptyString);
   EXPECT_FALSE(window->ProgressGauge->IsShown());
+}
+
+// The menu's check reads no more of an answer than a version can be: a megabyte announced is
+// refused before its body comes, one that trickles in without a length (40 bytes a second for
+// 10 s) once 65 bytes have come; either is a failed check.
+TEST_F(WeatherDisplayTest, CheckForUpdatesRefusesAnAnswerLongerThanAnyVersion) {
+  std::string megabyte;
+  while (megabyte.size() < (1u << 20)) megabyte += "1.";
+  megabyte += "1";
+  const testpeers::HttpRoute cases[] = {
+      {"/checkVersionNubivanelite.php", 200, megabyte},
+      {"/checkVersionNubivanelite.php", 200, "1.", false, SIZE_MAX, false, 0, true, 50, 200},
+  };
+  PutCatalogues();
+  Open();
+  for (const testpeers::HttpRoute& route : cases) {
+    SCOPED_TRACE(route.announceLength ? "a megabyte announced" : "a trickle without a length");
+    testpeers::HttpPeer host({route});
+    ScopedUpdateHost updateHost(host.BaseUrl());
+    dialogs.boxes.clear();
+    const auto start = std::chrono::steady_clock::now();
+    wxCommandEvent choice(wxEVT_MENU, kIdCheckUpdates);
+    window->ProcessWindowEvent(choice);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].caption, wxS("ERROR"));
+    EXPECT_EQ(dialogs.boxes[0].message, wxS("Couldn't connect to Update Server"));
+  }
 }
 
 TEST_F(WeatherDisplayTest, AtStartUpAnUnreachableHostSaysSo) {

@@ -62,8 +62,9 @@ class ProgramRun : public ::testing::Test {
   std::unique_ptr<SimStub> stub;
 };
 
-TEST_F(ProgramRun, SigtermAndSigintCloseThroughTheNormalShutDown) {
-  for (int signal : {SIGTERM, SIGINT}) {
+// SIGHUP too: it comes when the terminal that started the program closes.
+TEST_F(ProgramRun, SigtermSigintAndSighupCloseThroughTheNormalShutDown) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
     std::remove("nubivane.log");
     std::remove("Nubivane.ini");
     stub = std::make_unique<SimStub>(SimStubScript{});

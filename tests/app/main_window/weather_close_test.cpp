@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wx/filefn.h>
 #include <wx/msgdlg.h>
 
 #include <chrono>
@@ -162,6 +163,103 @@ TEST_F(WeatherClose, ASignalDuringASilentDownloadStopsItWithoutAFallback) {
   EXPECT_EQ(LastMessage(Log()), "Main: Nubivane Close") << Log();
   // A stop is no failure of the feed: the next start must not offer to report it.
   EXPECT_EQ(Log().find("Error"), std::string::npos) << Log();
+}
+
+// Sends SIGTERM to this process once the peer has been asked for `requests` resources and half a
+// second more has passed, as a person would while the download waits.
+class LateSignal {
+ public:
+  LateSignal(const testpeers::HttpPeer& peer, std::size_t requests)
+      : thread_([this, &peer, requests] {
+          const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(30);
+          while (peer.RequestLines().size() < requests && Clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+          std::this_thread::sleep_for(std::chrono::milliseconds(500));
+          sent_ = Clock::now();
+          ::kill(::getpid(), SIGTERM);
+        }) {}
+  ~LateSignal() { Join(); }
+  // When the signal went.
+  Clock::time_point Join() {
+    if (thread_.joinable()) thread_.join();
+    return sent_;
+  }
+
+ private:
+  Clock::time_point sent_;
+  std::thread thread_;
+};
+
+long long MsBetween(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+}
+
+// The update host offers a newer version and then drips its setup program (a byte every 100 ms
+// of a million announced, for 10 s): a signal during the download ends it at once. Nothing of it
+// stays, no box follows, nothing is started, and the window goes by the normal shut-down.
+TEST_F(WeatherClose, ASignalDuringTheSetupDownloadStopsItAndStartsNothing) {
+  const testpeers::HttpRoute drip{
+      "/source/Nubivane%20Lite%20Setup.exe", 200, "M", true, 1000000, false, 0, true, 100, 100};
+  host.reset();
+  peer = std::make_unique<testpeers::HttpPeer>(
+      std::vector<testpeers::HttpRoute>{{"/checkVersionNubivanelite.php", 200, "99.0\r\n"}, drip});
+  host = std::make_unique<ScopedUpdateHost>(peer->BaseUrl());
+  ShellRecorder shell;
+  PutCatalogues();
+  Open();
+  guitest::DialogRecorder yes(wxID_YES);
+  LateSignal signal(*peer, 2);
+  Clock::time_point ended;
+  // On the running loop, as the menu item runs it.
+  wxTheApp->CallAfter([&] {
+    wxCommandEvent call(wxEVT_NULL, 0);
+    window->OnCheckUpdates(call);
+    ended = Clock::now();
+    wxTheApp->ExitMainLoop();
+  });
+  wxTheApp->MainLoop();
+  const long long ms = MsBetween(signal.Join(), ended);
+  std::printf("signal during the setup download: the check ended %lld ms after it\n", ms);
+  EXPECT_LT(ms, 2000) << "the download waited out its server";
+  ASSERT_EQ(yes.boxes.size(), 1u) << yes.boxes.back().caption;
+  EXPECT_EQ(yes.boxes[0].message, wxS("Download Version v99.0?"));
+  EXPECT_FALSE(wxFileExists(wxS("Nubivane Lite Setup.exe")));
+  EXPECT_FALSE(wxFileExists(wxS("Nubivane Lite Setup.exe.part")));
+  EXPECT_TRUE(shell.opened.empty());
+  Weather* going = window;
+  EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(20)));
+  window = nullptr;
+  Settle();
+  EXPECT_EQ(LastMessage(Log()), "Main: Nubivane Close") << Log();
+}
+
+// At start-up the update host drips the version text (40 bytes announced, a byte every 250 ms):
+// a signal during the download ends the check at once, before the event loop runs. Nothing is
+// offered, the setup program is not asked for, and the window goes by the normal shut-down.
+TEST_F(WeatherClose, ASignalDuringTheStartUpVersionCheckEndsItAndOffersNothing) {
+  const testpeers::HttpRoute drip{
+      "/checkVersionNubivanelite.php", 200, "9", true, 40, false, 0, true, 250, 40};
+  host.reset();
+  peer = std::make_unique<testpeers::HttpPeer>(
+      std::vector<testpeers::HttpRoute>{drip, {"/source/Nubivane%20Lite%20Setup.exe", 200, "MZ setup"}});
+  host = std::make_unique<ScopedUpdateHost>(peer->BaseUrl());
+  ShellRecorder shell;
+  PutCatalogues();
+  testsupport::WriteBytes("Nubivane.ini", "[General]\nCheckUpdateStartup=1\n");
+  guitest::DialogRecorder yes(wxID_YES);
+  LateSignal signal(*peer, 1);
+  Open(false);
+  const long long ms = MsBetween(signal.Join(), Clock::now());
+  std::printf("signal during the start-up's version check: the start-up ended %lld ms after it\n", ms);
+  EXPECT_LT(ms, 2000) << "the check waited out its server";
+  EXPECT_TRUE(yes.boxes.empty()) << yes.boxes.front().caption << ": " << yes.boxes.front().message;
+  EXPECT_EQ(peer->RequestLines().size(), 1u);
+  EXPECT_TRUE(shell.opened.empty());
+  Weather* going = window;
+  EXPECT_TRUE(SettleUntil([&] { return !Standing(going); }, std::chrono::seconds(20)));
+  window = nullptr;
+  Settle();
+  EXPECT_EQ(LastMessage(Log()), "Main: Nubivane Close") << Log();
 }
 
 TEST_F(WeatherClose, ASignalInTheReportOfferAtStartUpEndsItAsNo) {
