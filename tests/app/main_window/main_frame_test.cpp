@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_fit.h"
 #include "app/nubivane_frame.h"
 #include "gui_common/screenshot.h"
 
@@ -193,6 +194,8 @@ TEST(MainFrameLayout, TheProgressLabelShowsItsTextsWhole) {
   const char* const texts[] = {"Success! All Stations written", "No station within 10000 km of the aircraft",
                                "Connecting to weatherserver....", "Download NOAA-Metar 9999 KB from 9999 KB"};
   auto* frame = new NubivaneFrame(nullptr);
+  // As the program shows it: at once at its size, not first laid out at the window manager's 2x1.
+  ShowAtOnce(frame);
   frame->Show();
   for (const bool gauge : {false, true}) {
     frame->ProgressGauge->Show(gauge);
