@@ -23,6 +23,8 @@ import tempfile
 import time
 import unittest
 
+from json_lines import read_json_line
+
 PROGRAM, SIMSTUB, TOP = (os.path.abspath(a) for a in sys.argv[1:4])
 del sys.argv[1:4]
 
@@ -149,24 +151,6 @@ def press_alt_f4(x):
     for code, down in ((alt, 1), (f4, 1), (f4, 0), (alt, 0)):
         x.xtst.XTestFakeKeyEvent(x.display, code, down, 0)
     x.lib.XSync(x.display, 0)
-
-
-def read_json_line(process, kind, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        ready, _, _ = select.select([process.stdout], [], [], max(0.0, end - time.monotonic()))
-        if not ready:
-            break
-        line = process.stdout.readline()
-        if not line:
-            break
-        try:
-            event = json.loads(line)
-        except ValueError:
-            continue
-        if event.get("kind") == kind:
-            return event
-    raise AssertionError("no %s line within %d s" % (kind, seconds))
 
 
 def wait_until(condition, seconds, what):

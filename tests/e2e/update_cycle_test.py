@@ -25,6 +25,8 @@ import tempfile
 import time
 import unittest
 
+from json_lines import read_json_line
+
 PROGRAM, SIMSTUB, DECODE, TOP, SHARED = (os.path.abspath(a) for a in sys.argv[1:6])
 del sys.argv[1:6]
 
@@ -123,25 +125,6 @@ def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
-
-
-def read_json_line(process, kind, seconds):
-    """The first line of the process's output that is a JSON object of that kind."""
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        ready, _, _ = select.select([process.stdout], [], [], max(0.0, end - time.monotonic()))
-        if not ready:
-            break
-        line = process.stdout.readline()
-        if not line:
-            break
-        try:
-            event = json.loads(line)
-        except ValueError:
-            continue
-        if event.get("kind") == kind:
-            return event
-    raise AssertionError("no %s line within %d s" % (kind, seconds))
 
 
 def sends(record_file):
