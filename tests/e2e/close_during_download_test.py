@@ -23,7 +23,7 @@ import tempfile
 import time
 import unittest
 
-from json_lines import read_json_line
+from json_lines import read_json_line, wait_until
 
 PROGRAM, SIMSTUB, TOP = (os.path.abspath(a) for a in sys.argv[1:4])
 del sys.argv[1:4]
@@ -151,16 +151,6 @@ def press_alt_f4(x):
     for code, down in ((alt, 1), (f4, 1), (f4, 0), (alt, 0)):
         x.xtst.XTestFakeKeyEvent(x.display, code, down, 0)
     x.lib.XSync(x.display, 0)
-
-
-def wait_until(condition, seconds, what):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("gave up waiting for " + what)
 
 
 class CloseDuringDownload(unittest.TestCase):

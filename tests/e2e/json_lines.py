@@ -1,4 +1,5 @@
-"""Reading the JSON lines that the stand-in and the test servers print."""
+"""What the end-to-end tests share: reading the JSON lines that the stand-in and the test servers
+print, and a bounded wait."""
 import json
 import select
 import time
@@ -21,3 +22,14 @@ def read_json_line(process, kind, seconds):
         if event.get("kind") == kind:
             return event
     raise AssertionError("no %s line within %d s" % (kind, seconds))
+
+
+def wait_until(condition, seconds, what, poll_s=0.05):
+    """The condition's first true value, polled until the bound."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        value = condition()
+        if value:
+            return value
+        time.sleep(poll_s)
+    raise AssertionError("gave up waiting for " + what)

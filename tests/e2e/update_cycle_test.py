@@ -25,7 +25,7 @@ import tempfile
 import time
 import unittest
 
-from json_lines import read_json_line
+from json_lines import read_json_line, wait_until
 
 PROGRAM, SIMSTUB, DECODE, TOP, SHARED = (os.path.abspath(a) for a in sys.argv[1:6])
 del sys.argv[1:6]
@@ -143,16 +143,6 @@ def sends(record_file):
                 done.append(current)
                 current = []
     return done
-
-
-def wait_until(condition, seconds, what):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("gave up waiting for " + what)
 
 
 class Service(unittest.TestCase):
