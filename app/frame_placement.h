@@ -22,7 +22,9 @@ std::vector<wxRect> DisplayWorkAreas();
 //
 // The size stored is the outer one, the window manager's frame included. GTK learns that frame's
 // size only after the window is shown and then adds it around the same client area: the keeper
-// sets the outer size back, so that a stored size does not grow by the frame on every run.
+// sets the outer size back, so that a stored size does not grow by the frame on every run, and
+// reports the size the frame was shown at until then. A place is taken only where GTK and the X
+// server agree on it.
 class FrameGeometryKeeper {
  public:
   // From now on; placed is where the frame was put, its size already set.
@@ -33,6 +35,8 @@ class FrameGeometryKeeper {
  private:
   void Take();
   void KeepOuterSize();
+  // The frame's rectangle, with the outer size it is kept at.
+  wxRect Current() const;
 
   wxTopLevelWindow* frame_ = nullptr;
   wxRect last_;

@@ -48,12 +48,15 @@ TEST_F(MenuTest, OptionStoresIntoTheBlockTheWindowWorksWith) {
   EXPECT_EQ(stored.wxRange, 1000);
 
   // The window's end stores its place through the same dialog.
-  const wxRect frame = window->GetRect();
+  const wxRect frame(50, 70, 910, 610);
+  ASSERT_TRUE(apptest::PutFrame(window, frame));
   Close();
   ASSERT_TRUE(LoadIni(&stored));
   EXPECT_EQ(stored.wxRange, 1000);
   EXPECT_EQ(stored.FramePosX, frame.x);
+  EXPECT_EQ(stored.FramePosY, frame.y);
   EXPECT_EQ(stored.FrameSizeX, frame.width);
+  EXPECT_EQ(stored.FrameSizeY, frame.height);
 }
 
 TEST_F(MenuTest, F1OpensTheAboutDialog) {

@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -123,12 +124,13 @@ TEST_F(ProgramRun, ASignalWhileABoxStandsEndsTheBoxAndTheProgram) {
   };
   const Case cases[] = {
       {"report offer", "1 - Nubivane Start\r\n", "", "Debug"},
-      {"update check at start-up", nullptr, "[General]\nCheckUpdateStartup=1\n", "ERROR"},
+      {"update check at start-up", nullptr, "CheckUpdateStartup=1\n", "ERROR"},
   };
+  const std::string geometry = "FramePosX=300\nFramePosY=200\nFrameSizeX=900\nFrameSizeY=600\n";
   for (const Case& c : cases) {
     testsupport::WriteBytes("nubivane.log",
                             c.previousLog != nullptr ? c.previousLog : "1 - Main: Nubivane Close\r\n");
-    testsupport::WriteBytes("Nubivane.ini", c.ini);
+    testsupport::WriteBytes("Nubivane.ini", "[General]\n" + geometry + c.ini);
     testsupport::SetEnvironment("NUBIVANE_UPDATE_HOST", updateHost.BaseUrl());
     testpeers::ChildProcess program({NUB_PROGRAM});
     testsupport::UnsetEnvironment("NUBIVANE_UPDATE_HOST");
@@ -144,6 +146,13 @@ TEST_F(ProgramRun, ASignalWhileABoxStandsEndsTheBoxAndTheProgram) {
     const std::string closeLine = " - Main: Nubivane Close\r\n";
     ASSERT_GE(log.size(), closeLine.size()) << c.what;
     EXPECT_EQ(log.substr(log.size() - closeLine.size()), closeLine) << c.what << ": " << log;
+    // The frame never moved: it is stored as it was placed, without the window manager's frame
+    // that it got while it was going.
+    std::string ini = ReadBytes("Nubivane.ini");
+    ini.erase(std::remove(ini.begin(), ini.end(), '\r'), ini.end());
+    for (const char* key : {"FramePosX=300\n", "FramePosY=200\n", "FrameSizeX=900\n", "FrameSizeY=600\n"}) {
+      EXPECT_NE(ini.find(key), std::string::npos) << c.what << ": " << key << " in\n" << ini;
+    }
   }
 }
 

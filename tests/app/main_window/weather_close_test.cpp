@@ -265,12 +265,19 @@ TEST_F(WeatherClose, ASignalDuringTheStartUpVersionCheckEndsItAndOffersNothing) 
 TEST_F(WeatherClose, ASignalInTheReportOfferAtStartUpEndsItAsNo) {
   PutCatalogues();
   testsupport::WriteBytes("nubivane.log", "1 - Nubivane Start\r\n");
+  testsupport::WriteBytes("Nubivane.ini",
+                          "[General]\nFramePosX=300\nFramePosY=200\nFrameSizeX=900\nFrameSizeY=600\n");
   const long long ms =
       SignalInside([](const wxDialog* d) { return IsBox(d, "Debug"); }, [&] { Open(false); });
   std::printf("signal with the report offer open: the window was gone %lld ms after it\n", ms);
   const std::string log = Log();
   EXPECT_NE(log.find("Nubivane Start"), std::string::npos);
   EXPECT_EQ(log.find("FSUIPC: deleting thread"), std::string::npos) << "a going window starts no writer";
+  // The frame was shown only on its way out: the window manager's frame around it is not stored.
+  std::string ini = testsupport::ReadBytes("Nubivane.ini");
+  for (const char* key : {"FramePosX=300\n", "FramePosY=200\n", "FrameSizeX=900\n", "FrameSizeY=600\n"}) {
+    EXPECT_NE(ini.find(key), std::string::npos) << key << " in\n" << ini;
+  }
 }
 
 // The report is accepted and the mail server drips every reply, each well within the reply time:

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/dialog_fit.h"
 #include "app/frame_placement.h"
 #include "common/test_paths.h"
 #include "cycle/init_weather.h"
@@ -235,7 +236,7 @@ TEST_F(WeatherStart, TheStoredGeometryIsKeptWhenItIsUsable) {
   WriteBytes("Nubivane.ini", "[General]\nFramePosX=40\nFramePosY=60\nFrameSizeX=900\nFrameSizeY=600\n");
   Open();
   EXPECT_EQ(window->GetRect(), wxRect(40, 60, 900, 600));
-  window->SetSize(wxRect(50, 70, 910, 610));
+  ASSERT_TRUE(apptest::PutFrame(window, wxRect(50, 70, 910, 610)));
   Close();
   std::string ini = ReadBytes("Nubivane.ini");
   ini.erase(std::remove(ini.begin(), ini.end(), '\r'), ini.end());  // Windows ends its lines with CR LF
@@ -250,8 +251,7 @@ TEST_F(WeatherStart, TheStoredPlaceIsWhereTheFrameStoodWhenItWasClosed) {
   PutCatalogues();
   WriteBytes("Nubivane.ini", "[General]\nFramePosX=40\nFramePosY=60\nFrameSizeX=900\nFrameSizeY=600\n");
   Open();
-  window->SetSize(wxRect(50, 70, 910, 610));
-  Settle();
+  ASSERT_TRUE(apptest::PutFrame(window, wxRect(50, 70, 910, 610)));
   Weather* going = window;
   window = nullptr;
   EXPECT_TRUE(going->Close());
@@ -276,6 +276,45 @@ std::string IniWithoutCarriageReturns() {
 
 #ifdef __WXGTK__
 // (GTK: under X a window manager places the window; Windows places it where it is told.)
+
+// GTK grows a frame, once a window manager has framed it, by that frame around the same client
+// area. Until the keeper has undone that, and when the frame goes before it could (a close at
+// once after the showing), the keeper still reports the size the frame was shown at.
+TEST_F(WeatherStart, TheKeeperNeverReportsTheWindowManagersGrowth) {
+  const wxRect placed(300, 200, 900, 600);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("keeper"));
+  frame->SetSize(placed);
+  if (frame->GetClientSize() != placed.GetSize()) {
+    frame->Destroy();
+    // (ctest runs every test in a process of its own.)
+    GTEST_SKIP() << "an earlier frame of this process taught GTK the window manager's frame: it grows no other";
+  }
+  FrameGeometryKeeper keeper;
+  std::vector<wxSize> reported;  // while the frame stood grown
+  bool closed = false;
+  frame->Bind(wxEVT_SIZE, [&](wxSizeEvent& event) {
+    event.Skip();
+    if (closed || frame->GetSize() == placed.GetSize()) return;
+    reported.push_back(keeper.Last().GetSize());
+    // Closed while grown: what the close takes is stored.
+    closed = true;
+    frame->Close();
+    reported.push_back(keeper.Last().GetSize());
+  });
+  ShowAtOnce(frame);
+  keeper.Watch(frame, placed);
+  frame->Show();
+  SettleUntil(
+      [&] {
+        wxTheApp->Yield(true);
+        return closed;
+      },
+      std::chrono::seconds(10));
+  ASSERT_TRUE(closed) << "no window manager framed the frame";
+  for (const wxSize& size : reported) EXPECT_EQ(size, placed.GetSize()) << size.x << "x" << size.y;
+  Settle();
+}
+
 // Where the window manager puts the frame, its own frame around it included, and what the ini
 // holds after the close: the same place and size run after run. A window manager may place a
 // new window itself and reports it a moment after it is mapped; and the size it is shown at

@@ -14,6 +14,7 @@
 #include "app/weather.h"
 #include "common/test_paths.h"
 #include "gui_common/dialog_recorder.h"
+#include "gui_common/window_manager.h"
 
 namespace apptest {
 
@@ -42,6 +43,24 @@ inline bool SettleUntil(const std::function<bool()>& done,
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return false;
+}
+
+// Moves and sizes the frame, and waits until the window manager has put its frame there: a window
+// manager acts on a move a moment later, and the frame stands where it says.
+inline ::testing::AssertionResult PutFrame(wxTopLevelWindow* window, const wxRect& rect) {
+  window->SetSize(rect);
+  const bool put = SettleUntil(
+      [&] {
+        wxTheApp->Yield(true);
+        return guitest::WindowManagerFrame(window) == rect;
+      },
+      std::chrono::seconds(10));
+  if (put) return ::testing::AssertionSuccess();
+  const wxRect stood = guitest::WindowManagerFrame(window);
+  const wxRect gtk = window->GetRect();
+  return ::testing::AssertionFailure() << "after 10 s the frame stood at " << stood.x << "," << stood.y << " "
+                                       << stood.width << "x" << stood.height << " (the library says " << gtk.x
+                                       << "," << gtk.y << " " << gtk.width << "x" << gtk.height << ")";
 }
 
 // The main window started in a fresh working folder, with the files a test puts there. Its
