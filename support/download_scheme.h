@@ -18,6 +18,9 @@ struct Transfer {
   std::uint64_t received = 0;
   std::uint64_t size = 0;
   bool sizeKnown = false;
+  // The size is the file's when it was asked for, and the file may grow while it is sent (a feed
+  // that takes new reports): fewer bytes are a cut, more are the grown file.
+  bool sizeMayGrow = false;
 };
 
 // A length as a server writes it: digits only ("abc", "-1" and "" are none); one past 64 bits

@@ -55,8 +55,8 @@ DownloadResult FtpExchange::Open(const Target& target, const std::string& addres
   return DownloadResult::kComplete;
 }
 
-// The file's size, where the server gives it: "213 <bytes>". In binary type that is the number
-// of bytes the transfer carries. A server that refuses the command (500, 502, 550) is taken at
+// The file's size, where the server gives it: "213 <bytes>". In binary type the transfer carries
+// that many bytes, or more where the file has grown since. A server that refuses the command (500, 502, 550) is taken at
 // its word at the end, as before; one that gives a size that is no number is no answer.
 DownloadResult FtpExchange::AskSize(const Target& target, Transfer& transfer) {
   constexpr int kFileStatus = 213;
@@ -69,18 +69,12 @@ DownloadResult FtpExchange::AskSize(const Target& target, Transfer& transfer) {
   std::string number = reply.compare(0, 4, "213 ") == 0 ? reply.substr(4) : std::string();
   number.erase(number.find_last_not_of(" \t") + 1);  // npos + 1: blanks alone leave nothing
   if (!ParseLength(number, transfer.size)) return DownloadResult::kNoAnswer;
-  transfer.sizeKnown = sizeKnown_ = true;
+  transfer.sizeKnown = true;
+  transfer.sizeMayGrow = true;
   return DownloadResult::kComplete;
 }
 
 DownloadResult FtpExchange::Confirmed() {
-  if (sizeKnown_) {
-    // All the bytes the size promised have come: the data connection must end here.
-    char more = 0;
-    std::size_t count = 0;
-    const Io io = data_.ReadSome(&more, 1, count);
-    if (io != Io::kEnded) return Failure(io, DownloadResult::kBroken);
-  }
   int code = 0;
   const Io io = ReadReply(code);
   return Answered(io, code, 2) ? DownloadResult::kComplete : Failure(io, DownloadResult::kBroken);

@@ -24,7 +24,6 @@ class FtpExchange final : public SchemeExchange {
 
   Connection control_;
   Connection data_;
-  bool sizeKnown_ = false;
 };
 
 }  // namespace download

@@ -11,7 +11,8 @@ files it serves three kinds of file that never end in order, by name:
 and two kinds of the folder's files that it serves otherwise:
   cut-<name>                  only its first half, the transfer then confirmed as whole (226),
                               while SIZE gives the whole file's size;
-  nosize-<name>               whole, but SIZE is refused (550), as some servers do.
+  nosize-<name>               whole, but SIZE is refused (550), as some servers do;
+  grown-<name>                whole, while SIZE gives half its size: the file grew after SIZE.
 """
 import errno
 import logging
@@ -102,6 +103,8 @@ class ScriptedFS(AbstractedFS):
     def getsize(self, path):
         if os.path.basename(path).startswith("nosize-"):
             raise OSError(errno.EPERM, "no size given for this file")
+        if os.path.basename(path).startswith("grown-"):
+            return super().getsize(path) // 2
         return super().getsize(path)
 
     def open(self, filename, mode):

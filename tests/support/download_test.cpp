@@ -615,8 +615,9 @@ void ServeOneFtpDownload(testpeers::LoopbackListener& control, testpeers::Loopba
 }
 
 // The data connection's end alone does not make an FTP resource whole: the server must confirm
-// the transfer on its command connection, and where it gave the file's size, exactly that many
-// bytes must have come. A server that gives no size is believed as before.
+// the transfer on its command connection, and where it gave the file's size, at least that many
+// bytes must have come (more are a file that grew meanwhile). A server that gives no size is
+// believed as before.
 TEST(Download, FtpResourceIsWholeOnlyOnceTheServerConfirmsIt) {
   struct Case {
     const char* sizeReply;
@@ -631,7 +632,8 @@ TEST(Download, FtpResourceIsWholeOnlyOnceTheServerConfirmsIt) {
       {"213 0", 0, "226 Transfer complete\r\n", DownloadResult::kComplete},
       {"213 20000", 10000, "226 Transfer complete\r\n", DownloadResult::kBroken},
       {"213 10000", 5000, "226 Transfer complete\r\n", DownloadResult::kBroken},
-      {"213 5000", 10000, "226 Transfer complete\r\n", DownloadResult::kBroken},
+      {"213 5000", 10000, "226 Transfer complete\r\n", DownloadResult::kComplete},
+      {"213 5000", 10000, "426 Connection closed; transfer aborted\r\n", DownloadResult::kBroken},
       {"213 10000", 10000, "426 Connection closed; transfer aborted\r\n", DownloadResult::kBroken},
       {"550 no size", 10000, "426 Connection closed; transfer aborted\r\n", DownloadResult::kBroken},
       {"213 10000", 10000, "", DownloadResult::kBroken},
@@ -674,6 +676,28 @@ TEST(Download, FtpFileCutShortIsBrokenThoughConfirmed) {
   // The same server refusing the size: the transfer is taken as the server confirms it.
   EXPECT_EQ(DownloadText(ftp.BaseUrl() + "/nosize-feed.txt", text, Options()), DownloadResult::kComplete);
   EXPECT_TRUE(text == AsLatin1(body));
+}
+
+// A feed file that takes new reports grows between SIZE and the end of its transfer: what comes
+// beyond the size is the grown file, not an error.
+TEST(Download, FtpFileThatGrewAfterItsSizeComesWhole) {
+  const std::string body = EveryByte(70000);
+  FtpPeer ftp({{"grown-feed.txt", body}});
+  ASSERT_TRUE(ftp.Started());
+  ProgressLog log;
+  wxString text = kBefore;
+  EXPECT_EQ(DownloadText(ftp.BaseUrl() + "/grown-feed.txt", text, log.Recording(Options())),
+            DownloadResult::kComplete);
+  EXPECT_TRUE(text == AsLatin1(body));
+  // The progress starts from the size given and follows the file beyond it.
+  ASSERT_FALSE(log.calls.empty());
+  EXPECT_TRUE(log.calls.front().sizeKnown);
+  EXPECT_EQ(log.calls.front().sizeBytes, body.size() / 2);
+  for (const DownloadProgress& call : log.calls) EXPECT_LE(call.receivedBytes, call.sizeBytes);
+  EXPECT_EQ(log.calls.back().receivedBytes, body.size());
+  ScopedWorkDir dir;
+  EXPECT_EQ(DownloadFile(ftp.BaseUrl() + "/grown-feed.txt", "file.txt", Options()), DownloadResult::kComplete);
+  EXPECT_TRUE(ReadBytes("file.txt") == body);
 }
 
 // A file only takes its name whole; every other end leaves what stood there as it was.
