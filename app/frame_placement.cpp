@@ -5,10 +5,6 @@
 
 #include <algorithm>
 
-#ifdef __WXGTK__
-#include <dlfcn.h>
-#endif
-
 namespace {
 
 // So much of the window's top edge (its caption) must lie on a screen for the user to grab it.
@@ -25,29 +21,6 @@ bool CanBeGrabbed(const wxRect& frame, const wxRect& display) {
   return onScreen.width >= std::min(kGrabWidth, frame.width) && onScreen.height >= kGrabHeight &&
          frame.y >= display.y;
 }
-
-#ifdef __WXGTK__
-// Where the window stands now, asked of the X server: the window manager's frame around it, or the
-// window itself while it has none. GDK's own function, looked up in the running process: the build
-// has no GTK headers.
-bool PlaceOnTheServer(wxTopLevelWindow* frame, wxPoint* place) {
-  struct GdkRectangle {
-    int x, y, width, height;
-  };
-  using GetWindow = void* (*)(void* widget);
-  using GetFrameExtents = void (*)(void* gdkWindow, GdkRectangle* rect);
-  static const auto getWindow = reinterpret_cast<GetWindow>(::dlsym(RTLD_DEFAULT, "gtk_widget_get_window"));
-  static const auto getFrame =
-      reinterpret_cast<GetFrameExtents>(::dlsym(RTLD_DEFAULT, "gdk_window_get_frame_extents"));
-  if (getWindow == nullptr || getFrame == nullptr || frame->GetHandle() == nullptr) return false;
-  void* gdkWindow = getWindow(frame->GetHandle());
-  if (gdkWindow == nullptr) return false;
-  GdkRectangle extents{};
-  getFrame(gdkWindow, &extents);
-  *place = wxPoint(extents.x, extents.y);
-  return true;
-}
-#endif
 
 }  // namespace
 
@@ -135,12 +108,6 @@ wxRect FrameGeometryKeeper::Current() const {
   // The same client area: a growth by the window manager's frame that is not undone yet, or never
   // will be because the frame goes first (a close right after the showing).
   if (frame_->GetClientSize() == client_) rect.SetSize(outer_);
-  // A place is taken once GTK and the X server agree on it. While the window manager frames and
-  // places the window, GTK now and then names a place the window never stood at (the screen's
-  // corner, or the window's own place less the frame), and the server names the corner or the
-  // unframed window: stored, the window would start there next time.
-  wxPoint place;
-  if (PlaceOnTheServer(frame_, &place) && place != rect.GetPosition()) rect.SetPosition(last_.GetPosition());
 #endif
   return rect;
 }

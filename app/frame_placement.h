@@ -23,8 +23,7 @@ std::vector<wxRect> DisplayWorkAreas();
 // The size stored is the outer one, the window manager's frame included. GTK learns that frame's
 // size only after the window is shown and then adds it around the same client area: the keeper
 // sets the outer size back, so that a stored size does not grow by the frame on every run, and
-// reports the size the frame was shown at until then. A place is taken only where GTK and the X
-// server agree on it.
+// reports the size the frame was shown at until then.
 class FrameGeometryKeeper {
  public:
   // From now on; placed is where the frame was put, its size already set.

@@ -47,9 +47,10 @@ TEST_F(MenuTest, OptionStoresIntoTheBlockTheWindowWorksWith) {
   ASSERT_TRUE(LoadIni(&stored));
   EXPECT_EQ(stored.wxRange, 1000);
 
-  // The window's end stores its place through the same dialog.
-  const wxRect frame(50, 70, 910, 610);
-  ASSERT_TRUE(apptest::PutFrame(window, frame));
+  // The window's end stores its place through the same dialog: where the library says the frame
+  // stands once the window manager has put it.
+  ASSERT_TRUE(apptest::PutFrame(window, wxRect(50, 70, 910, 610)));
+  const wxRect frame = window->GetRect();
   Close();
   ASSERT_TRUE(LoadIni(&stored));
   EXPECT_EQ(stored.wxRange, 1000);
