@@ -39,8 +39,8 @@ void Report(const DownloadOptions& options, const Transfer& transfer) {
 using Sink = std::function<bool(const char* bytes, std::size_t count)>;
 
 // Reads piece by piece, each filled unless the transfer ends or fails on the way; a known length
-// is never read beyond, a size that may grow is read to the end. Without a length the resource is whole only at an orderly end: a reset,
-// wherever it comes, breaks the transfer.
+// is never read beyond, a size that may grow is read to the end. Without a length the resource is
+// whole only at an orderly end: a reset, wherever it comes, breaks the transfer.
 DownloadResult ReadBody(ByteSource& body, const TransferGuard& guard, const DownloadOptions& options,
                         Transfer& transfer, const Sink& sink) {
   char piece[kPieceBytes];
@@ -49,9 +49,9 @@ DownloadResult ReadBody(ByteSource& body, const TransferGuard& guard, const Down
     if (exact && transfer.received == transfer.size) return DownloadResult::kComplete;
     const Io going = guard.Going();
     if (going != Io::kOk) return download::Failure(going, DownloadResult::kBroken);
-    std::size_t wanted =
-        exact ? static_cast<std::size_t>(std::min<std::uint64_t>(kPieceBytes, transfer.size - transfer.received))
-              : kPieceBytes;
+    std::size_t wanted = exact ? static_cast<std::size_t>(
+                                     std::min<std::uint64_t>(kPieceBytes, transfer.size - transfer.received))
+                               : kPieceBytes;
     // Without a length, one byte beyond the cap is all it takes to refuse the resource: a small
     // cap is not waited out to the end of a piece.
     const std::uint64_t room = options.limits.maxBytes - transfer.received;

@@ -56,8 +56,9 @@ DownloadResult FtpExchange::Open(const Target& target, const std::string& addres
 }
 
 // The file's size, where the server gives it: "213 <bytes>". In binary type the transfer carries
-// that many bytes, or more where the file has grown since. A server that refuses the command (500, 502, 550) is taken at
-// its word at the end, as before; one that gives a size that is no number is no answer.
+// that many bytes, or more where the file has grown since. A server that refuses the command (500,
+// 502, 550) is taken at its word at the end, as before; one that gives a size that is no number is
+// no answer.
 DownloadResult FtpExchange::AskSize(const Target& target, Transfer& transfer) {
   constexpr int kFileStatus = 213;
   transfer = Transfer{};

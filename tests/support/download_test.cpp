@@ -696,7 +696,8 @@ TEST(Download, FtpFileThatGrewAfterItsSizeComesWhole) {
   for (const DownloadProgress& call : log.calls) EXPECT_LE(call.receivedBytes, call.sizeBytes);
   EXPECT_EQ(log.calls.back().receivedBytes, body.size());
   ScopedWorkDir dir;
-  EXPECT_EQ(DownloadFile(ftp.BaseUrl() + "/grown-feed.txt", "file.txt", Options()), DownloadResult::kComplete);
+  EXPECT_EQ(DownloadFile(ftp.BaseUrl() + "/grown-feed.txt", "file.txt", Options()),
+            DownloadResult::kComplete);
   EXPECT_TRUE(ReadBytes("file.txt") == body);
 }
 

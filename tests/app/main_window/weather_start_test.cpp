@@ -287,7 +287,8 @@ TEST_F(WeatherStart, TheKeeperNeverReportsTheWindowManagersGrowth) {
   if (frame->GetClientSize() != placed.GetSize()) {
     frame->Destroy();
     // (ctest runs every test in a process of its own.)
-    GTEST_SKIP() << "an earlier frame of this process taught GTK the window manager's frame: it grows no other";
+    GTEST_SKIP()
+        << "an earlier frame of this process taught GTK the window manager's frame: it grows no other";
   }
   FrameGeometryKeeper keeper;
   std::vector<wxSize> reported;  // while the frame stood grown
